@@ -1,0 +1,135 @@
+#include "physics/Particle.h"
+
+#include <algorithm>
+#include <cfloat>
+
+#include "math/Matrix4.h"
+#include "physics/Integrator.h"
+#include "physics/OverflowGuard.h"
+
+namespace velmora {
+namespace {
+
+// Mirror in wall i, in the order the box rule visits them: for x, y, z the upper wall
+// (normal pointing back inside) before the lower one.
+const Matrix4& wallMirror(int i) {
+    static const Matrix4 mirrors[6] = {
+        reflection({-1, 0, 0}), reflection({1, 0, 0}),  reflection({0, -1, 0}),
+        reflection({0, 1, 0}),  reflection({0, 0, -1}), reflection({0, 0, 1}),
+    };
+    return mirrors[i];
+}
+
+}  // namespace
+
+Particle::Particle(const Vec3& position) {
+    current.position = position;
+    next.position = position;
+}
+
+Particle::~Particle() {
+    unlinkAll();
+}
+
+void Particle::step(float dt) {
+    if (pinned) {
+        return;
+    }
+    accumulatedForce = Vec3();
+    accumulatedForce += Vec3(0.0f, kGravity, 0.0f) * mass;
+    accumulatedForce += current.velocity * kDrag;
+    for (const ParticleLink& l : links) {
+        accumulatedForce += linkForce(l, current, l.other->current);
+    }
+    next = current + integrateRK4(current, 0.0f, dt, forceDerivative);
+    if (!isFinite(next)) {
+        mendStep(next, *this, dt);
+    }
+    keepInsideBox();
+}
+
+void Particle::keepInsideBox() {
+    float* const coordinates[3] = {&next.position.x, &next.position.y, &next.position.z};
+    for (int axis = 0; axis < 3; ++axis) {
+        float& c = *coordinates[axis];
+        // Strict: a coordinate of exactly +-9.5 is inside. A corner exit bounces once per axis.
+        if (c > kBoxHalfSize) {
+            c = kBoxHalfSize;
+            next.velocity = transformColumn(wallMirror(2 * axis), next.velocity) * kBounceKeep;
+        }
+        if (c < -kBoxHalfSize) {
+            c = -kBoxHalfSize;
+            next.velocity = transformColumn(wallMirror(2 * axis + 1), next.velocity) * kBounceKeep;
+        }
+    }
+}
+
+void Particle::collide(ParticleList& particles) {
+    const std::size_t n = particles.size();
+    for (std::size_t j = 0; j < n; ++j) {
+        Particle& other = *particles[j];
+        if (&other == this) {
+            continue;
+        }
+        const Vec3 d = other.next.position - next.position;
+        if (!(lengthSquared(d) < kContactDistance * kContactDistance)) {
+            continue;
+        }
+        // The displacement scales with d itself, not its unit direction, so it equals the
+        // overlap only when the centres are exactly 1 apart.
+        const Vec3 push = d * (kContactDistance - length(d));
+        const Matrix4 mirror = reflection(d);
+        if (pinned) {
+            other.next.position += push;
+            other.next.velocity = reflectVelocity(mirror, other.next.velocity) * kBounceKeep;
+            next.velocity = reflectVelocity(mirror, next.velocity) * kBounceKeep;
+        } else {
+            next.position -= push;
+            next.velocity = reflectVelocity(mirror, next.velocity) * kBounceKeep;
+            other.next.velocity = reflectVelocity(mirror, other.next.velocity) * kBounceKeep;
+        }
+    }
+}
+
+void Particle::link(Particle* other, float restLength) {
+    if (other == this || other == nullptr) {
+        return;
+    }
+    if (restLength < 0.0f) {
+        // Two finite points can lie farther apart than the largest float.
+        restLength = std::min(length(other->current.position - current.position), FLT_MAX);
+    }
+    links.push_back({other, restLength, kLinkStiffness, kLinkDamping});
+    other->links.push_back({this, restLength, kLinkStiffness, kLinkDamping});
+}
+
+bool Particle::isLinkedTo(const Particle* other) const {
+    if (other == this) {
+        return false;
+    }
+    return std::any_of(links.begin(), links.end(),
+                       [other](const ParticleLink& l) { return l.other == other; });
+}
+
+void Particle::removeLinksTo(const Particle* other) {
+    std::erase_if(links, [other](const ParticleLink& l) { return l.other == other; });
+}
+
+void Particle::unlink(Particle* other) {
+    if (other == this || !isLinkedTo(other)) {
+        return;
+    }
+    other->removeLinksTo(this);
+    removeLinksTo(other);
+}
+
+void Particle::unlinkAll() {
+    // Taking the records out first also releases their storage.
+    std::vector<ParticleLink> records;
+    records.swap(links);
+    for (const ParticleLink& l : records) {
+        l.other->removeLinksTo(this);
+    }
+}
+
+}  // namespace velmora

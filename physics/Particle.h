@@ -1,0 +1,59 @@
+#pragma once
+#include <vector>
+
+#include "math/Vec3.h"
+#include "physics/ParticleLink.h"
+#include "physics/ParticleList.h"
+#include "physics/ParticleState.h"
+
+namespace velmora {
+
+/// Free particles are kept inside -kBoxHalfSize <= x, y, z <= kBoxHalfSize (world units).
+inline constexpr float kBoxHalfSize = 9.5f;
+/// Two particles touch when their centres are closer than twice the radius 1.
+inline constexpr float kContactDistance = 2.0f;
+/// Share of the velocity kept by every bounce, off a wall or off another particle.
+inline constexpr float kBounceKeep = 0.9f;
+inline constexpr float kGravity = -9.8f;  ///< world units per second squared, along y
+inline constexpr float kDrag = -0.1f;     ///< force per unit of velocity
+
+/// A point mass of radius 1. Made on the heap and referred to by pointer from the particle
+/// list and from other particles' links, so it is neither copied nor moved.
+class Particle {
+  public:
+    ParticleState current;  ///< state at the start of the frame; what everyone reads
+    ParticleState next;     ///< state being built for the end of the frame
+    float mass = 1.0f;
+    std::vector<ParticleLink> links;  ///< in the order they were made
+    bool pinned = false;              ///< a pinned particle is not moved by its own step
+
+    /// At rest at position, unlinked, not pinned.
+    explicit Particle(const Vec3& position);
+    /// Removes every link to and from this particle first, so no record is left dangling.
+    ~Particle();
+    Particle(const Particle&) = delete;
+    Particle& operator=(const Particle&) = delete;
+
+    /// Advances next from current by dt seconds under gravity, drag and the links, then keeps
+    /// the result inside the box. Does nothing to a pinned particle.
+    void step(float dt);
+    /// Pushes this particle (or, if it is pinned, the other one) out of every particle of the
+    /// list it overlaps, working on the next states of both.
+    void collide(ParticleList& particles);
+    void commit() { current = next; }
+
+    /// Joins the two particles with a spring; a negative restLength means the present
+    /// distance. Linking a particle to itself does nothing; an existing link is not looked for.
+    void link(Particle* other, float restLength);
+    bool isLinkedTo(const Particle* other) const;
+    /// Removes both halves of the link between the two; no-op if they are not linked.
+    void unlink(Particle* other);
+    /// Removes both halves of every link of this particle and releases the storage.
+    void unlinkAll();
+
+  private:
+    void keepInsideBox();
+    void removeLinksTo(const Particle* other);
+};
+
+}  // namespace velmora

@@ -1,0 +1,25 @@
+#pragma once
+#include "math/Vec3.h"
+#include "physics/ParticleState.h"
+
+namespace velmora {
+
+class Particle;
+
+inline constexpr float kLinkStiffness = 100.0f;
+inline constexpr float kLinkDamping = 10.0f;
+
+/// One half of a damped spring between two particles; the far particle holds the other half.
+struct ParticleLink {
+    Particle* other = nullptr;  ///< far end, not owned
+    float restLength = 0.0f;    ///< world units
+    float stiffness = kLinkStiffness;
+    float damping = kLinkDamping;
+};
+
+/// Force on the particle in state self from its link to the particle in state far: the
+/// spring along the link plus damping of the relative velocity along it. Ends that coincide
+/// have no direction, so such a link adds nothing.
+Vec3 linkForce(const ParticleLink& link, const ParticleState& self, const ParticleState& far);
+
+}  // namespace velmora
