@@ -115,6 +115,11 @@ public:
     /// Client rectangle: left and top 0, right and bottom the client size.
     virtual Rect getClientRect(WindowHandle window) = 0;
     virtual Point screenToClient(WindowHandle window, Point screen) = 0;
+    /// ClientToScreen: the inverse of screenToClient.
+    virtual Point clientToScreen(WindowHandle window, Point client) {
+        const Point origin = screenToClient(window, Point{0, 0});
+        return {client.x - origin.x, client.y - origin.y};
+    }
     /// SetWindowLongA(GWL_STYLE).
     virtual void setWindowStyle(WindowHandle window, std::uint32_t style) = 0;
     virtual std::uint32_t getWindowStyle(WindowHandle window) = 0;

@@ -1,0 +1,103 @@
+#include "app/Window.h"
+
+#include "app/FrameTimer.h"
+
+namespace velmora {
+
+OperatingSystem* instanceHandle = nullptr;
+WindowHandle windowHandle = nullptr;
+bool fullScreen = false;
+bool hasFocus = false;
+float aspectRatio = 1.3333334f;
+Rect savedWindowRect;
+
+namespace {
+
+/// width / height, or the ratio kept so far when the height is not positive (a display
+/// mode that could not be read), so that the projection never receives NaN or infinity.
+float ratioOr(float current, std::int32_t width, std::int32_t height) {
+    if (height <= 0) {
+        return current;
+    }
+    return static_cast<float>(width) / static_cast<float>(height);
+}
+
+}  // namespace
+
+void resetWindowState() {
+    instanceHandle = nullptr;
+    windowHandle = nullptr;
+    fullScreen = false;
+    hasFocus = false;
+    aspectRatio = 1.3333334f;
+    savedWindowRect = Rect{};
+}
+
+bool createWindow(const char* className, int showCommand) {
+    if (instanceHandle == nullptr) {
+        return false;
+    }
+    OperatingSystem& os = *instanceHandle;
+
+    WindowClass windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.windowProc = windowProc;
+    windowClass.instance = instanceHandle;
+    windowClass.arrowCursor = true;
+    windowClass.className = className;
+    // A failed registration shows up as a failed creation below.
+    os.registerClass(windowClass);
+
+    const Rect outer = os.adjustWindowRect(Rect{0, 0, kClientWidth, kClientHeight}, kWindowedStyle);
+    windowHandle = os.createWindow(className, "Velmora", kWindowedStyle, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, outer.width(), outer.height());
+    if (windowHandle == nullptr) {
+        return false;
+    }
+    os.showWindow(windowHandle, showCommand);
+    os.updateWindow(windowHandle);
+    os.setFocus(windowHandle);
+    hasFocus = true;
+    return true;
+}
+
+std::intptr_t windowProc(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                         std::intptr_t lParam) {
+    switch (message) {
+        case WM_CLOSE:  // not passed on: the window stays until the program ends
+        case WM_DESTROY:
+            instanceHandle->postQuitMessage(0);
+            return 0;
+        case WM_SETFOCUS:
+            hasFocus = true;
+            return 0;
+        case WM_KILLFOCUS:
+            hasFocus = false;
+            return 0;
+        default:
+            return instanceHandle->defWindowProc(window, message, wParam, lParam);
+    }
+}
+
+void switchDisplayMode() {
+    OperatingSystem& os = *instanceHandle;
+    if (fullScreen) {
+        savedWindowRect = os.getWindowRect(windowHandle);
+        const DisplayMode mode = os.currentDisplayMode();
+        aspectRatio = ratioOr(aspectRatio, mode.width, mode.height);
+        os.setWindowStyle(windowHandle, kFullScreenStyle);
+        os.setWindowPos(windowHandle, 0, 0, mode.width, mode.height);
+    } else {
+        // The ratio of the saved outer rectangle, frame included, not the client's 4:3.
+        aspectRatio = ratioOr(aspectRatio, savedWindowRect.width(), savedWindowRect.height());
+        os.setWindowStyle(windowHandle, kWindowedStyle);
+        os.setWindowPos(windowHandle, savedWindowRect.left, savedWindowRect.top,
+                        savedWindowRect.width(), savedWindowRect.height());
+    }
+    // Restyling and moving the window do not count into the next pass's time.
+    if (timer != nullptr) {
+        timer->tick();
+    }
+}
+
+}  // namespace velmora

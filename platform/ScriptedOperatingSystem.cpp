@@ -1,0 +1,324 @@
+#include "platform/ScriptedOperatingSystem.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace velmora {
+
+namespace {
+
+constexpr std::int16_t kKeyHeld = std::numeric_limits<std::int16_t>::min();  // bit 0x8000
+
+WindowHandle handleOf(const void* window) {
+    return reinterpret_cast<WindowHandle>(const_cast<void*>(window));
+}
+
+}  // namespace
+
+void ScriptedOperatingSystem::setKey(int virtualKey, bool held) {
+    if (virtualKey >= 0 && virtualKey < kVirtualKeyCount) {
+        keys[virtualKey] = held;
+    }
+}
+
+void ScriptedOperatingSystem::pushMessage(const Message& message) {
+    queue.post(message);
+}
+
+void ScriptedOperatingSystem::pushWindowMessage(std::uint32_t message) {
+    queue.post(Message{lastWindow(), message, 0, 0});
+}
+
+void ScriptedOperatingSystem::loseFocus() {
+    if (focus != nullptr) {
+        queue.post(Message{focus, WM_KILLFOCUS, 0, 0});
+        focus = nullptr;
+    }
+}
+
+WindowHandle ScriptedOperatingSystem::lastWindow() const {
+    return windows.empty() ? nullptr : handleOf(windows.back().get());
+}
+
+std::string ScriptedOperatingSystem::windowTitle(WindowHandle window) const {
+    const Window* w = find(window);
+    return w == nullptr ? std::string() : w->title;
+}
+
+bool ScriptedOperatingSystem::isVisible(WindowHandle window) const {
+    const Window* w = find(window);
+    return w != nullptr && w->visible;
+}
+
+bool ScriptedOperatingSystem::classRegistered(const std::string& className) const {
+    return classes.contains(className);
+}
+
+ScriptedOperatingSystem::Window* ScriptedOperatingSystem::find(WindowHandle window) {
+    return const_cast<Window*>(std::as_const(*this).find(window));
+}
+
+const ScriptedOperatingSystem::Window* ScriptedOperatingSystem::find(WindowHandle window) const {
+    for (const auto& w : windows) {
+        if (handleOf(w.get()) == window) {
+            return w.get();
+        }
+    }
+    return nullptr;
+}
+
+bool ScriptedOperatingSystem::peekMessage(Message& out) {
+    calls.emplace_back("peekMessage");
+    return queue.take(out);
+}
+
+void ScriptedOperatingSystem::translateMessage(const Message&) {
+    calls.emplace_back("translateMessage");
+}
+
+std::intptr_t ScriptedOperatingSystem::dispatchMessage(const Message& message) {
+    calls.emplace_back("dispatchMessage");
+    const Window* w = find(message.window);
+    if (w == nullptr || w->windowProc == nullptr) {
+        return 0;
+    }
+    return w->windowProc(message.window, message.message, message.wParam, message.lParam);
+}
+
+void ScriptedOperatingSystem::postQuitMessage(int exitCode) {
+    calls.emplace_back("postQuitMessage");
+    postedQuits.push_back(exitCode);
+    queue.postQuit(exitCode);
+}
+
+std::intptr_t ScriptedOperatingSystem::defWindowProc(WindowHandle window, std::uint32_t message,
+                                                     std::uintptr_t wParam, std::intptr_t lParam) {
+    calls.emplace_back("defWindowProc");
+    defaultHandled.push_back(Message{window, message, wParam, lParam});
+    return 0;
+}
+
+bool ScriptedOperatingSystem::registerClass(const WindowClass& windowClass) {
+    calls.emplace_back("registerClass");
+    if (windowClass.className == nullptr || classes.contains(windowClass.className)) {
+        return false;
+    }
+    auto [it, inserted] = classes.emplace(windowClass.className, windowClass);
+    it->second.className = it->first.c_str();
+    registeredClasses.push_back(it->first);
+    return inserted;
+}
+
+bool ScriptedOperatingSystem::unregisterClass(const char* className) {
+    calls.emplace_back("unregisterClass");
+    if (className == nullptr) {
+        return false;
+    }
+    unregisteredClasses.emplace_back(className);
+    auto it = classes.find(className);
+    if (it == classes.end()) {
+        return false;
+    }
+    classes.erase(it);
+    return true;
+}
+
+Rect ScriptedOperatingSystem::adjustWindowRect(const Rect& client, std::uint32_t style) {
+    calls.emplace_back("adjustWindowRect");
+    return growByFrame(client, frameFor(style));
+}
+
+WindowHandle ScriptedOperatingSystem::createWindow(const char* className, const char* title,
+                                                   std::uint32_t style, std::int32_t x,
+                                                   std::int32_t y, std::int32_t width,
+                                                   std::int32_t height) {
+    calls.emplace_back("createWindow");
+    if (createWindowFails || className == nullptr) {
+        return nullptr;
+    }
+    auto cls = classes.find(className);
+    if (cls == classes.end()) {
+        return nullptr;
+    }
+    // Same placement as the SDL one: the client size is what remains inside the outer size,
+    // and a default position centres the client area on the display.
+    const FrameSize f = frameFor(style);
+    const std::int32_t clientWidth = std::max(1, width - f.left - f.right);
+    const std::int32_t clientHeight = std::max(1, height - f.top - f.bottom);
+    const std::int32_t clientX =
+        x == CW_USEDEFAULT ? (displayMode.width - clientWidth) / 2 : x + f.left;
+    const std::int32_t clientY =
+        y == CW_USEDEFAULT ? (displayMode.height - clientHeight) / 2 : y + f.top;
+    auto window = std::make_unique<Window>();
+    window->windowProc = cls->second.windowProc;
+    window->style = style;
+    window->outer =
+        growByFrame(Rect{clientX, clientY, clientX + clientWidth, clientY + clientHeight}, f);
+    window->title = title == nullptr ? "" : title;
+    windows.push_back(std::move(window));
+    return lastWindow();
+}
+
+void ScriptedOperatingSystem::showWindow(WindowHandle window, int showCommand) {
+    calls.emplace_back("showWindow");
+    if (Window* w = find(window)) {
+        w->visible = showCommand != SW_HIDE;
+    }
+}
+
+void ScriptedOperatingSystem::updateWindow(WindowHandle) {
+    calls.emplace_back("updateWindow");
+}
+
+void ScriptedOperatingSystem::setFocus(WindowHandle window) {
+    calls.emplace_back("setFocus");
+    if (find(window) == nullptr || focus == window) {
+        return;
+    }
+    if (focus != nullptr) {
+        queue.post(Message{focus, WM_KILLFOCUS, 0, 0});
+    }
+    focus = window;
+    queue.post(Message{window, WM_SETFOCUS, 0, 0});
+}
+
+Rect ScriptedOperatingSystem::getWindowRect(WindowHandle window) {
+    calls.emplace_back("getWindowRect");
+    const Window* w = find(window);
+    return w == nullptr ? Rect{} : w->outer;
+}
+
+Rect ScriptedOperatingSystem::getClientRect(WindowHandle window) {
+    calls.emplace_back("getClientRect");
+    const Window* w = find(window);
+    if (w == nullptr) {
+        return {};
+    }
+    const Rect client = shrinkByFrame(w->outer, frameFor(w->style));
+    return {0, 0, client.width(), client.height()};
+}
+
+Point ScriptedOperatingSystem::screenToClient(WindowHandle window, Point screen) {
+    calls.emplace_back("screenToClient");
+    const Window* w = find(window);
+    if (w == nullptr) {
+        return screen;
+    }
+    const Rect client = shrinkByFrame(w->outer, frameFor(w->style));
+    return {screen.x - client.left, screen.y - client.top};
+}
+
+Point ScriptedOperatingSystem::clientToScreen(WindowHandle window, Point client) {
+    calls.emplace_back("clientToScreen");
+    const Window* w = find(window);
+    if (w == nullptr) {
+        return client;
+    }
+    const Rect area = shrinkByFrame(w->outer, frameFor(w->style));
+    return {client.x + area.left, client.y + area.top};
+}
+
+void ScriptedOperatingSystem::setWindowStyle(WindowHandle window, std::uint32_t style) {
+    calls.emplace_back("setWindowStyle");
+    styles.push_back(style);
+    if (Window* w = find(window)) {
+        // Like SDL, the client area keeps its place and size until the window is moved.
+        const Rect client = shrinkByFrame(w->outer, frameFor(w->style));
+        w->style = style;
+        w->outer = growByFrame(client, frameFor(style));
+    }
+}
+
+std::uint32_t ScriptedOperatingSystem::getWindowStyle(WindowHandle window) {
+    calls.emplace_back("getWindowStyle");
+    const Window* w = find(window);
+    return w == nullptr ? 0 : w->style;
+}
+
+void ScriptedOperatingSystem::setWindowPos(WindowHandle window, std::int32_t x, std::int32_t y,
+                                           std::int32_t width, std::int32_t height) {
+    calls.emplace_back("setWindowPos");
+    windowPositions.push_back(Rect{x, y, x + width, y + height});
+    Window* w = find(window);
+    if (w == nullptr) {
+        return;
+    }
+    const FrameSize f = frameFor(w->style);
+    const std::int32_t clientWidth = std::max(1, width - f.left - f.right);
+    const std::int32_t clientHeight = std::max(1, height - f.top - f.bottom);
+    w->outer = growByFrame(
+        Rect{x + f.left, y + f.top, x + f.left + clientWidth, y + f.top + clientHeight}, f);
+    w->visible = true;
+}
+
+DisplayMode ScriptedOperatingSystem::currentDisplayMode() {
+    calls.emplace_back("currentDisplayMode");
+    return displayMode;
+}
+
+void ScriptedOperatingSystem::restoreDisplaySettings() {
+    calls.emplace_back("restoreDisplaySettings");
+    ++displaySettingsRestores;
+}
+
+void ScriptedOperatingSystem::setWindowText(WindowHandle window, const char* text) {
+    calls.emplace_back("setWindowText");
+    if (Window* w = find(window)) {
+        w->title = text == nullptr ? "" : text;
+        titles.push_back(w->title);
+    }
+}
+
+void ScriptedOperatingSystem::messageBox(const char* text, const char* caption) {
+    calls.emplace_back("messageBox");
+    messageBoxes.push_back(Box{text == nullptr ? "" : text, caption == nullptr ? "" : caption});
+}
+
+std::int16_t ScriptedOperatingSystem::getAsyncKeyState(int virtualKey) {
+    if (virtualKey < 0 || virtualKey >= kVirtualKeyCount) {
+        return 0;
+    }
+    bool held = keys[virtualKey];
+    if (virtualKey == VK_SHIFT) {
+        held = held || keys[VK_LSHIFT] || keys[VK_RSHIFT];
+    } else if (virtualKey == VK_CONTROL) {
+        held = held || keys[VK_LCONTROL] || keys[VK_RCONTROL];
+    } else if (virtualKey == VK_MENU) {
+        held = held || keys[VK_LMENU] || keys[VK_RMENU];
+    }
+    return held ? kKeyHeld : 0;
+}
+
+Point ScriptedOperatingSystem::getCursorPos() {
+    calls.emplace_back("getCursorPos");
+    return cursor;
+}
+
+void ScriptedOperatingSystem::setCursorPos(std::int32_t x, std::int32_t y) {
+    calls.emplace_back("setCursorPos");
+    cursorWarps.push_back(Point{x, y});
+    cursor = Point{x, y};
+}
+
+bool ScriptedOperatingSystem::queryPerformanceFrequency(std::int64_t& result) {
+    calls.emplace_back("queryPerformanceFrequency");
+    if (frequencyFails) {
+        return false;
+    }
+    result = frequency;
+    return true;
+}
+
+bool ScriptedOperatingSystem::queryPerformanceCounter(std::int64_t& count) {
+    calls.emplace_back("queryPerformanceCounter");
+    if (counterFails) {
+        return false;
+    }
+    ++counterReads;
+    count = counter;
+    counter += counterStep;
+    return true;
+}
+
+}  // namespace velmora

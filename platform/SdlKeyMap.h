@@ -1,0 +1,15 @@
+#pragma once
+// SDL scancodes to Windows virtual-key codes. Positional, like the scancodes themselves:
+// the key in the place of US "A" is 0x41 whatever the layout prints on it.
+#include <SDL.h>
+
+namespace velmora {
+
+/// The specific virtual-key code of a scancode (VK_LSHIFT, not VK_SHIFT), 0 for none.
+int virtualKeyFromScancode(SDL_Scancode scancode);
+
+/// Whether the virtual key is held in SDL's keyboard state (SDL_GetKeyboardState). The
+/// generic VK_SHIFT, VK_CONTROL and VK_MENU are held while either of their keys is.
+bool sdlVirtualKeyHeld(int virtualKey, const Uint8* keyboardState);
+
+}  // namespace velmora

@@ -1,0 +1,212 @@
+// The shell on the real SDL operating system, each test on its own 1280 x 800 Xvfb screen
+// without a window manager; input comes from xdotool, close requests from X itself.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <tuple>
+
+#include "app/FrameTimer.h"
+#include "app/InputState.h"
+#include "app/Window.h"
+#include "platform/SdlOperatingSystem.h"
+
+// Last: X11 defines macros (None, Bool, Status) that clash with the headers above.
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace velmora {
+namespace {
+
+/// Polls until the condition holds, for at most five seconds.
+bool eventually(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (condition()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return condition();
+}
+
+void xdotool(const std::string& arguments) {
+    ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
+}
+
+class ShellSdlTest : public ::testing::Test {
+  protected:
+    SdlOperatingSystem os;
+    FrameTimer frameTimer{os};
+    Display* display = nullptr;
+    ::Window xWindow = 0;
+
+    void SetUp() override {
+        ASSERT_TRUE(os.videoReady()) << SDL_GetError();
+        resetWindowState();
+        instanceHandle = &os;
+        timer = &frameTimer;
+        frameTimer.start();
+        ASSERT_TRUE(createWindow("renderer", SW_SHOWNORMAL));
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        ASSERT_TRUE(SDL_GetWindowWMInfo(SdlOperatingSystem::sdlWindow(windowHandle), &info));
+        ASSERT_EQ(info.subsystem, SDL_SYSWM_X11);
+        display = info.info.x11.display;
+        xWindow = info.info.x11.window;
+    }
+    void TearDown() override {
+        timer = nullptr;
+        resetWindowState();
+    }
+
+    /// Takes and dispatches what waits, as the main loop would over several passes; returns
+    /// the messages taken.
+    std::vector<std::uint32_t> pumpMessages() {
+        std::vector<std::uint32_t> taken;
+        Message m;
+        while (os.peekMessage(m)) {
+            taken.push_back(m.message);
+            if (m.message != WM_QUIT) {
+                os.dispatchMessage(m);
+            }
+        }
+        return taken;
+    }
+
+    /// The client area as the X server has it, in root coordinates.
+    Rect xClientRect() {
+        XWindowAttributes attributes;
+        XGetWindowAttributes(display, xWindow, &attributes);
+        int x = 0, y = 0;
+        ::Window child;
+        XTranslateCoordinates(display, xWindow, attributes.root, 0, 0, &x, &y, &child);
+        return {x, y, x + attributes.width, y + attributes.height};
+    }
+};
+
+TEST_F(ShellSdlTest, WindowHasAFixedTitled800x600ClientArea) {
+    EXPECT_TRUE(eventually([&] { return xClientRect().width() == 800; }));
+    EXPECT_EQ(xClientRect().height(), 600);
+    EXPECT_EQ(os.getClientRect(windowHandle), (Rect{0, 0, 800, 600}));
+    // Not resizable: the size hints pin the minimum and the maximum to the client size.
+    XSizeHints hints{};
+    long supplied = 0;
+    ASSERT_TRUE(XGetWMNormalHints(display, xWindow, &hints, &supplied));
+    EXPECT_TRUE((hints.flags & PMinSize) && (hints.flags & PMaxSize));
+    EXPECT_EQ(std::tuple(hints.min_width, hints.min_height, hints.max_width, hints.max_height),
+              std::tuple(800, 600, 800, 600));
+    EXPECT_STREQ(SDL_GetWindowTitle(SdlOperatingSystem::sdlWindow(windowHandle)), "Velmora");
+    // Like Windows, a class that was never registered makes no window.
+    EXPECT_EQ(os.createWindow("unknown", "x", kWindowedStyle, 0, 0, 10, 10), nullptr);
+}
+
+TEST_F(ShellSdlTest, TypedKeyAndClickedButtonGoDownStayDownAndComeUp) {
+    // Keys reach SDL only while the window has the keyboard focus.
+    ASSERT_TRUE(eventually([&] {
+        pumpMessages();
+        return SDL_GetKeyboardFocus() == SdlOperatingSystem::sdlWindow(windowHandle);
+    }));
+    InputState input(os);
+    input.update();
+    const Rect client = xClientRect();
+    xdotool("mousemove " + std::to_string(client.left + 100) + " " +
+            std::to_string(client.top + 100));
+
+    struct Case {
+        std::string down, up;
+        int code;
+    };
+    for (const Case& c :
+         {Case{"keydown shift", "keyup shift", VK_SHIFT}, Case{"keydown q", "keyup q", 'Q'},
+          Case{"mousedown 1", "mouseup 1", VK_LBUTTON},
+          // X numbers the buttons left 1, middle 2, right 3.
+          Case{"mousedown 3", "mouseup 3", VK_RBUTTON},
+          Case{"mousedown 2", "mouseup 2", VK_MBUTTON}}) {
+        SCOPED_TRACE(c.down);
+        xdotool(c.down);
+        ASSERT_TRUE(eventually([&] {
+            input.update();
+            return input.down[c.code];
+        }));
+        EXPECT_TRUE(input.pressed[c.code]);
+        input.update();
+        EXPECT_TRUE(input.down[c.code] && !input.pressed[c.code]);
+        xdotool(c.up);
+        ASSERT_TRUE(eventually([&] {
+            input.update();
+            return !input.down[c.code];
+        }));
+        EXPECT_TRUE(input.released[c.code]);
+        input.update();
+        EXPECT_FALSE(input.released[c.code]);
+    }
+    // The cursor warps globally, and the client origin is where X has the client area.
+    os.setCursorPos(client.left + 400, client.top + 300);
+    EXPECT_EQ(os.screenToClient(windowHandle, os.getCursorPos()), (Point{400, 300}));
+    EXPECT_EQ(os.clientToScreen(windowHandle, {0, 0}), (Point{client.left, client.top}));
+    // Key presses, clicks and motion never take a pass's one message.
+    for (std::uint32_t message : pumpMessages()) {
+        EXPECT_TRUE(message == WM_SETFOCUS || message == WM_KILLFOCUS) << message;
+    }
+}
+
+TEST_F(ShellSdlTest, FullScreenRoundTripPutsTheWindowBackInPlace) {
+    ASSERT_TRUE(eventually([&] { return xClientRect().width() == 800; }));
+    const Rect windowed = os.getWindowRect(windowHandle);
+    const Rect windowedClient = xClientRect();
+
+    fullScreen = true;
+    switchDisplayMode();
+    EXPECT_FLOAT_EQ(aspectRatio, 1.6f);
+    EXPECT_EQ(savedWindowRect, windowed);
+    EXPECT_TRUE(eventually([&] {
+        pumpMessages();
+        return xClientRect() == Rect{0, 0, 1280, 800};
+    }));
+    EXPECT_TRUE(SDL_GetWindowFlags(SdlOperatingSystem::sdlWindow(windowHandle)) &
+                SDL_WINDOW_BORDERLESS);
+
+    fullScreen = false;
+    switchDisplayMode();
+    EXPECT_TRUE(eventually([&] {
+        pumpMessages();
+        return xClientRect() == windowedClient;
+    }));
+    EXPECT_EQ(os.getWindowRect(windowHandle), windowed);
+    EXPECT_EQ(os.getClientRect(windowHandle), (Rect{0, 0, 800, 600}));
+    EXPECT_FLOAT_EQ(aspectRatio, static_cast<float>(windowed.width()) / windowed.height());
+    EXPECT_FALSE(SDL_GetWindowFlags(SdlOperatingSystem::sdlWindow(windowHandle)) &
+                 SDL_WINDOW_BORDERLESS);
+}
+
+TEST_F(ShellSdlTest, CloseRequestArrivesAsWmCloseAndEndsInQuitZero) {
+    pumpMessages();
+    // What a window manager's close button sends.
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = xWindow;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, xWindow, False, NoEventMask, &event);
+    XFlush(display);
+
+    Message m;
+    ASSERT_TRUE(eventually([&] { return os.peekMessage(m) && m.message != WM_SETFOCUS; }));
+    EXPECT_EQ(m.message, WM_CLOSE);
+    EXPECT_EQ(m.window, windowHandle);
+    EXPECT_EQ(os.dispatchMessage(m), 0);
+    ASSERT_TRUE(os.peekMessage(m));
+    EXPECT_EQ(m.message, WM_QUIT);
+    EXPECT_EQ(m.wParam, 0u);
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/FrameTimer.h"
+#include "app/Window.h"
+#include "platform/ScriptedOperatingSystem.h"
+
+namespace velmora {
+namespace {
+
+/// A scripted operating system with a caption frame, the window created as at start-up.
+class WindowTest : public ::testing::Test {
+  protected:
+    ScriptedOperatingSystem os;
+    FrameTimer frameTimer{os};
+
+    void SetUp() override {
+        resetWindowState();
+        os.frame = {2, 30, 2, 2};
+        os.displayMode = {1280, 800, 60};
+        os.frequency = 1000;
+        instanceHandle = &os;
+        timer = &frameTimer;
+        frameTimer.start();
+        ASSERT_TRUE(createWindow("renderer", SW_SHOWNORMAL));
+    }
+    void TearDown() override {
+        timer = nullptr;
+        resetWindowState();
+    }
+};
+
+TEST_F(WindowTest, CreatedWindowedWithAnExactClientAreaAndFocus) {
+    EXPECT_EQ(os.registeredClasses, (std::vector<std::string>{"renderer"}));
+    EXPECT_EQ(os.getClientRect(windowHandle), (Rect{0, 0, 800, 600}));
+    EXPECT_EQ(os.getWindowStyle(windowHandle), kWindowedStyle);
+    EXPECT_EQ(os.windowTitle(windowHandle), "Velmora");
+    EXPECT_TRUE(os.isVisible(windowHandle));
+    EXPECT_TRUE(hasFocus);
+    EXPECT_EQ(os.focusedWindow(), windowHandle);
+
+    ScriptedOperatingSystem failing;
+    failing.createWindowFails = true;
+    resetWindowState();
+    instanceHandle = &failing;
+    EXPECT_FALSE(createWindow("renderer", SW_SHOWNORMAL));
+    EXPECT_EQ(windowHandle, nullptr);
+    EXPECT_FALSE(hasFocus);
+}
+
+TEST_F(WindowTest, ProcedureQuitsOnCloseAndDestroyAndTracksFocus) {
+    const Rect before = os.getWindowRect(windowHandle);
+    EXPECT_EQ(os.dispatchMessage({windowHandle, WM_CLOSE, 0, 0}), 0);
+    EXPECT_EQ(os.dispatchMessage({windowHandle, WM_DESTROY, 0, 0}), 0);
+    EXPECT_EQ(os.postedQuits, (std::vector<int>{0, 0}));
+    EXPECT_TRUE(os.defaultHandled.empty());  // the window is not destroyed
+    EXPECT_EQ(os.getWindowRect(windowHandle), before);
+
+    os.loseFocus();
+    Message m;
+    while (os.peekMessage(m) && m.message != WM_QUIT) {
+        os.dispatchMessage(m);
+    }
+    EXPECT_FALSE(hasFocus);
+    EXPECT_EQ(os.dispatchMessage({windowHandle, WM_SETFOCUS, 0, 0}), 0);
+    EXPECT_TRUE(hasFocus);
+
+    os.dispatchMessage({windowHandle, 0x000F, 7, 9});  // WM_PAINT
+    ASSERT_EQ(os.defaultHandled.size(), 1u);
+    EXPECT_EQ(os.defaultHandled[0].message, 0x000Fu);
+    EXPECT_EQ(os.defaultHandled[0].wParam, 7u);
+    EXPECT_EQ(os.postedQuits.size(), 2u);
+}
+
+TEST_F(WindowTest, FullScreenRoundTripRestoresTheSavedOuterRectangle) {
+    const Rect windowed = os.getWindowRect(windowHandle);
+    os.counter = 5000;
+    frameTimer.tick();
+    os.calls.clear();
+    os.counter = 5040;
+
+    fullScreen = true;
+    switchDisplayMode();
+    EXPECT_EQ(savedWindowRect, windowed);
+    EXPECT_FLOAT_EQ(aspectRatio, 1.6f);
+    EXPECT_EQ(os.calls,
+              (std::vector<std::string>{"getWindowRect", "currentDisplayMode", "setWindowStyle",
+                                        "setWindowPos", "queryPerformanceCounter"}));
+    EXPECT_FLOAT_EQ(frameTimer.deltaTime, 0.04f);  // one tick, at the end of the switch
+    EXPECT_EQ(os.getWindowRect(windowHandle), (Rect{0, 0, 1280, 800}));
+
+    os.counter = 5100;
+    fullScreen = false;
+    switchDisplayMode();
+    EXPECT_EQ(os.getWindowRect(windowHandle), windowed);
+    EXPECT_EQ(os.getClientRect(windowHandle), (Rect{0, 0, 800, 600}));
+    EXPECT_EQ(os.styles, (std::vector<std::uint32_t>{kFullScreenStyle, kWindowedStyle}));
+    EXPECT_FLOAT_EQ(aspectRatio, 804.0f / 632.0f);  // the outer ratio, frame included
+    EXPECT_FLOAT_EQ(frameTimer.deltaTime, 0.06f);
+    EXPECT_EQ(os.counterReads, 4);
+}
+
+TEST_F(WindowTest, UnreadableDisplayModeLeavesAFiniteAspectRatio) {
+    os.displayMode = {0, 0, 0};
+    fullScreen = true;
+    switchDisplayMode();
+    EXPECT_TRUE(std::isfinite(aspectRatio));
+    EXPECT_GT(aspectRatio, 0.0f);
+}
+
+}  // namespace
+}  // namespace velmora
