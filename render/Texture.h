@@ -11,7 +11,7 @@ class Image;
 /// The device texture of one picture file. Made only by the TextureManager, which owns it
 /// until the program ends.
 class Texture {
-public:
+  public:
     /// Uploads the image (and its reduced copies when withMips) to a new managed texture
     /// on the renderer's device.
     Texture(Image& image, bool withMips);
