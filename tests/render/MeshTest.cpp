@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include "math/Conventions.h"
+#include "render/Mesh.h"
+#include "tests/render/RecordingRenderer.h"
+
+namespace velmora {
+namespace {
+
+using MeshTest = testing::RecordingRenderer;
+using testing::contents;
+
+struct Triangle {
+    Vec3 normal;  ///< right-hand rule, unnormalised
+    Vec3 centre;
+};
+
+// The mesh's triangles in world space, degenerate ones (the sphere's poles) left out.
+std::vector<Triangle> triangles(Mesh& mesh) {
+    const auto positions = testing::contents<Vec3>(mesh.geometry->positionBuffer());
+    const auto order = testing::indices(*mesh.geometry);
+    std::vector<Triangle> out;
+    for (std::size_t i = 0; i + 2 < order.size(); i += 3) {
+        const Vec3 a = transformRow(positions.at(order[i]), mesh.transform);
+        const Vec3 b = transformRow(positions.at(order[i + 1]), mesh.transform);
+        const Vec3 c = transformRow(positions.at(order[i + 2]), mesh.transform);
+        const Vec3 normal = (b - a).cross(c - a);
+        if (length(normal) > 1e-6f) {
+            out.push_back({normal, (a + b + c) / 3.0f});
+        }
+    }
+    return out;
+}
+
+// Triangles facing a viewer at eye, that is, counter-clockwise as the viewer sees them.
+int facing(Mesh& mesh, const Vec3& eye) {
+    int n = 0;
+    for (const Triangle& t : triangles(mesh)) {
+        n += dot(t.normal, eye - t.centre) > 0 ? 1 : 0;
+    }
+    return n;
+}
+
+TEST_F(MeshTest, SphereCountsPolesAndOutwardWinding) {
+    Mesh sphere;
+    sphere.createSphere(1, 8, 8, 0xFF00FF00u);
+    ASSERT_EQ(sphere.geometry->vertexCount, 81u);
+    ASSERT_EQ(sphere.geometry->indexCount, 384u);
+    const auto positions = contents<Vec3>(sphere.geometry->positionBuffer());
+    EXPECT_TRUE(positions[0].nearlyEqual({0, 1, 0}));
+    EXPECT_TRUE(positions[80].nearlyEqual({0, -1, 0}));
+    EXPECT_TRUE(positions[9 * 4 + 2].nearlyEqual({0, 0, -1}));  // equator, a quarter turn
+    EXPECT_EQ(contents<std::uint32_t>(sphere.geometry->colorBuffer()),
+              std::vector<std::uint32_t>(81, 0xFF00FF00u));
+    const auto uv = contents<float>(sphere.geometry->texCoordBuffer());
+    EXPECT_EQ(uv[2 * 17], 1.0f);               // vertex 17: column 8 repeats column 0 with u = 1
+    EXPECT_EQ(uv[2 * 17 + 1], 1.0f - 0.125f);  // ring 1
+    for (const Triangle& t : triangles(sphere)) {
+        ASSERT_GT(dot(t.normal, t.centre), 0.0f) << "a triangle faces inward";
+    }
+
+    Mesh small;
+    small.createSphere(2, 1, 2, 0xFFFFFFFFu);  // raised to 2 rings, 3 segments
+    EXPECT_EQ(small.geometry->vertexCount, 12u);
+    EXPECT_EQ(small.geometry->indexCount, 36u);
+
+    // Counts that would wrap 32 bits give a geometry that draws nothing.
+    Mesh huge;
+    huge.createSphere(1, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu);
+    EXPECT_EQ(huge.geometry->indexCount, 0u);
+}
+
+TEST_F(MeshTest, QuadsShowBothFacesAndOddOrientationsCollapse) {
+    Mesh floor;
+    floor.createQuad(20, 20, PlaneXZ, 0xFFFFFFFFu);
+    const std::vector<Vec3> corners{{-10, 0, 10}, {-10, 0, -10}, {10, 0, 10}, {10, 0, -10}};
+    const auto positions = contents<Vec3>(floor.geometry->positionBuffer());
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(positions[i].nearlyEqual(corners[i])) << i;
+    }
+    EXPECT_EQ(contents<float>(floor.geometry->texCoordBuffer()),
+              (std::vector<float>{0, 0, 0, 1, 1, 0, 1, 1}));
+
+    // Two triangles face each side of every plane: from above, below, in front, behind.
+    const std::pair<QuadOrientation, Vec3> planes[] = {
+        {PlaneXZ, {0, 1, 0}}, {PlaneXY, {0, 0, 1}}, {PlaneYZ, {1, 0, 0}}};
+    for (const auto& [orientation, axis] : planes) {
+        Mesh quad;
+        quad.createQuad(4, 2, orientation, 0xFFFFFFFFu);
+        EXPECT_EQ(facing(quad, axis * 5.0f), 2) << orientation;
+        EXPECT_EQ(facing(quad, axis * -5.0f), 2) << orientation;
+    }
+    Mesh yz;
+    yz.createQuad(4, 2, PlaneYZ, 0xFFFFFFFFu);  // width along z, depth along y
+    EXPECT_TRUE(contents<Vec3>(yz.geometry->positionBuffer())[3].nearlyEqual({0, 1, 2}));
+
+    Mesh none;
+    none.createQuad(4, 2, static_cast<QuadOrientation>(3), 0xFFFFFFFFu);
+    EXPECT_TRUE(triangles(none).empty());  // all four vertices at the origin
+}
+
+TEST_F(MeshTest, TheSkyBoxIsSeenFromInsideOnly) {
+    Mesh box;
+    box.createBox(3, 3, 3, 0xFFFFFFFFu);
+    EXPECT_EQ(box.geometry->vertexCount, 24u);
+    box.applyTransform(translation({0, 16, 0}));
+    EXPECT_EQ(box.transform, translation({0, 16, 0}));
+    ASSERT_EQ(triangles(box).size(), 12u);
+    EXPECT_EQ(facing(box, {0, 16, 0}), 12);
+    // From outside, in front of the z = +1.5 face: that face is culled and the inner sides
+    // of the five others show through it.
+    EXPECT_EQ(facing(box, {0, 16, 10}), 10);
+}
+
+TEST_F(MeshTest, TextureCountFollowsFilledSlots) {
+    Texture* t = gTextureManager->load(dir.path("none.bmp").c_str(), false);
+    Mesh a;
+    a.setTexture(t, 0);
+    a.setTexture(t, 0);
+    EXPECT_EQ(a.textureCount, 1u);
+
+    Mesh b;
+    b.setTexture(nullptr, 0);
+    b.setTexture(nullptr, 0);  // the slot still holds null, so it counts again
+    EXPECT_EQ(b.textureCount, 2u);
+
+    // Loading into slot 1 of a fresh mesh counts one slot: draw binds stage 0 only, and
+    // binds it to null, so the texture in slot 1 goes unused.
+    Mesh c;
+    c.createQuad(1, 1, PlaneXY, 0xFFFFFFFFu);
+    EXPECT_EQ(c.loadTexture(dir.path("none.bmp").c_str(), true, 1), t);
+    EXPECT_EQ(c.textureCount, 1u);
+    EXPECT_EQ(c.textures[1], t);
+    c.draw();
+    EXPECT_EQ(device().state.textures[1], nullptr);
+
+    // Counting stops at the eight slots; stages past them are ignored.
+    Mesh d;
+    for (int i = 0; i < 12; ++i) {
+        d.setTexture(nullptr, 0);
+    }
+    d.setTexture(t, 8);
+    EXPECT_EQ(d.loadTexture(dir.path("none.bmp").c_str(), false, 9), t);
+    EXPECT_EQ(d.textureCount, kMaxTextureStages);
+    d.textureCount = 1000;
+    d.draw();  // binds the eight stages and reads no slot past them
+}
+
+TEST_F(MeshTest, DrawSetsWorldTexturesAndBlendingBeforeTheDraw) {
+    std::unique_ptr<Effect> effect;
+    ASSERT_TRUE(gRenderer->loadEffect(VELMORA_EFFECT_FILE, effect));
+    gRenderer->setEffect(effect.get());
+    gRenderer->setView({0, 0, 5}, {0, 0, 0});
+
+    Texture* t = gTextureManager->load(dir.path("white.bmp").c_str(), false);
+    Mesh line;
+    const Vec3 points[2] = {{0, 0, 0}, {0, 128, 0}};
+    const std::uint32_t colours[2] = {0xFFFFFFFFu, 0xFFFFFFFFu};
+    const float uv[4] = {};
+    const std::uint32_t order[2] = {0, 1};
+    line.createFromArrays(points, colours, uv, nullptr, nullptr, nullptr, order, 2, 2, nullptr,
+                          nullptr, nullptr);
+    line.primitiveMode = Lines;
+    line.blended = true;
+    line.transform = translation({1, 2, 3});
+    line.setTexture(t, 0);
+    line.setTexture(t, 1);
+    device().setTexture(5, t->nativeTexture());  // a stage left over from elsewhere
+    line.draw();
+
+    ASSERT_EQ(device().draws.size(), 1u);
+    const RecordedDraw& draw = device().draws[0];
+    EXPECT_EQ(draw.type, D3DPT_LINELIST);
+    EXPECT_EQ(draw.primitiveCount, 1u);
+    EXPECT_EQ(draw.wvp, translation({1, 2, 3}) * gRenderer->view * gRenderer->projection);
+    EXPECT_TRUE(draw.blending);
+    EXPECT_EQ(draw.textures[0], t->nativeTexture());
+    EXPECT_EQ(draw.textures[1], t->nativeTexture());
+    EXPECT_EQ(draw.textures[5], nullptr);
+    EXPECT_EQ(device().state.renderState(D3DRS_ALPHABLENDENABLE), 0u);  // off after the draw
+
+    // Without geometry nothing is drawn, but the world and the stages are still set.
+    Mesh empty;
+    empty.transform = translation({7, 0, 0});
+    empty.draw();
+    EXPECT_EQ(device().draws.size(), 1u);
+    EXPECT_EQ(device().state.world, translation({7, 0, 0}));
+    EXPECT_EQ(device().state.textures[0], nullptr);
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include "render/Image.h"
+#include "render/TextureManager.h"
+#include "render/TextureUpload.h"
+#include "tests/render/RecordingRenderer.h"
+
+namespace velmora {
+namespace {
+
+using testing::BmpSpec;
+using testing::Bytes;
+using testing::channel;
+
+using TextureManagerTest = testing::RecordingRenderer;
+using testing::texels;
+
+Bytes bmp(int width, int height, std::uint16_t bits) {
+    return testing::bmpFile(testing::bmpPicture(width, height, bits));
+}
+
+TEST_F(TextureManagerTest, OneTexturePerExactNameWithTheMipsOfItsFirstLoad) {
+    const std::string name = dir.write("orange.bmp", bmp(4, 4, 24));
+    Texture* first = gTextureManager->load(name.c_str(), false);
+    EXPECT_EQ(gTextureManager->load(name.c_str(), true), first);
+    EXPECT_EQ(gTextureManager->entries.size(), 1u);
+    EXPECT_EQ(first->nativeTexture()->levelCount(), 1u);  // not 3: the first load had none
+
+    // Other letter case and a doubled slash name the file differently.
+    const std::string doubled = dir.path("/orange.bmp");
+    const std::string upper = dir.path("ORANGE.bmp");
+    EXPECT_NE(gTextureManager->load(doubled.c_str(), false), first);
+    EXPECT_NE(gTextureManager->load(upper.c_str(), false), first);
+    ASSERT_EQ(gTextureManager->entries.size(), 3u);
+    EXPECT_EQ(gTextureManager->entries[1].fileName, doubled);
+
+    // 256 x 256: levels 256 down to 2 with mips, one without.
+    const std::string big = dir.write("big.bmp", bmp(256, 256, 24));
+    EXPECT_EQ(texels(gTextureManager->load(big.c_str(), true)).levels.back().width, 2u);
+    EXPECT_EQ(texels(gTextureManager->load(big.c_str(), true)).levels.size(), 8u);
+    EXPECT_EQ(texels(gTextureManager->load(dir.path("/big.bmp").c_str(), false)).levels.size(), 1u);
+}
+
+TEST_F(TextureManagerTest, AMissingFileIsOneOpaqueWhiteTexelCachedUnderItsName) {
+    const std::string name = dir.path("later.bmp");
+    Texture* white = gTextureManager->load(name.c_str(), true);
+    const ManagedTexels& store = texels(white);
+    ASSERT_EQ(store.levels.size(), 1u);
+    EXPECT_EQ(store.format, D3DFMT_A8R8G8B8);
+    EXPECT_EQ(store.levels[0].texels, (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+
+    // The file appearing afterwards changes nothing: the disk is not read again.
+    dir.write("later.bmp", bmp(2, 2, 24));
+    EXPECT_EQ(gTextureManager->load(name.c_str(), true), white);
+    EXPECT_EQ(texels(white).levels[0].texels, (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST_F(TextureManagerTest, PixelBytesLandInTheirTexels) {
+    // Width 6: the 24-bit rows are stored padded to 20 bytes, the 3 x 1 level packed.
+    for (const auto& [bits, format] : {std::pair{24, D3DFMT_R8G8B8}, {32, D3DFMT_A8R8G8B8}}) {
+        SCOPED_TRACE(bits);
+        const std::string name = dir.write("p" + std::to_string(bits) + ".bmp", bmp(6, 2, bits));
+        const ManagedTexels& store = texels(gTextureManager->load(name.c_str(), true));
+        ASSERT_EQ(store.format, format);
+        ASSERT_EQ(store.levels.size(), 2u);
+        const int b = bits / 8;
+        for (int level = 0; level < 2; ++level) {
+            const int w = 6 >> level;
+            for (int i = 0; i < w * (2 >> level) * b; ++i) {
+                const int pixel = i / b;
+                ASSERT_EQ(store.levels[level].texels[pixel * 4 + i % b],
+                          channel((pixel % w) << level, (pixel / w) << level, i % b))
+                    << "level " << level << " byte " << i;
+            }
+        }
+    }
+}
+
+// A texture whose locks report a row pitch 8 bytes wider than its rows, all bytes 0xEE.
+class PaddedTexture final : public DeviceTexture {
+  public:
+    static constexpr std::uint32_t kPitch = 2 * 4 + 8;
+    std::uint32_t levelCount() const override { return 1; }
+    HRESULT lockRect(std::uint32_t, D3DLOCKED_RECT& locked) override {
+        locked.Pitch = kPitch;
+        locked.pBits = texels.data();
+        return D3D_OK;
+    }
+    HRESULT unlockRect(std::uint32_t) override { return D3D_OK; }
+    Bytes texels = Bytes(kPitch * 2, 0xEE);
+};
+
+TEST(TextureUpload, FollowsTheLockedPitchAndLeavesTheFourthByteOfThreeByteTexels) {
+    testing::TempFolder dir;
+    const Image image(dir.write("p.bmp", bmp(2, 2, 24)).c_str());
+    PaddedTexture texture;
+    uploadImage(texture, image, 1);
+    for (int row = 0; row < 2; ++row) {
+        const auto at = texture.texels.begin() + row * PaddedTexture::kPitch;
+        EXPECT_EQ(Bytes(at, at + PaddedTexture::kPitch),
+                  (Bytes{channel(0, row, 0), channel(0, row, 1), channel(0, row, 2), 0xEE,
+                         channel(1, row, 0), channel(1, row, 1), channel(1, row, 2), 0xEE, 0xEE,
+                         0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}));
+    }
+}
+
+TEST_F(TextureManagerTest, ATextureTheDeviceCannotMakeIsNeverLocked) {
+    const std::string name = dir.write("p.bmp", bmp(2, 2, 24));
+    device().faults().failOn(RecordingCall::CreateTexture, 1);
+    EXPECT_EQ(gTextureManager->load(name.c_str(), true)->nativeTexture(), nullptr);
+    // Too large for the device, and no device at all.
+    const std::string huge = dir.write("huge.bmp", bmp(16384, 1, 32));
+    EXPECT_EQ(gTextureManager->load(huge.c_str(), false)->nativeTexture(), nullptr);
+    gTextureManager->clear();
+    resetRendererToConstructedState();
+    EXPECT_EQ(gTextureManager->load(name.c_str(), false)->nativeTexture(), nullptr);
+}
+
+}  // namespace
+}  // namespace velmora
