@@ -1,0 +1,154 @@
+#pragma once
+// The OpenGL 3.3 core device: the GPU seam on a real context (SDL2 window + libepoxy).
+// Implements: managed vertex and index buffers (32-bit indices), vertex declarations as
+// vertex array objects (the nine semantic names at locations 0..8), textures in R8G8B8,
+// A8R8G8B8 and X8R8G8B8 with their levels, render states that have a GL meaning (depth test
+// and writes, fill mode, cull mode, blending and its factors), sampler filters (one GL
+// sampler object per stage), effects (GlEffect), clear, present, reset and the last
+// presented frame. Direct3D conventions carry over: depth 0..1 through glClipControl
+// (GL_LOWER_LEFT, GL_ZERO_TO_ONE) with GL_LEQUAL, D3DCULL_CW keeps triangles counter-clockwise
+// as seen, colours 0xAARRGGBB travel as GL_BGRA / GL_UNSIGNED_BYTE.
+// Leaves out: fixed-function drawing (lighting, texture-stage operations, transforms and
+// point sprites are kept as state but do nothing, as on Direct3D while shaders run); a draw
+// outside an effect pass draws nothing. Multisampling and the stencil are not used. The back
+// buffer is not stretched to a window of another size: it covers the window's lower-left
+// corner (the caller resizes the window and resets the device together).
+// Depends on: SDL2 (context, swap, swap interval) and libepoxy. The window must have been
+// made with SDL_WINDOW_OPENGL after prepareSdlGlWindowAttributes(), and must outlive the
+// device (release the device first). Objects the device made may outlive it.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/GlResources.h"
+#include "platform/GpuDevice.h"
+#include "platform/RecordingState.h"
+
+struct SDL_Window;
+
+namespace velmora {
+
+class GlEffect;
+
+class GlDevice final : public Device {
+  public:
+    /// Makes a context on the window; D3DERR_NOTAVAILABLE without OpenGL 3.3.
+    static HRESULT create(SDL_Window* window, D3DPRESENT_PARAMETERS& parameters,
+                          std::unique_ptr<Device>& out);
+    ~GlDevice() override;
+
+    HRESULT createVertexBuffer(std::uint32_t length, std::uint32_t usage, std::uint32_t fvf,
+                               D3DPOOL pool, std::unique_ptr<VertexBuffer>& out) override;
+    HRESULT createIndexBuffer(std::uint32_t length, std::uint32_t usage, D3DFORMAT format,
+                              D3DPOOL pool, std::unique_ptr<IndexBuffer>& out) override;
+    HRESULT createVertexDeclaration(const D3DVERTEXELEMENT9* elements,
+                                    std::unique_ptr<VertexDeclaration>& out) override;
+    HRESULT createTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels,
+                          std::uint32_t usage, D3DFORMAT format, D3DPOOL pool,
+                          std::unique_ptr<DeviceTexture>& out) override;
+    HRESULT createEffectFromFile(const char* fileName, std::unique_ptr<Effect>& out,
+                                 std::string& errors) override;
+
+    HRESULT setVertexDeclaration(VertexDeclaration* declaration) override;
+    HRESULT setStreamSource(std::uint32_t stream, VertexBuffer* buffer, std::uint32_t offset,
+                            std::uint32_t stride) override;
+    HRESULT setIndices(IndexBuffer* indices) override;
+    HRESULT setRenderState(D3DRENDERSTATETYPE state, std::uint32_t value) override;
+    HRESULT setSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type,
+                            std::uint32_t value) override;
+    HRESULT setTextureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE type,
+                                 std::uint32_t value) override;
+    HRESULT setTexture(std::uint32_t stage, DeviceTexture* texture) override;
+    HRESULT setTransform(D3DTRANSFORMSTATETYPE state, const Matrix4& matrix) override;
+
+    HRESULT clear(std::uint32_t flags, std::uint32_t color, float z,
+                  std::uint32_t stencil) override;
+    HRESULT beginScene() override;
+    HRESULT endScene() override;
+    HRESULT present() override;
+    HRESULT reset(D3DPRESENT_PARAMETERS& parameters) override;
+    HRESULT drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseVertexIndex,
+                                 std::uint32_t minVertexIndex, std::uint32_t numVertices,
+                                 std::uint32_t startIndex, std::uint32_t primitiveCount) override;
+    HRESULT getFrontBufferData(std::vector<std::uint32_t>& pixels, std::uint32_t& width,
+                               std::uint32_t& height) override;
+
+    // Used by the device's own objects.
+    /// Unbinds an object that is being destroyed from every stage, stream and effect.
+    void forget(const VertexBuffer* buffer);
+    void forget(const IndexBuffer* indices);
+    void forget(const VertexDeclaration* declaration);
+    void forget(const DeviceTexture* texture);
+    void useProgram(std::uint32_t program);
+    std::uint32_t currentProgram() const { return program_; }
+    void addEffect(GlEffect* effect) { effects_.push_back(effect); }
+    void removeEffect(GlEffect* effect);
+    /// A texture unit past the stages, for uploads that must not disturb stage bindings.
+    static constexpr std::uint32_t kUploadUnit = kDeviceTextureStages;
+
+    // What the device set, read back from GL where GL holds it (for the contract tests).
+    std::uint32_t queryFillMode() const;  ///< D3DFILL_* from GL_POLYGON_MODE
+    bool queryBlendEnabled() const;
+    bool queryDepthTestEnabled() const;
+    bool queryCullEnabled() const;
+    std::uint32_t queryTextureBinding(std::uint32_t stage) const;  ///< GL name, 0 for none
+    /// Bit l set when attribute location l (0..8) of the bound vertex array is enabled.
+    std::uint32_t queryEnabledAttributes() const;
+    std::array<std::int32_t, 4> queryViewport() const;  ///< x, y, width, height
+    /// The first pending GL error (GL_NO_ERROR when none), clearing every pending one.
+    std::uint32_t takeGlError();
+
+    struct DrawCall {
+        std::uint32_t glMode = 0;   ///< GL_TRIANGLES, GL_LINES, ...
+        std::uint32_t glCount = 0;  ///< indices handed to GL, 0 when nothing was drawn
+        HRESULT result = D3D_OK;
+    };
+    DrawCall lastDraw;
+    std::uint32_t drawCalls = 0;  ///< drawIndexedPrimitive calls, refused ones included
+
+    DeviceState state;  ///< everything set, also what has no GL meaning
+    D3DPRESENT_PARAMETERS presentParameters;
+    int swapInterval = 1;      ///< as asked; the driver may not honour it
+    bool clipControl = false;  ///< depth 0..1 through glClipControl
+
+  private:
+    GlDevice(SDL_Window* window, void* context);
+    void applyRenderState(D3DRENDERSTATETYPE type, std::uint32_t value);
+    void applySampler(std::uint32_t stage);
+    void restoreDefaults();
+    void fillBackBufferSize(D3DPRESENT_PARAMETERS& parameters) const;
+
+    SDL_Window* window_;
+    void* context_;  ///< SDL_GLContext
+    GlDeviceLink self_;
+    std::vector<GlEffect*> effects_;
+    std::array<std::uint32_t, kDeviceTextureStages> samplers_{};
+    std::uint32_t program_ = 0;
+    bool inScene_ = false;
+    bool hasFrame_ = false;
+    std::uint32_t framePixels_ = 0;  ///< pixel-pack buffer holding the last presented frame
+    std::uint32_t frameWidth_ = 0;
+    std::uint32_t frameHeight_ = 0;
+};
+
+class GlDirect3D final : public Direct3D {
+  public:
+    explicit GlDirect3D(OperatingSystem& os) : os_(os) {}
+    ~GlDirect3D() override;
+    /// The OperatingSystem's current display mode, in D3DFMT_X8R8G8B8.
+    HRESULT getAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode) override;
+    /// The window is parameters.hDeviceWindow, or focusWindow when that is null: an
+    /// SDL_Window* made for OpenGL.
+    HRESULT createDevice(std::uint32_t adapter, WindowHandle focusWindow,
+                         std::uint32_t behaviorFlags, D3DPRESENT_PARAMETERS& parameters,
+                         std::unique_ptr<Device>& out) override;
+
+  private:
+    OperatingSystem& os_;
+};
+
+/// Direct3DCreate9 of the OpenGL device; null when SDL's video cannot start.
+std::unique_ptr<Direct3D> glDirect3DCreate(OperatingSystem& os);
+
+}  // namespace velmora

@@ -1,0 +1,435 @@
+#include "platform/RecordingDevice.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace velmora {
+namespace {
+
+/// Whether `word` appears in source as a whole identifier.
+bool mentions(const std::string& source, const std::string& word) {
+    auto isIdentifierChar = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_';
+    };
+    for (std::size_t at = source.find(word); at != std::string::npos;
+         at = source.find(word, at + 1)) {
+        const bool startOk = at == 0 || !isIdentifierChar(source[at - 1]);
+        const std::size_t end = at + word.size();
+        const bool endOk = end == source.size() || !isIdentifierChar(source[end]);
+        if (startOk && endOk)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void RecordingFaults::failOn(RecordingCall call, std::uint32_t nth) {
+    countdown_[static_cast<std::size_t>(call)] = nth;
+}
+
+void RecordingFaults::failEffectLoad(std::uint32_t nth, std::string errorText) {
+    failOn(RecordingCall::CreateEffect, nth);
+    effectErrorText = std::move(errorText);
+}
+
+bool RecordingFaults::fails(RecordingCall call) {
+    std::uint32_t& left = countdown_[static_cast<std::size_t>(call)];
+    if (left == 0)
+        return false;
+    return --left == 0;
+}
+
+// Buffers and textures.
+
+HRESULT RecordingVertexBuffer::lock(std::uint32_t offset, std::uint32_t size, void** data,
+                                    std::uint32_t /*flags*/) {
+    if (faults_->fails(RecordingCall::Lock))
+        return E_FAIL;
+    return store.lock(offset, size, data);
+}
+
+HRESULT RecordingVertexBuffer::unlock() {
+    if (faults_->fails(RecordingCall::Unlock))
+        return E_FAIL;
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+    const HRESULT hr = store.unlock(offset, size);
+    unlockCount += hr == D3D_OK;
+    return hr;
+}
+
+RecordingVertexBuffer::~RecordingVertexBuffer() {
+    if (*device_ != nullptr)
+        (*device_)->forget(this);
+}
+
+HRESULT RecordingIndexBuffer::lock(std::uint32_t offset, std::uint32_t size, void** data,
+                                   std::uint32_t /*flags*/) {
+    if (faults_->fails(RecordingCall::Lock))
+        return E_FAIL;
+    return store.lock(offset, size, data);
+}
+
+HRESULT RecordingIndexBuffer::unlock() {
+    if (faults_->fails(RecordingCall::Unlock))
+        return E_FAIL;
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+    const HRESULT hr = store.unlock(offset, size);
+    unlockCount += hr == D3D_OK;
+    return hr;
+}
+
+RecordingIndexBuffer::~RecordingIndexBuffer() {
+    if (*device_ != nullptr)
+        (*device_)->forget(this);
+}
+
+RecordingVertexDeclaration::~RecordingVertexDeclaration() {
+    if (*device_ != nullptr)
+        (*device_)->forget(this);
+}
+
+RecordingTexture::~RecordingTexture() {
+    if (*device_ != nullptr)
+        (*device_)->forget(this);
+}
+
+// Effect.
+
+RecordingEffect::RecordingEffect(EffectFileSource source, std::shared_ptr<RecordingFaults> faults,
+                                 std::shared_ptr<RecordingDevice*> device)
+    : core(std::move(source)), faults_(std::move(faults)), device_(std::move(device)) {}
+
+RecordingEffect::~RecordingEffect() {
+    RecordingDevice* device = *device_;
+    if (device != nullptr && device->passEffect == this)
+        device->passEffect = nullptr;
+}
+
+HRESULT RecordingEffect::begin(std::uint32_t* passCount, std::uint32_t /*flags*/) {
+    if (faults_->fails(RecordingCall::BeginTechnique))
+        return E_FAIL;
+    return core.begin(passCount);
+}
+
+HRESULT RecordingEffect::beginPass(std::uint32_t pass) {
+    if (faults_->fails(RecordingCall::BeginPass))
+        return E_FAIL;
+    const HRESULT hr = core.beginPass(pass);
+    RecordingDevice* device = *device_;
+    if (hr != D3D_OK || device == nullptr)
+        return hr;
+    const EffectPassSource& p = core.pass(pass);
+    for (std::uint32_t stage = 0; stage < kDeviceTextureStages; ++stage) {
+        const std::string name = "tex" + std::to_string(stage);
+        if (mentions(p.vertexSource, name) || mentions(p.fragmentSource, name)) {
+            device->setTexture(stage, core.textures[stage]);
+        }
+    }
+    device->passEffect = this;
+    device->passWvp = core.wvp;
+    return D3D_OK;
+}
+
+HRESULT RecordingEffect::endPass() {
+    RecordingDevice* device = *device_;
+    if (device != nullptr && device->passEffect == this)
+        device->passEffect = nullptr;
+    return core.endPass();
+}
+
+HRESULT RecordingEffect::end() {
+    RecordingDevice* device = *device_;
+    if (device != nullptr && device->passEffect == this)
+        device->passEffect = nullptr;
+    return core.end();
+}
+
+// Device.
+
+RecordingDevice::RecordingDevice(std::shared_ptr<RecordingFaults> faults, OperatingSystem& os,
+                                 const D3DPRESENT_PARAMETERS& parameters)
+    : presentParameters(parameters),
+      faults_(std::move(faults)),
+      os_(os),
+      self_(std::make_shared<RecordingDevice*>(this)) {
+    fillBackBufferSize(presentParameters);
+    state.restoreDefaults(presentParameters.EnableAutoDepthStencil);
+    swapInterval = swapIntervalFor(presentParameters.PresentationInterval);
+}
+
+RecordingDevice::~RecordingDevice() {
+    *self_ = nullptr;
+}
+
+void RecordingDevice::fillBackBufferSize(D3DPRESENT_PARAMETERS& parameters) {
+    if (parameters.BackBufferWidth != 0 && parameters.BackBufferHeight != 0)
+        return;
+    const Rect client = os_.getClientRect(parameters.hDeviceWindow);
+    if (parameters.BackBufferWidth == 0) {
+        parameters.BackBufferWidth = static_cast<std::uint32_t>(std::max(client.width(), 1));
+    }
+    if (parameters.BackBufferHeight == 0) {
+        parameters.BackBufferHeight = static_cast<std::uint32_t>(std::max(client.height(), 1));
+    }
+}
+
+void RecordingDevice::forget(const VertexBuffer* buffer) {
+    for (auto& stream : state.streams) {
+        if (stream.buffer == buffer)
+            stream = {};
+    }
+}
+
+void RecordingDevice::forget(const IndexBuffer* indices) {
+    if (state.indices == indices)
+        state.indices = nullptr;
+}
+
+void RecordingDevice::forget(const VertexDeclaration* declaration) {
+    if (state.declaration == declaration)
+        state.declaration = nullptr;
+}
+
+void RecordingDevice::forget(const DeviceTexture* texture) {
+    for (auto& bound : state.textures) {
+        if (bound == texture)
+            bound = nullptr;
+    }
+}
+
+HRESULT RecordingDevice::createVertexBuffer(std::uint32_t length, std::uint32_t /*usage*/,
+                                            std::uint32_t /*fvf*/, D3DPOOL /*pool*/,
+                                            std::unique_ptr<VertexBuffer>& out) {
+    if (faults_->fails(RecordingCall::CreateVertexBuffer))
+        return E_FAIL;
+    if (length == 0 || length > kMaxDeviceBufferBytes)
+        return D3DERR_INVALIDCALL;
+    out = std::make_unique<RecordingVertexBuffer>(length, faults_, self_);
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::createIndexBuffer(std::uint32_t length, std::uint32_t /*usage*/,
+                                           D3DFORMAT format, D3DPOOL /*pool*/,
+                                           std::unique_ptr<IndexBuffer>& out) {
+    if (faults_->fails(RecordingCall::CreateIndexBuffer))
+        return E_FAIL;
+    if (length == 0 || length > kMaxDeviceBufferBytes || format != D3DFMT_INDEX32) {
+        return D3DERR_INVALIDCALL;
+    }
+    out = std::make_unique<RecordingIndexBuffer>(length, faults_, self_);
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::createVertexDeclaration(const D3DVERTEXELEMENT9* elements,
+                                                 std::unique_ptr<VertexDeclaration>& out) {
+    if (faults_->fails(RecordingCall::CreateVertexDeclaration))
+        return E_FAIL;
+    auto declaration = std::make_unique<RecordingVertexDeclaration>(self_);
+    const HRESULT hr = copyDeclaration(elements, declaration->elements);
+    if (hr != D3D_OK)
+        return hr;
+    out = std::move(declaration);
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::createTexture(std::uint32_t width, std::uint32_t height,
+                                       std::uint32_t levels, std::uint32_t /*usage*/,
+                                       D3DFORMAT format, D3DPOOL /*pool*/,
+                                       std::unique_ptr<DeviceTexture>& out) {
+    if (faults_->fails(RecordingCall::CreateTexture))
+        return E_FAIL;
+    auto texture = std::make_unique<RecordingTexture>(self_);
+    const HRESULT hr = texture->store.create(width, height, levels, format);
+    if (hr != D3D_OK)
+        return hr;
+    out = std::move(texture);
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::createEffectFromFile(const char* fileName, std::unique_ptr<Effect>& out,
+                                              std::string& errors) {
+    errors.clear();
+    if (faults_->fails(RecordingCall::CreateEffect)) {
+        errors = faults_->effectErrorText;
+        return E_FAIL;
+    }
+    EffectFileSource source;
+    if (!loadEffectFile(fileName, source, errors))
+        return E_FAIL;
+    out = std::make_unique<RecordingEffect>(std::move(source), faults_, self_);
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::setVertexDeclaration(VertexDeclaration* declaration) {
+    state.declaration = declaration;
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::setStreamSource(std::uint32_t stream, VertexBuffer* buffer,
+                                         std::uint32_t offset, std::uint32_t stride) {
+    if (stream >= kDeviceStreams)
+        return D3DERR_INVALIDCALL;
+    state.streams[stream] = {buffer, offset, stride};
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::setIndices(IndexBuffer* indices) {
+    state.indices = indices;
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::setRenderState(D3DRENDERSTATETYPE type, std::uint32_t value) {
+    state.renderStates[type] = value;
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::setSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type,
+                                         std::uint32_t value) {
+    return state.setSamplerState(sampler, type, value);
+}
+
+HRESULT RecordingDevice::setTextureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE type,
+                                              std::uint32_t value) {
+    return state.setTextureStageState(stage, type, value);
+}
+
+HRESULT RecordingDevice::setTexture(std::uint32_t stage, DeviceTexture* texture) {
+    if (stage >= kDeviceTextureStages)
+        return D3DERR_INVALIDCALL;
+    state.textures[stage] = texture;
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::setTransform(D3DTRANSFORMSTATETYPE type, const Matrix4& matrix) {
+    return state.setTransform(type, matrix);
+}
+
+HRESULT RecordingDevice::clear(std::uint32_t flags, std::uint32_t color, float z,
+                               std::uint32_t stencil) {
+    clears.push_back({flags, color, z, stencil});
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::beginScene() {
+    if (inScene)
+        return D3DERR_INVALIDCALL;
+    inScene = true;
+    ++beginSceneCount;
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::endScene() {
+    if (!inScene)
+        return D3DERR_INVALIDCALL;
+    inScene = false;
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::present() {
+    ++presentCount;
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::reset(D3DPRESENT_PARAMETERS& parameters) {
+    fillBackBufferSize(parameters);
+    presentParameters = parameters;
+    state.restoreDefaults(parameters.EnableAutoDepthStencil);
+    swapInterval = swapIntervalFor(parameters.PresentationInterval);
+    inScene = false;
+    ++resetCount;
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseVertexIndex,
+                                              std::uint32_t minVertexIndex,
+                                              std::uint32_t numVertices, std::uint32_t startIndex,
+                                              std::uint32_t primitiveCount) {
+    RecordedDraw draw;
+    draw.type = type;
+    draw.baseVertexIndex = baseVertexIndex;
+    draw.minVertexIndex = minVertexIndex;
+    draw.numVertices = numVertices;
+    draw.startIndex = startIndex;
+    draw.primitiveCount = primitiveCount;
+    for (std::uint32_t s = 0; s < kDeviceStreams; ++s) {
+        if (state.streams[s].buffer != nullptr)
+            draw.streamMask |= 1u << s;
+    }
+    draw.declaration = state.declaration;
+    draw.indices = state.indices;
+    draw.effect = passEffect;
+    if (passEffect != nullptr)
+        draw.wvp = passWvp;
+    draw.textures = state.textures;
+    draw.fillMode = state.renderState(D3DRS_FILLMODE);
+    draw.blending = state.renderState(D3DRS_ALPHABLENDENABLE) != 0;
+
+    auto* declaration = dynamic_cast<RecordingVertexDeclaration*>(state.declaration);
+    auto* indices = dynamic_cast<RecordingIndexBuffer*>(state.indices);
+    draw.result = D3DERR_INVALIDCALL;
+    if (declaration != nullptr && indices != nullptr) {
+        std::vector<StreamRead> reads;
+        bool foreign = false;
+        for (const auto& element : declaration->elements) {
+            const StreamSource& source = state.streams[element.stream];
+            auto* buffer = dynamic_cast<RecordingVertexBuffer*>(source.buffer);
+            foreign = foreign || (source.buffer != nullptr && buffer == nullptr);
+            reads.push_back({&element, &source, buffer != nullptr ? &buffer->store : nullptr});
+        }
+        if (!foreign) {
+            draw.result = checkDrawReads(reads, indices->store, type, baseVertexIndex, startIndex,
+                                         primitiveCount);
+        }
+    }
+    draws.push_back(draw);
+    return draw.result;
+}
+
+HRESULT RecordingDevice::getFrontBufferData(std::vector<std::uint32_t>& /*pixels*/,
+                                            std::uint32_t& /*width*/, std::uint32_t& /*height*/) {
+    return D3DERR_NOTAVAILABLE;
+}
+
+// Direct3D.
+
+RecordingDirect3D::RecordingDirect3D(OperatingSystem& os)
+    : os_(os), faults_(std::make_shared<RecordingFaults>()) {}
+
+HRESULT RecordingDirect3D::getAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode) {
+    if (adapter != D3DADAPTER_DEFAULT)
+        return D3DERR_INVALIDCALL;
+    const DisplayMode current = os_.currentDisplayMode();
+    mode.Width = static_cast<std::uint32_t>(std::max(current.width, 0));
+    mode.Height = static_cast<std::uint32_t>(std::max(current.height, 0));
+    mode.RefreshRate = static_cast<std::uint32_t>(std::max(current.refreshRate, 0));
+    mode.Format = D3DFMT_X8R8G8B8;
+    return D3D_OK;
+}
+
+HRESULT RecordingDirect3D::createDevice(std::uint32_t adapter, WindowHandle focusWindow,
+                                        std::uint32_t /*behaviorFlags*/,
+                                        D3DPRESENT_PARAMETERS& parameters,
+                                        std::unique_ptr<Device>& out) {
+    if (adapter != D3DADAPTER_DEFAULT)
+        return D3DERR_INVALIDCALL;
+    if (faults_->fails(RecordingCall::CreateDevice))
+        return D3DERR_NOTAVAILABLE;
+    if (parameters.hDeviceWindow == nullptr)
+        parameters.hDeviceWindow = focusWindow;
+    if (parameters.hDeviceWindow == nullptr)
+        return D3DERR_INVALIDCALL;
+    auto device = std::make_unique<RecordingDevice>(faults_, os_, parameters);
+    parameters = device->presentParameters;
+    out = std::move(device);
+    return D3D_OK;
+}
+
+std::unique_ptr<Direct3D> recordingDirect3DCreate(OperatingSystem& os) {
+    return std::make_unique<RecordingDirect3D>(os);
+}
+
+}  // namespace velmora

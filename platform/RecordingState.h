@@ -1,0 +1,158 @@
+#pragma once
+// What a Direct3D device keeps, without any drawing: render, sampler and texture-stage states
+// with their Direct3D defaults, the bound streams, indices, declaration and textures, the
+// transforms, and the system-memory copies of managed-pool buffers and textures with their
+// lock rules. The recording device is this state plus a log; the OpenGL device keeps the same
+// record of what it set and mirrors it into GL. Standard library only.
+#include <array>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "platform/EffectFile.h"
+#include "platform/GpuDevice.h"
+
+namespace velmora {
+
+/// Streams, texture stages and samplers a device accepts (the system uses 9 and 8).
+inline constexpr std::uint32_t kDeviceStreams = 16;
+inline constexpr std::uint32_t kDeviceTextureStages = 8;
+/// Largest buffer and texture side a device makes; larger requests fail with
+/// D3DERR_INVALIDCALL instead of allocating without bound.
+inline constexpr std::uint32_t kMaxDeviceBufferBytes = 256u << 20;
+inline constexpr std::uint32_t kMaxDeviceTextureSize = 8192;
+
+/// Indices that primitiveCount primitives of the type read; 0 for an unknown type.
+std::uint64_t primitiveIndexCount(D3DPRIMITIVETYPE type, std::uint32_t primitiveCount);
+/// Bytes of one declaration element of the type; 0 for a type the devices do not take.
+std::uint32_t declTypeSize(std::uint8_t type);
+/// Swap interval of a PresentationInterval: 0 for D3DPRESENT_INTERVAL_IMMEDIATE, else 1.
+int swapIntervalFor(std::uint32_t presentationInterval);
+
+/// The system-memory copy of a vertex or index buffer. lock hands out the copy; unlock
+/// reports the range that was locked so the owner can upload it.
+class ManagedBytes {
+  public:
+    explicit ManagedBytes(std::uint32_t length) : bytes(length) {}
+    /// Offset 0 and size 0 lock everything; a range past the end or a second lock fails.
+    HRESULT lock(std::uint32_t offset, std::uint32_t size, void** data);
+    /// Fails when not locked.
+    HRESULT unlock(std::uint32_t& offset, std::uint32_t& size);
+
+    std::vector<std::uint8_t> bytes;
+    bool locked = false;
+    std::uint32_t lockOffset = 0;
+    std::uint32_t lockSize = 0;
+};
+
+/// The levels of a managed texture, 4 bytes per texel (B, G, R, A; three-byte formats leave
+/// the fourth byte unused), rows packed with pitch width x 4.
+class ManagedTexels {
+  public:
+    struct Level {
+        std::uint32_t width = 0;
+        std::uint32_t height = 0;
+        std::vector<std::uint8_t> texels;
+        bool locked = false;
+    };
+    /// Number of levels from width x height down to 1 x 1.
+    static std::uint32_t fullChainLength(std::uint32_t width, std::uint32_t height);
+    /// Checks a D3DXCreateTexture request and makes the levels (0 asks for the whole chain,
+    /// more than the chain is clamped). D3DERR_INVALIDCALL for a zero or oversize side or a
+    /// format other than R8G8B8, A8R8G8B8 and X8R8G8B8.
+    HRESULT create(std::uint32_t width, std::uint32_t height, std::uint32_t levelCount,
+                   D3DFORMAT textureFormat);
+    HRESULT lockRect(std::uint32_t level, D3DLOCKED_RECT& locked);
+    HRESULT unlockRect(std::uint32_t level);
+
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    std::vector<Level> levels;
+};
+
+struct StreamSource {
+    VertexBuffer* buffer = nullptr;
+    std::uint32_t offset = 0;  ///< bytes
+    std::uint32_t stride = 0;  ///< bytes
+};
+
+/// One element of a declaration with the byte copy of the buffer bound to its stream.
+struct StreamRead {
+    const D3DVERTEXELEMENT9* element = nullptr;
+    const StreamSource* source = nullptr;
+    const ManagedBytes* bytes = nullptr;  ///< null when the stream has no buffer
+};
+
+/// D3D_OK when the draw reads only inside its index copy and, through every index plus
+/// baseVertex, only inside the bound streams; D3DERR_INVALIDCALL otherwise. An unbound
+/// stream reads nothing.
+HRESULT checkDrawReads(const std::vector<StreamRead>& streams, const ManagedBytes& indices,
+                       D3DPRIMITIVETYPE type, std::int32_t baseVertex, std::uint32_t startIndex,
+                       std::uint32_t primitiveCount);
+
+/// Checks a declaration (elements up to D3DDECL_END, at most 64) and copies it without the
+/// end marker. Streams past kDeviceStreams, unknown types and semantics outside the nine
+/// vertex input names fail.
+HRESULT copyDeclaration(const D3DVERTEXELEMENT9* elements, std::vector<D3DVERTEXELEMENT9>& out);
+
+/// Render, sampler and texture-stage states, bindings and transforms of a device.
+class DeviceState {
+  public:
+    DeviceState() { restoreDefaults(true); }
+    /// The state of a new or reset device: Direct3D's documented defaults, nothing bound.
+    void restoreDefaults(bool autoDepthStencil);
+
+    std::uint32_t renderState(D3DRENDERSTATETYPE type) const;
+    HRESULT setSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type, std::uint32_t value);
+    std::uint32_t samplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type) const;
+    HRESULT setTextureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE type,
+                                 std::uint32_t value);
+    std::uint32_t textureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE type) const;
+    HRESULT setTransform(D3DTRANSFORMSTATETYPE type, const Matrix4& matrix);
+    const Matrix4& transform(D3DTRANSFORMSTATETYPE type) const;
+
+    std::map<std::uint32_t, std::uint32_t> renderStates;  ///< every state ever set
+    std::array<std::array<std::uint32_t, 14>, kDeviceTextureStages> samplerStates{};
+    std::array<std::array<std::uint32_t, 7>, kDeviceTextureStages> stageStates{};
+    std::array<DeviceTexture*, kDeviceTextureStages> textures{};
+    std::array<StreamSource, kDeviceStreams> streams{};
+    IndexBuffer* indices = nullptr;
+    VertexDeclaration* declaration = nullptr;
+    Matrix4 world;
+    Matrix4 view;
+    Matrix4 projection;
+};
+
+/// What every effect keeps: its parsed file, the current technique (the first one at load),
+/// the parameters "wvp" and "tex0".."tex7", and the begin / pass nesting. Parameter names
+/// outside that set are ignored (D3DERR_INVALIDCALL).
+class EffectCore {
+  public:
+    explicit EffectCore(EffectFileSource parsed) : source(std::move(parsed)) {}
+
+    HRESULT setMatrix(const char* name, const Matrix4& value);
+    HRESULT setTexture(const char* name, DeviceTexture* texture);
+    HRESULT setTechnique(const char* name);
+    /// Fails when already begun.
+    HRESULT begin(std::uint32_t* passCount);
+    /// Fails outside begin, inside another pass or past the technique's passes.
+    HRESULT beginPass(std::uint32_t pass);
+    HRESULT endPass();
+    /// Ends an open pass too.
+    HRESULT end();
+    /// Drops every texture parameter that refers to a texture being destroyed.
+    void forget(const DeviceTexture* texture);
+    const EffectPassSource& pass(std::uint32_t index) const {
+        return source.techniques[technique].passes[index];
+    }
+
+    EffectFileSource source;
+    std::size_t technique = 0;  ///< index into source.techniques
+    Matrix4 wvp;
+    std::array<DeviceTexture*, kDeviceTextureStages> textures{};
+    bool begun = false;
+    int activePass = -1;
+    std::uint32_t beginCount = 0;
+    std::uint32_t endCount = 0;
+};
+
+}  // namespace velmora
