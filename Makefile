@@ -3,7 +3,18 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: test bootstrap build build-asan clean
+.PHONY: run test bootstrap build build-asan clean
+
+# Starts Velmora from build/, where bin/ is. Without a display it runs 300 passes on a
+# private Xvfb screen and leaves a screenshot.
+run: build
+	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
+	  cd $(BUILD) && ./velmora; \
+	else \
+	  echo "run: no display, so Velmora runs under Xvfb for 300 passes"; \
+	  cd $(BUILD) && $(CURDIR)/scripts/with-display ./velmora --frames 300 --screenshot velmora.png && \
+	  echo "run: screenshot at $(abspath $(BUILD))/velmora.png"; \
+	fi
 
 test: build build-asan
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)

@@ -1,0 +1,203 @@
+#include "app/Application.h"
+
+#include <climits>
+#include <cstdio>
+#include <fstream>
+
+#include "app/PickRayFromCursor.h"
+#include "app/Window.h"
+#include "physics/Simulation.h"
+#include "platform/VirtualKeys.h"
+#include "render/D3DRenderer.h"
+
+namespace velmora {
+namespace {
+
+constexpr const char* kEffectFile = "bin/min.fx";
+constexpr int kKeyE = 'E', kKeyQ = 'Q', kKeyF = 'F';
+constexpr int kKeyW = 'W', kKeyS = 'S', kKeyD = 'D', kKeyA = 'A';
+
+/// The title's frame rate: 1 / dt truncated, 0 where dt gives no rate.
+int framesPerSecond(float dt) {
+    if (!(dt > 0.0f)) {
+        return 0;
+    }
+    const float rate = 1.0f / dt;
+    return rate >= static_cast<float>(INT_MAX) ? INT_MAX : static_cast<int>(rate);
+}
+
+}  // namespace
+
+Application::Application(OperatingSystem& os_, Direct3DCreateFn createDirect3D_)
+    : os(os_), createDirect3D(createDirect3D_) {}
+
+Application::~Application() {
+    // A start-up that failed after the device was made still releases it here, while the
+    // window it draws into exists.
+    if (gRenderer->device != nullptr) {
+        gRenderer->shutdown();
+    }
+    if (input == ownedInput.get()) {
+        input = nullptr;
+    }
+    if (timer == ownedTimer.get()) {
+        timer = nullptr;
+    }
+}
+
+Point Application::cursorHomeOnScreen() { return os.clientToScreen(windowHandle, kCursorHome); }
+
+void Application::putCursorHome() {
+    const Point home = cursorHomeOnScreen();
+    os.setCursorPos(home.x, home.y);
+    input->cursor = home;
+}
+
+std::optional<int> Application::startUp(int showCommand) {
+    instanceHandle = &os;
+    ownedInput = std::make_unique<InputState>(os);
+    input = ownedInput.get();
+    ownedTimer = std::make_unique<FrameTimer>(os);
+    timer = ownedTimer.get();
+    timer->start();
+    fullScreen = false;
+    verticalSync = false;
+
+    if (!createWindow(kWindowClassName, showCommand)) {
+        failure = "cannot create the window";
+        return kExitWindowOrDevice;
+    }
+    aspectRatio = 1.3333334f;
+    gRenderer->usePlatform(os, createDirect3D);
+    if (!gRenderer->init(windowHandle, fullScreen, verticalSync)) {
+        failure = "cannot start the graphics device (OpenGL 3.3 core with clip control)";
+        return kExitWindowOrDevice;
+    }
+    if (!gRenderer->loadEffect(kEffectFile, loadedEffect)) {
+        failure = std::ifstream(kEffectFile) ? std::string("the effect file ") + kEffectFile +
+                                                   " does not compile or lacks MyEffect"
+                                             : std::string("cannot read ") + kEffectFile +
+                                                   " (run velmora from the folder that holds bin/)";
+        return kExitEffect;
+    }
+    setUpScene(scene, particles);
+    timer->tick();
+    putCursorHome();
+    running = true;
+    return std::nullopt;
+}
+
+void Application::mouseLook() {
+    const float dx = static_cast<float>(input->cursor.x - input->previousCursor.x);
+    const float dy = static_cast<float>(input->cursor.y - input->previousCursor.y);
+    scene.mainCamera.yaw(-dx * kMouseLookRadiansPerPixel);
+    scene.mainCamera.pitch(-dy * kMouseLookRadiansPerPixel);
+    putCursorHome();
+}
+
+void Application::switchDisplayModeAndDevice() {
+    fullScreen = !fullScreen;
+    switchDisplayMode();
+    gRenderer->reset(windowHandle, fullScreen, verticalSync);
+    gRenderer->setProjection(kFieldOfView, kNearPlane, kFarPlane, aspectRatio);
+    gRenderer->setView(scene.mainCamera.getEye(), scene.mainCamera.getTarget());
+}
+
+void Application::moveCamera(float dt) {
+    Vec3 acceleration = -(cameraVelocity * kCameraDrag);
+    const float s = input->down[VK_SHIFT] ? kCameraThrustFast : kCameraThrust;
+    const Vec3 forward = scene.mainCamera.forward();
+    const Vec3 right = scene.mainCamera.right();
+    const Vec3 up(0, 1, 0);
+    if (input->down[kKeyW]) acceleration += forward * s;
+    if (input->down[kKeyS]) acceleration += forward * -s;
+    if (input->down[kKeyD]) acceleration += right * s;
+    if (input->down[kKeyA]) acceleration += right * -s;
+    if (input->down[VK_SPACE]) acceleration += up * s;
+    if (input->down[VK_CONTROL]) acceleration += up * -s;
+    cameraVelocity += acceleration * dt;
+    scene.mainCamera.translate(cameraVelocity * dt);
+}
+
+void Application::showFrameRateInTitle() {
+    const float d = timer->deltaTime;
+    char title[128];
+    std::snprintf(title, sizeof title, "Velmora - Using Direct3D - FPS: %d - DT: %f",
+                  framesPerSecond(d), static_cast<double>(d));
+    os.setWindowText(windowHandle, title);
+}
+
+void Application::runEditingTools(float dt) {
+    EditingInput in;
+    in.middlePressed = input->pressed[VK_MBUTTON];
+    in.rightPressed = input->pressed[VK_RBUTTON];
+    in.leftPressed = input->pressed[VK_LBUTTON];
+    in.leftReleased = input->released[VK_LBUTTON];
+    in.leftHeld = input->down[VK_LBUTTON];
+    in.shiftHeld = input->down[VK_SHIFT];
+    in.cursorDx = input->cursor.x - input->previousCursor.x;
+    in.cursorDy = input->cursor.y - input->previousCursor.y;
+    in.running = running;
+    in.dt = dt;
+    PickRayFromCursor source(os, [this] { putCursorHome(); });
+    velmora::runEditingTools(in, source, scene.mainCamera, particles, editing);
+}
+
+bool Application::runPass() {
+    Message message;
+    if (os.peekMessage(message)) {
+        if (message.message == WM_QUIT) {
+            quitCode = static_cast<int>(message.wParam);
+            return false;
+        }
+        os.translateMessage(message);
+        os.dispatchMessage(message);
+    }
+    timer->tick();
+    const float dt = timer->deltaTime;
+    input->update();
+
+    if (input->pressed[VK_ESCAPE]) {
+        os.postQuitMessage(0);
+    }
+    if (hasFocus && input->down[kKeyE]) {
+        mouseLook();
+    }
+    if (input->pressed[VK_TAB]) {
+        editing.joinSel = nullptr;
+        running = !running;
+    }
+    if (input->pressed[kKeyQ]) {
+        gRenderer->toggleWireframe();
+    }
+    if (input->down[VK_MENU] && input->pressed[VK_RETURN]) {
+        switchDisplayModeAndDevice();
+    }
+    moveCamera(dt);
+    if (input->pressed[kKeyF]) {
+        showFrameRateInTitle();
+    }
+    runEditingTools(dt);
+
+    const std::size_t count = particles.size();
+    simulationPass(particles, count, running, dt);
+    drawFrame(scene, particles, count, loadedEffect.get());
+    gRenderer->setView(scene.mainCamera.getEye(), scene.mainCamera.getTarget());
+    return true;
+}
+
+int Application::shutDown() {
+    gRenderer->shutdown();
+    input = nullptr;
+    timer = nullptr;
+    ownedInput.reset();
+    ownedTimer.reset();
+    os.unregisterClass(kWindowClassName);
+    if (fullScreen) {
+        os.restoreDisplaySettings();
+    }
+    // The scene's meshes, the effect and the particles go with the Application.
+    return quitCode;
+}
+
+}  // namespace velmora

@@ -1,0 +1,79 @@
+#pragma once
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/FrameTimer.h"
+#include "app/InputState.h"
+#include "app/Scene.h"
+#include "math/Vec3.h"
+#include "physics/EditingTools.h"
+#include "physics/Particle.h"
+#include "physics/ParticleList.h"
+#include "platform/GpuDevice.h"
+#include "platform/OperatingSystem.h"
+
+namespace velmora {
+
+/// Mouse look turn per pixel of cursor motion, radians.
+inline constexpr float kMouseLookRadiansPerPixel = 0.0047123851f;
+/// Camera velocity damping per second.
+inline constexpr float kCameraDrag = 5.0f;
+/// Camera acceleration per held movement key, world units per second squared.
+inline constexpr float kCameraThrust = 600.0f;
+inline constexpr float kCameraThrustFast = 1800.0f;  ///< the same with Shift held
+/// The cursor's home point, client pixels: the centre of the windowed client area.
+inline constexpr Point kCursorHome = {400, 300};
+/// The window class of the one window.
+inline constexpr const char* kWindowClassName = "renderer";
+/// Exit codes of start-up failures; otherwise the quit message's code.
+inline constexpr int kExitWindowOrDevice = 1;
+inline constexpr int kExitEffect = -1;
+
+/// The whole run: start-up, one pass at a time, shut-down. Owns everything the loop keeps
+/// (snapshot, timer, scene, effect, particles, editing state) and sets the global pointers
+/// `input` and `timer` while it runs. One Application at a time.
+class Application {
+public:
+    Application(OperatingSystem& os, Direct3DCreateFn createDirect3D);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    /// Start-up, in order: snapshot, timer, window, renderer, effect, scene, one tick, cursor
+    /// home. Returns the exit code when it fails (1 window or device, -1 effect), with a
+    /// one-line reason in failure.
+    std::optional<int> startUp(int showCommand);
+    /// One pass of the loop. False when it took the quit message: the loop is over and
+    /// quitCode holds the message's code.
+    bool runPass();
+    /// Shut-down after the quit message; returns quitCode.
+    int shutDown();
+
+    /// The cursor's home point in screen pixels, for the current window position.
+    Point cursorHomeOnScreen();
+
+    OperatingSystem& os;
+    Direct3DCreateFn createDirect3D;
+    std::unique_ptr<InputState> ownedInput;
+    std::unique_ptr<FrameTimer> ownedTimer;
+    Scene scene;
+    Vec3 cameraVelocity;
+    std::unique_ptr<Effect> loadedEffect;
+    ParticleList particles;
+    bool running = true;
+    EditingState editing;
+    bool verticalSync = false;
+    int quitCode = 0;
+    std::string failure;  ///< why start-up failed, one line
+
+private:
+    void mouseLook();
+    void switchDisplayModeAndDevice();
+    void moveCamera(float dt);
+    void showFrameRateInTitle();
+    void runEditingTools(float dt);
+    void putCursorHome();
+};
+
+}  // namespace velmora

@@ -1,0 +1,41 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "math/Camera.h"
+#include "physics/ParticleList.h"
+#include "render/Mesh.h"
+
+namespace velmora {
+
+class Effect;
+class Texture;
+
+/// What the scene draws every pass: two cameras, four meshes, the two particle textures.
+/// The particles themselves belong to the loop.
+struct Scene {
+    Camera mainCamera{CameraMode::FreeLook};
+    Camera skyCamera{CameraMode::FreeLook};  ///< at the sky box's centre, aimed like mainCamera
+    Mesh roomPlane;
+    Mesh linkLine;
+    Mesh particleSphere;
+    Mesh skyBox;
+    Texture* orangeTexture = nullptr;  ///< free particles
+    Texture* noiseTexture = nullptr;   ///< pinned particles
+};
+
+inline constexpr float kFieldOfView = 60.0f;  ///< degrees
+inline constexpr float kNearPlane = 0.01f;
+inline constexpr float kFarPlane = 2000.0f;
+inline constexpr std::uint32_t kClearColor = 0xff000000;  ///< opaque black
+inline constexpr std::uint32_t kWhite = 0xffffffff;
+
+/// Builds the cameras, sets projection and view, makes the meshes and textures and appends
+/// the starting structure to particles. Needs the renderer started and the effect loaded.
+void setUpScene(Scene& scene, ParticleList& particles);
+
+/// Draws one frame: sky box, room, particles 0 .. count-1 with their links.
+void drawFrame(Scene& scene, const ParticleList& particles, std::size_t count,
+               Effect* loadedEffect);
+
+}  // namespace velmora

@@ -1,0 +1,17 @@
+find_package(PNG REQUIRED)
+
+add_library(velmora_app STATIC
+  ${CMAKE_CURRENT_SOURCE_DIR}/Application.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/CommandLine.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/PickRayFromCursor.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/PngWriter.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/Scene.cpp
+)
+target_link_libraries(velmora_app PUBLIC velmora_shell velmora_render velmora_physics
+                                         velmora_gpu PNG::PNG)
+
+# The program lives in the build folder beside bin/, which the pictures tool fills.
+add_executable(velmora ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+target_link_libraries(velmora PRIVATE velmora_app)
+target_compile_definitions(velmora PRIVATE VELMORA_VERSION="${VELMORA_VERSION}")
+set_target_properties(velmora PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
