@@ -28,22 +28,26 @@ GLuint makeBuffer(std::uint32_t length) {
 
 }  // namespace
 
-GlVertexBuffer::GlVertexBuffer(GlDeviceLink device, std::uint32_t length)
+template <class Interface>
+GlBuffer<Interface>::GlBuffer(GlDeviceLink device, std::uint32_t length)
     : store(length), name(makeBuffer(length)), device_(std::move(device)) {}
 
-GlVertexBuffer::~GlVertexBuffer() {
+template <class Interface>
+GlBuffer<Interface>::~GlBuffer() {
     if (*device_ == nullptr)
         return;
-    (*device_)->forget(this);
+    (*device_)->state.unbind(this);
     glDeleteBuffers(1, &name);
 }
 
-HRESULT GlVertexBuffer::lock(std::uint32_t offset, std::uint32_t size, void** data,
-                             std::uint32_t /*flags*/) {
+template <class Interface>
+HRESULT GlBuffer<Interface>::lock(std::uint32_t offset, std::uint32_t size, void** data,
+                                  std::uint32_t /*flags*/) {
     return store.lock(offset, size, data);
 }
 
-HRESULT GlVertexBuffer::unlock() {
+template <class Interface>
+HRESULT GlBuffer<Interface>::unlock() {
     std::uint32_t offset = 0;
     std::uint32_t size = 0;
     const HRESULT hr = store.unlock(offset, size);
@@ -52,29 +56,8 @@ HRESULT GlVertexBuffer::unlock() {
     return hr;
 }
 
-GlIndexBuffer::GlIndexBuffer(GlDeviceLink device, std::uint32_t length)
-    : store(length), name(makeBuffer(length)), device_(std::move(device)) {}
-
-GlIndexBuffer::~GlIndexBuffer() {
-    if (*device_ == nullptr)
-        return;
-    (*device_)->forget(this);
-    glDeleteBuffers(1, &name);
-}
-
-HRESULT GlIndexBuffer::lock(std::uint32_t offset, std::uint32_t size, void** data,
-                            std::uint32_t /*flags*/) {
-    return store.lock(offset, size, data);
-}
-
-HRESULT GlIndexBuffer::unlock() {
-    std::uint32_t offset = 0;
-    std::uint32_t size = 0;
-    const HRESULT hr = store.unlock(offset, size);
-    if (hr == D3D_OK && *device_ != nullptr)
-        uploadRange(name, store, offset, size);
-    return hr;
-}
+template class GlBuffer<VertexBuffer>;
+template class GlBuffer<IndexBuffer>;
 
 GlVertexDeclaration::GlVertexDeclaration(GlDeviceLink device,
                                          std::vector<D3DVERTEXELEMENT9> elements_)
@@ -86,7 +69,7 @@ GlVertexDeclaration::GlVertexDeclaration(GlDeviceLink device,
 GlVertexDeclaration::~GlVertexDeclaration() {
     if (*device_ == nullptr)
         return;
-    (*device_)->forget(this);
+    (*device_)->state.unbind(this);
     glDeleteVertexArrays(1, &vao);
 }
 

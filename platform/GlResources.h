@@ -18,10 +18,13 @@ class GlDevice;
 /// Shared by a device and everything it made; points at the device while it lives.
 using GlDeviceLink = std::shared_ptr<GlDevice*>;
 
-class GlVertexBuffer final : public VertexBuffer {
+/// A vertex or index buffer (indices are 32-bit only); the two differ only in the interface
+/// the device hands out.
+template <class Interface>
+class GlBuffer final : public Interface {
   public:
-    GlVertexBuffer(GlDeviceLink device, std::uint32_t length);
-    ~GlVertexBuffer() override;
+    GlBuffer(GlDeviceLink device, std::uint32_t length);
+    ~GlBuffer() override;
     HRESULT lock(std::uint32_t offset, std::uint32_t size, void** data,
                  std::uint32_t flags) override;
     HRESULT unlock() override;
@@ -32,22 +35,8 @@ class GlVertexBuffer final : public VertexBuffer {
   private:
     GlDeviceLink device_;
 };
-
-/// 32-bit indices only.
-class GlIndexBuffer final : public IndexBuffer {
-  public:
-    GlIndexBuffer(GlDeviceLink device, std::uint32_t length);
-    ~GlIndexBuffer() override;
-    HRESULT lock(std::uint32_t offset, std::uint32_t size, void** data,
-                 std::uint32_t flags) override;
-    HRESULT unlock() override;
-
-    ManagedBytes store;
-    std::uint32_t name = 0;
-
-  private:
-    GlDeviceLink device_;
-};
+using GlVertexBuffer = GlBuffer<VertexBuffer>;
+using GlIndexBuffer = GlBuffer<IndexBuffer>;
 
 /// One vertex array object; attributes are pointed at the bound streams at each draw.
 class GlVertexDeclaration final : public VertexDeclaration {

@@ -43,14 +43,16 @@ bool RecordingFaults::fails(RecordingCall call) {
 
 // Buffers and textures.
 
-HRESULT RecordingVertexBuffer::lock(std::uint32_t offset, std::uint32_t size, void** data,
-                                    std::uint32_t /*flags*/) {
+template <class Interface>
+HRESULT RecordingBuffer<Interface>::lock(std::uint32_t offset, std::uint32_t size, void** data,
+                                         std::uint32_t /*flags*/) {
     if (faults_->fails(RecordingCall::Lock))
         return E_FAIL;
     return store.lock(offset, size, data);
 }
 
-HRESULT RecordingVertexBuffer::unlock() {
+template <class Interface>
+HRESULT RecordingBuffer<Interface>::unlock() {
     if (faults_->fails(RecordingCall::Unlock))
         return E_FAIL;
     std::uint32_t offset = 0;
@@ -60,41 +62,23 @@ HRESULT RecordingVertexBuffer::unlock() {
     return hr;
 }
 
-RecordingVertexBuffer::~RecordingVertexBuffer() {
+template <class Interface>
+RecordingBuffer<Interface>::~RecordingBuffer() {
     if (*device_ != nullptr)
-        (*device_)->forget(this);
+        (*device_)->state.unbind(this);
 }
 
-HRESULT RecordingIndexBuffer::lock(std::uint32_t offset, std::uint32_t size, void** data,
-                                   std::uint32_t /*flags*/) {
-    if (faults_->fails(RecordingCall::Lock))
-        return E_FAIL;
-    return store.lock(offset, size, data);
-}
-
-HRESULT RecordingIndexBuffer::unlock() {
-    if (faults_->fails(RecordingCall::Unlock))
-        return E_FAIL;
-    std::uint32_t offset = 0;
-    std::uint32_t size = 0;
-    const HRESULT hr = store.unlock(offset, size);
-    unlockCount += hr == D3D_OK;
-    return hr;
-}
-
-RecordingIndexBuffer::~RecordingIndexBuffer() {
-    if (*device_ != nullptr)
-        (*device_)->forget(this);
-}
+template class RecordingBuffer<VertexBuffer>;
+template class RecordingBuffer<IndexBuffer>;
 
 RecordingVertexDeclaration::~RecordingVertexDeclaration() {
     if (*device_ != nullptr)
-        (*device_)->forget(this);
+        (*device_)->state.unbind(this);
 }
 
 RecordingTexture::~RecordingTexture() {
     if (*device_ != nullptr)
-        (*device_)->forget(this);
+        (*device_)->state.unbind(this);
 }
 
 // Effect.
@@ -174,30 +158,6 @@ void RecordingDevice::fillBackBufferSize(D3DPRESENT_PARAMETERS& parameters) {
     }
     if (parameters.BackBufferHeight == 0) {
         parameters.BackBufferHeight = static_cast<std::uint32_t>(std::max(client.height(), 1));
-    }
-}
-
-void RecordingDevice::forget(const VertexBuffer* buffer) {
-    for (auto& stream : state.streams) {
-        if (stream.buffer == buffer)
-            stream = {};
-    }
-}
-
-void RecordingDevice::forget(const IndexBuffer* indices) {
-    if (state.indices == indices)
-        state.indices = nullptr;
-}
-
-void RecordingDevice::forget(const VertexDeclaration* declaration) {
-    if (state.declaration == declaration)
-        state.declaration = nullptr;
-}
-
-void RecordingDevice::forget(const DeviceTexture* texture) {
-    for (auto& bound : state.textures) {
-        if (bound == texture)
-            bound = nullptr;
     }
 }
 
@@ -400,14 +360,7 @@ RecordingDirect3D::RecordingDirect3D(OperatingSystem& os)
     : os_(os), faults_(std::make_shared<RecordingFaults>()) {}
 
 HRESULT RecordingDirect3D::getAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode) {
-    if (adapter != D3DADAPTER_DEFAULT)
-        return D3DERR_INVALIDCALL;
-    const DisplayMode current = os_.currentDisplayMode();
-    mode.Width = static_cast<std::uint32_t>(std::max(current.width, 0));
-    mode.Height = static_cast<std::uint32_t>(std::max(current.height, 0));
-    mode.RefreshRate = static_cast<std::uint32_t>(std::max(current.refreshRate, 0));
-    mode.Format = D3DFMT_X8R8G8B8;
-    return D3D_OK;
+    return adapterDisplayMode(os_, adapter, mode);
 }
 
 HRESULT RecordingDirect3D::createDevice(std::uint32_t adapter, WindowHandle focusWindow,

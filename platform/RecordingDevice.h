@@ -77,12 +77,14 @@ struct RecordedClear {
     std::uint32_t stencil = 0;
 };
 
-class RecordingVertexBuffer final : public VertexBuffer {
+/// A vertex or index buffer; the two differ only in the interface the device hands out.
+template <class Interface>
+class RecordingBuffer final : public Interface {
   public:
-    RecordingVertexBuffer(std::uint32_t length, std::shared_ptr<RecordingFaults> faults,
-                          std::shared_ptr<RecordingDevice*> device)
+    RecordingBuffer(std::uint32_t length, std::shared_ptr<RecordingFaults> faults,
+                    std::shared_ptr<RecordingDevice*> device)
         : store(length), faults_(std::move(faults)), device_(std::move(device)) {}
-    ~RecordingVertexBuffer() override;
+    ~RecordingBuffer() override;
     HRESULT lock(std::uint32_t offset, std::uint32_t size, void** data,
                  std::uint32_t flags) override;
     HRESULT unlock() override;
@@ -94,24 +96,8 @@ class RecordingVertexBuffer final : public VertexBuffer {
     std::shared_ptr<RecordingFaults> faults_;
     std::shared_ptr<RecordingDevice*> device_;
 };
-
-class RecordingIndexBuffer final : public IndexBuffer {
-  public:
-    RecordingIndexBuffer(std::uint32_t length, std::shared_ptr<RecordingFaults> faults,
-                         std::shared_ptr<RecordingDevice*> device)
-        : store(length), faults_(std::move(faults)), device_(std::move(device)) {}
-    ~RecordingIndexBuffer() override;
-    HRESULT lock(std::uint32_t offset, std::uint32_t size, void** data,
-                 std::uint32_t flags) override;
-    HRESULT unlock() override;
-
-    ManagedBytes store;
-    std::uint32_t unlockCount = 0;
-
-  private:
-    std::shared_ptr<RecordingFaults> faults_;
-    std::shared_ptr<RecordingDevice*> device_;
-};
+using RecordingVertexBuffer = RecordingBuffer<VertexBuffer>;
+using RecordingIndexBuffer = RecordingBuffer<IndexBuffer>;
 
 class RecordingVertexDeclaration final : public VertexDeclaration {
   public:
@@ -214,12 +200,6 @@ class RecordingDevice final : public Device {
                                std::uint32_t& height) override;
 
     RecordingFaults& faults() { return *faults_; }
-    /// Drops every binding of an object that is being destroyed, so no stale pointer stays
-    /// bound (Direct3D's reference counts keep bound objects alive instead).
-    void forget(const VertexBuffer* buffer);
-    void forget(const IndexBuffer* indices);
-    void forget(const VertexDeclaration* declaration);
-    void forget(const DeviceTexture* texture);
 
     DeviceState state;
     /// As given to createDevice or the last reset, a zero back-buffer size filled in from

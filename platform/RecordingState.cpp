@@ -41,6 +41,17 @@ std::uint32_t declTypeSize(std::uint8_t type) {
     }
 }
 
+HRESULT adapterDisplayMode(OperatingSystem& os, std::uint32_t adapter, D3DDISPLAYMODE& mode) {
+    if (adapter != D3DADAPTER_DEFAULT)
+        return D3DERR_INVALIDCALL;
+    const DisplayMode current = os.currentDisplayMode();
+    mode.Width = static_cast<std::uint32_t>(std::max(current.width, 0));
+    mode.Height = static_cast<std::uint32_t>(std::max(current.height, 0));
+    mode.RefreshRate = static_cast<std::uint32_t>(std::max(current.refreshRate, 0));
+    mode.Format = D3DFMT_X8R8G8B8;
+    return D3D_OK;
+}
+
 int swapIntervalFor(std::uint32_t presentationInterval) {
     return presentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1;
 }
@@ -338,6 +349,30 @@ void EffectCore::forget(const DeviceTexture* texture) {
     for (auto& t : textures) {
         if (t == texture)
             t = nullptr;
+    }
+}
+
+void DeviceState::unbind(const VertexBuffer* buffer) {
+    for (auto& stream : streams) {
+        if (stream.buffer == buffer)
+            stream = {};
+    }
+}
+
+void DeviceState::unbind(const IndexBuffer* buffer) {
+    if (indices == buffer)
+        indices = nullptr;
+}
+
+void DeviceState::unbind(const VertexDeclaration* vertexDeclaration) {
+    if (declaration == vertexDeclaration)
+        declaration = nullptr;
+}
+
+void DeviceState::unbind(const DeviceTexture* texture) {
+    for (auto& bound : textures) {
+        if (bound == texture)
+            bound = nullptr;
     }
 }
 

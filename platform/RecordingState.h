@@ -26,6 +26,9 @@ inline constexpr std::uint32_t kMaxDeviceTextureSize = 8192;
 std::uint64_t primitiveIndexCount(D3DPRIMITIVETYPE type, std::uint32_t primitiveCount);
 /// Bytes of one declaration element of the type; 0 for a type the devices do not take.
 std::uint32_t declTypeSize(std::uint8_t type);
+/// The adapter's display mode as both devices report it: the operating system's current
+/// mode of the primary display, in D3DFMT_X8R8G8B8. Only D3DADAPTER_DEFAULT exists.
+HRESULT adapterDisplayMode(OperatingSystem& os, std::uint32_t adapter, D3DDISPLAYMODE& mode);
 /// Swap interval of a PresentationInterval: 0 for D3DPRESENT_INTERVAL_IMMEDIATE, else 1.
 int swapIntervalFor(std::uint32_t presentationInterval);
 
@@ -109,6 +112,12 @@ class DeviceState {
     std::uint32_t textureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE type) const;
     HRESULT setTransform(D3DTRANSFORMSTATETYPE type, const Matrix4& matrix);
     const Matrix4& transform(D3DTRANSFORMSTATETYPE type) const;
+    /// Drops every binding of an object that is being destroyed, so no stale pointer stays
+    /// bound (Direct3D's reference counts keep bound objects alive instead).
+    void unbind(const VertexBuffer* buffer);
+    void unbind(const IndexBuffer* buffer);
+    void unbind(const VertexDeclaration* declaration);
+    void unbind(const DeviceTexture* texture);
 
     std::map<std::uint32_t, std::uint32_t> renderStates;  ///< every state ever set
     std::array<std::array<std::uint32_t, 14>, kDeviceTextureStages> samplerStates{};
