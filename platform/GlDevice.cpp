@@ -96,7 +96,10 @@ HRESULT GlDevice::create(SDL_Window* window, D3DPRESENT_PARAMETERS& parameters,
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (context == nullptr)
         return D3DERR_NOTAVAILABLE;
-    if (epoxy_gl_version() < 33) {
+    // Projection matrices map depth to 0..1 as on Direct3D; without clip control GL would
+    // clip at -w, so geometry nearer than zNear would be drawn instead of clipped.
+    if (epoxy_gl_version() < 33 ||
+        (epoxy_gl_version() < 45 && !epoxy_has_gl_extension("GL_ARB_clip_control"))) {
         SDL_GL_DeleteContext(context);
         return D3DERR_NOTAVAILABLE;
     }
@@ -114,11 +117,7 @@ GlDevice::GlDevice(SDL_Window* window, void* context)
     }
     glGenBuffers(1, &framePixels_);
     glDepthFunc(GL_LEQUAL);
-    // Projection matrices map depth to 0..1 as on Direct3D; without clip control GL would
-    // clip at -w and squeeze depth into 0.5..1, which still draws but wastes precision.
-    clipControl = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
-    if (clipControl)
-        glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+    glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
     VELMORA_GL_CHECK();
 }
 
@@ -225,23 +224,6 @@ HRESULT GlDevice::createEffectFromFile(const char* fileName, std::unique_ptr<Eff
         return E_FAIL;
     out = std::move(effect);
     return D3D_OK;
-}
-
-void GlDevice::forget(const VertexBuffer* buffer) {
-    for (auto& stream : state.streams) {
-        if (stream.buffer == buffer)
-            stream = {};
-    }
-}
-
-void GlDevice::forget(const IndexBuffer* indices) {
-    if (state.indices == indices)
-        state.indices = nullptr;
-}
-
-void GlDevice::forget(const VertexDeclaration* declaration) {
-    if (state.declaration == declaration)
-        state.declaration = nullptr;
 }
 
 void GlDevice::forget(const DeviceTexture* texture) {
@@ -605,14 +587,7 @@ GlDirect3D::~GlDirect3D() {
 }
 
 HRESULT GlDirect3D::getAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode) {
-    if (adapter != D3DADAPTER_DEFAULT)
-        return D3DERR_INVALIDCALL;
-    const DisplayMode current = os_.currentDisplayMode();
-    mode.Width = static_cast<std::uint32_t>(std::max(current.width, 0));
-    mode.Height = static_cast<std::uint32_t>(std::max(current.height, 0));
-    mode.RefreshRate = static_cast<std::uint32_t>(std::max(current.refreshRate, 0));
-    mode.Format = D3DFMT_X8R8G8B8;
-    return D3D_OK;
+    return adapterDisplayMode(os_, adapter, mode);
 }
 
 HRESULT GlDirect3D::createDevice(std::uint32_t adapter, WindowHandle focusWindow,

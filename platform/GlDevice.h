@@ -76,9 +76,6 @@ class GlDevice final : public Device {
 
     // Used by the device's own objects.
     /// Unbinds an object that is being destroyed from every stage, stream and effect.
-    void forget(const VertexBuffer* buffer);
-    void forget(const IndexBuffer* indices);
-    void forget(const VertexDeclaration* declaration);
     void forget(const DeviceTexture* texture);
     void useProgram(std::uint32_t program);
     std::uint32_t currentProgram() const { return program_; }
@@ -110,7 +107,6 @@ class GlDevice final : public Device {
     DeviceState state;  ///< everything set, also what has no GL meaning
     D3DPRESENT_PARAMETERS presentParameters;
     int swapInterval = 1;      ///< as asked; the driver may not honour it
-    bool clipControl = false;  ///< depth 0..1 through glClipControl
 
   private:
     GlDevice(SDL_Window* window, void* context);

@@ -67,9 +67,17 @@ Texture::Texture(Image& image, bool withMips) {
     device->createTexture(static_cast<std::uint32_t>(image.width),
                           static_cast<std::uint32_t>(image.height), levels, 0, format,
                           D3DPOOL_MANAGED, d3dTexture);
-    // A texture the device could not make is never locked; it binds as no texture.
     if (d3dTexture != nullptr) {
         uploadImage(*d3dTexture, image, levels);
+        return;
+    }
+    // A picture the device cannot hold (larger than its textures, say) shows as the white
+    // picture, like one that cannot be read. If even that fails, nothing is ever locked and
+    // the texture binds as none.
+    Image white("");
+    device->createTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, d3dTexture);
+    if (d3dTexture != nullptr) {
+        uploadImage(*d3dTexture, white, 1);
     }
 }
 

@@ -15,7 +15,6 @@ class Texture {
     /// Uploads the image (and its reduced copies when withMips) to a new managed texture
     /// on the renderer's device.
     Texture(Image& image, bool withMips);
-    virtual ~Texture();
 
     /// The device texture; null when the device could not make one.
     virtual DeviceTexture* nativeTexture() { return d3dTexture.get(); }
@@ -23,6 +22,7 @@ class Texture {
     virtual std::uint32_t reservedSlot1(std::uint32_t) { return 0; }
     virtual std::uint32_t reservedSlot2(std::uint32_t) { return 0; }
     virtual std::uint32_t reservedSlot3() { return 0; }
+    virtual ~Texture();
 
     std::unique_ptr<DeviceTexture> d3dTexture;
 };
