@@ -1,12 +1,75 @@
-// Start-up, the pass order, the controls and shut-down of the real loop.
-#include "ApplicationFixture.h"
+// The real loop on the scripted operating system and the recording device, run from the
+// build folder so bin/min.fx and the pictures are found as the program finds them.
+#include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <memory>
+#include <tuple>
 
+#include "app/Application.h"
+#include "app/Window.h"
+#include "platform/RecordingDevice.h"
+#include "platform/ScriptedOperatingSystem.h"
+#include "render/D3DRenderer.h"
+#include "render/TextureManager.h"
 #include "tests/math/ApproxEqual.h"
 
-namespace velmora::test {
+namespace velmora {
 namespace {
+
+void resetGlobals() {
+    resetRendererToConstructedState();
+    resetWindowState();
+    gTextureManager->clear();
+}
+
+class ApplicationTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(chdir(VELMORA_BUILD_DIR), 0);
+        resetGlobals();
+    }
+    void TearDown() override {
+        app.reset();
+        resetGlobals();
+    }
+
+    /// Starts the application; the clock then advances by dtSeconds per pass.
+    void start(float dtSeconds = 0.01f) {
+        app = std::make_unique<Application>(os, recordingDirect3DCreate);
+        const auto failed = app->startUp(SW_SHOWNORMAL);
+        ASSERT_FALSE(failed.has_value()) << app->failure;
+        setDt(dtSeconds);
+    }
+    void setDt(float dtSeconds) {
+        os.counterStep = static_cast<std::int64_t>(dtSeconds * static_cast<float>(os.frequency));
+    }
+    /// Holds keys for one pass, then lets them go.
+    bool passHolding(std::initializer_list<int> keys) {
+        for (int k : keys) {
+            os.setKey(k, true);
+        }
+        const bool goesOn = app->runPass();
+        for (int k : keys) {
+            os.setKey(k, false);
+        }
+        return goesOn;
+    }
+    void takeWaitingMessages() {
+        while (os.pendingMessages() > 0) {
+            ASSERT_TRUE(app->runPass());
+        }
+    }
+    RecordingDevice& device() { return static_cast<RecordingDevice&>(*gRenderer->device); }
+    void cursorAtClient(int x, int y) {
+        const Point home = app->cursorHomeOnScreen();
+        os.cursor = {home.x - 400 + x, home.y - 300 + y};
+    }
+
+    ScriptedOperatingSystem os;
+    std::unique_ptr<Application> app;
+};
 
 std::unique_ptr<Direct3D> deviceThatFails(OperatingSystem& os) {
     auto direct3d = std::make_unique<RecordingDirect3D>(os);
@@ -21,39 +84,43 @@ std::unique_ptr<Direct3D> effectThatDoesNotCompile(OperatingSystem& os) {
 }
 
 TEST_F(ApplicationTest, StartUpFailuresGiveTheirExitCodes) {
-    os.createWindowFails = true;
-    app = std::make_unique<Application>(os, recordingDirect3DCreate);
-    EXPECT_EQ(app->startUp(SW_SHOWNORMAL), 1);
-
-    ScriptedOperatingSystem os2;
-    Application noDevice(os2, deviceThatFails);
-    EXPECT_EQ(noDevice.startUp(SW_SHOWNORMAL), 1);
-    EXPECT_TRUE(os2.messageBoxes.empty());
-    resetRendererToConstructedState();
-
-    ScriptedOperatingSystem os3;
-    Application badEffect(os3, effectThatDoesNotCompile);
-    EXPECT_EQ(badEffect.startUp(SW_SHOWNORMAL), -1);
-    ASSERT_EQ(os3.messageBoxes.size(), 1u);
-    EXPECT_EQ(os3.messageBoxes[0].caption, "FX File Load Error");
-    EXPECT_NE(os3.messageBoxes[0].text.find("undeclared identifier"), std::string::npos);
-    resetRendererToConstructedState();
+    // A start-up on its own operating system: the result, the boxes shown, the reason given.
+    const auto startUpWith = [](Direct3DCreateFn create, bool windowFails) {
+        ScriptedOperatingSystem os;
+        os.createWindowFails = windowFails;
+        std::optional<int> code;
+        std::string failure;
+        {
+            Application app(os, create);
+            code = app.startUp(SW_SHOWNORMAL);
+            failure = app.failure;
+        }
+        resetGlobals();
+        return std::tuple(code, os.messageBoxes, failure);
+    };
+    auto [code, boxes, failure] = startUpWith(recordingDirect3DCreate, true);
+    EXPECT_EQ(code, 1);
+    std::tie(code, boxes, failure) = startUpWith(deviceThatFails, false);
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(boxes.empty());
+    std::tie(code, boxes, failure) = startUpWith(effectThatDoesNotCompile, false);
+    EXPECT_EQ(code, -1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "FX File Load Error");
+    EXPECT_NE(boxes[0].text.find("undeclared identifier"), std::string::npos);
 
     // Without bin/min.fx there is no compiler text: -1 and no box, and a line that says why.
     const auto empty = std::filesystem::temp_directory_path() / "velmora-app-no-effect";
     std::filesystem::create_directories(empty);
     ASSERT_EQ(chdir(empty.c_str()), 0);
-    ScriptedOperatingSystem os4;
-    Application noEffect(os4, recordingDirect3DCreate);
-    EXPECT_EQ(noEffect.startUp(SW_SHOWNORMAL), -1);
-    EXPECT_TRUE(os4.messageBoxes.empty());
-    EXPECT_NE(noEffect.failure.find("bin/min.fx"), std::string::npos);
+    std::tie(code, boxes, failure) = startUpWith(recordingDirect3DCreate, false);
+    EXPECT_EQ(code, -1);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_NE(failure.find("bin/min.fx"), std::string::npos);
 }
 
-TEST_F(ApplicationTest, StartUpBuildsTheSceneAndPutsTheCursorHome) {
+TEST_F(ApplicationTest, StartUpBuildsTheSceneAndTheFirstPassDrawsItInOrder) {
     start();
-    EXPECT_EQ(os.windowTitle(windowHandle), "Velmora");
-    EXPECT_TRUE(os.classRegistered("renderer"));
     EXPECT_FLOAT_EQ(aspectRatio, 1.3333334f);
     ASSERT_EQ(app->particles.size(), 10u);
     std::size_t records = 0;
@@ -64,45 +131,38 @@ TEST_F(ApplicationTest, StartUpBuildsTheSceneAndPutsTheCursorHome) {
     EXPECT_EQ(records, 60u);
     // The cursor sits at the client centre and the snapshot measures motion from there.
     const Point home = app->cursorHomeOnScreen();
-    ASSERT_FALSE(os.cursorWarps.empty());
-    EXPECT_EQ(os.cursorWarps.back(), home);
+    EXPECT_EQ(os.cursor, home);
     EXPECT_EQ(input->cursor, home);
     EXPECT_EQ(os.screenToClient(windowHandle, home), (Point{400, 300}));
     // Nothing has been drawn before the first pass; the view is the main camera's.
     EXPECT_TRUE(device().draws.empty());
     EXPECT_MATRIX4_NEAR(gRenderer->view, lookAt({0, 0, 25}, {0, 0.1f, 0}), 0.0f);
-}
 
-TEST_F(ApplicationTest, OneFrameDrawsSkyRoomSpheresAndLinksInOrder) {
-    start();
+    // One pass draws sky, room, and each particle's sphere followed by its links.
     ASSERT_TRUE(app->runPass());
     const auto& draws = device().draws;
     ASSERT_EQ(draws.size(), 1u + 5u + 10u + 60u);
-
-    DeviceTexture* grid = gTextureManager->load("bin/grid.bmp", false)->nativeTexture();
-    DeviceTexture* wood = gTextureManager->load("bin/woodgrain.bmp", true)->nativeTexture();
-    DeviceTexture* def = gTextureManager->load("bin/def.bmp", false)->nativeTexture();
-    DeviceTexture* orange = gTextureManager->load("bin/orange.bmp", true)->nativeTexture();
-    DeviceTexture* noise = gTextureManager->load("bin/noise.bmp", true)->nativeTexture();
-
+    const auto texture = [](const char* name, bool mips) {
+        return gTextureManager->load(name, mips)->nativeTexture();
+    };
     EXPECT_EQ(draws[0].primitiveCount, 12u);  // sky box
-    EXPECT_EQ(draws[0].textures[0], grid);
+    EXPECT_EQ(draws[0].textures[0], texture("bin/grid.bmp", false));
     for (int i = 1; i <= 5; ++i) {
         EXPECT_EQ(draws[i].type, D3DPT_TRIANGLELIST);
         EXPECT_EQ(draws[i].primitiveCount, 4u) << i;  // both faces of a quad
-        EXPECT_EQ(draws[i].textures[0], wood);
+        EXPECT_EQ(draws[i].textures[0], texture("bin/woodgrain.bmp", true));
     }
-    // Each particle's sphere, then one line per link record it holds.
     std::size_t at = 6;
     for (std::size_t p = 0; p < 10; ++p) {
         ASSERT_LT(at, draws.size());
         EXPECT_EQ(draws[at].primitiveCount, 128u) << p;
-        EXPECT_EQ(draws[at].textures[0], p == 5 ? noise : orange) << p;
+        EXPECT_EQ(draws[at].textures[0],
+                  texture(p == 5 ? "bin/noise.bmp" : "bin/orange.bmp", true));
         ++at;
         for (std::size_t l = 0; l < app->particles[p]->links.size(); ++l, ++at) {
             EXPECT_EQ(draws[at].type, D3DPT_LINELIST);
             EXPECT_EQ(draws[at].primitiveCount, 1u);
-            EXPECT_EQ(draws[at].textures[0], def);
+            EXPECT_EQ(draws[at].textures[0], texture("bin/def.bmp", false));
         }
     }
     EXPECT_EQ(at, draws.size());
@@ -136,9 +196,7 @@ TEST_F(ApplicationTest, EscapeAndCloseEndTheLoopAtTheQuitMessage) {
 
 TEST_F(ApplicationTest, ClosingTheWindowQuitsWithZeroAndKeepsTheWindow) {
     start();
-    while (os.pendingMessages() > 0) {
-        ASSERT_TRUE(app->runPass());
-    }
+    takeWaitingMessages();
     os.pushWindowMessage(WM_CLOSE);
     EXPECT_TRUE(app->runPass());
     EXPECT_TRUE(os.isVisible(windowHandle));
@@ -148,17 +206,16 @@ TEST_F(ApplicationTest, ClosingTheWindowQuitsWithZeroAndKeepsTheWindow) {
 
 TEST_F(ApplicationTest, CameraThrustCancelsAndGlidesToRest) {
     start(0.1f);
+    app->runPass();  // the first pass after start-up measures no time
     const Vec3 eye = app->scene.mainCamera.getEye();
     passHolding({'W', 'S'});
     EXPECT_VEC3_NEAR(app->cameraVelocity, Vec3(), 1e-4f);
     EXPECT_VEC3_NEAR(app->scene.mainCamera.getEye(), eye, 1e-4f);
-
     // No key: each pass multiplies the velocity by 1 - 5 dt.
     app->cameraVelocity = {10, 0, 0};
     app->runPass();
     EXPECT_VEC3_NEAR(app->cameraVelocity, Vec3(5, 0, 0), 1e-4f);
     EXPECT_NEAR(app->scene.mainCamera.getEye().x, eye.x + 0.5f, 1e-4f);
-
     // W alone: thrust 600 along forward; with Shift 1800.
     app->cameraVelocity = {};
     passHolding({'W'});
@@ -170,43 +227,25 @@ TEST_F(ApplicationTest, CameraThrustCancelsAndGlidesToRest) {
 
 TEST_F(ApplicationTest, AltThenEnterSwitchesTheDisplayModeButEnterThenAltDoesNot) {
     start();
-    os.setKey(VK_MENU, true);
-    app->runPass();
-    os.setKey(VK_RETURN, true);
-    app->runPass();
+    const auto holdInOrder = [&](int first, int second) {
+        os.setKey(first, true);
+        app->runPass();
+        os.setKey(second, true);
+        app->runPass();
+        os.setKey(first, false);
+        os.setKey(second, false);
+        app->runPass();
+    };
+    holdInOrder(VK_MENU, VK_RETURN);
     EXPECT_TRUE(fullScreen);
     EXPECT_FLOAT_EQ(aspectRatio, 1.6f);
-    EXPECT_EQ(device().resetCount, 1u);
     EXPECT_EQ(device().presentParameters.BackBufferWidth, 1280u);
     EXPECT_MATRIX4_NEAR(gRenderer->projection, perspectiveFov(60, 0.01f, 2000, 1.6f), 1e-6f);
-    os.setKey(VK_MENU, false);
-    os.setKey(VK_RETURN, false);
-    app->runPass();
-
-    os.setKey(VK_RETURN, true);
-    app->runPass();
-    os.setKey(VK_MENU, true);
-    app->runPass();
+    holdInOrder(VK_RETURN, VK_MENU);
     EXPECT_TRUE(fullScreen);
     EXPECT_EQ(device().resetCount, 1u);
-}
-
-TEST_F(ApplicationTest, TabPausesAndDropsAHalfMadeSelection) {
-    start();
-    EXPECT_TRUE(app->running);
-    passHolding({VK_TAB});
-    EXPECT_FALSE(app->running);
-    const Vec3 before = app->particles[6]->current.position;
-
-    // A right click at the centre selects particle 6, the cube's corner nearest the eye.
-    cursorAtClient(400, 300);
-    passHolding({VK_RBUTTON});
-    EXPECT_EQ(app->editing.joinSel, app->particles[6].get());
-    // Paused passes move nothing.
-    EXPECT_VEC3_NEAR(app->particles[6]->current.position, before, 0.0f);
-    passHolding({VK_TAB});
-    EXPECT_EQ(app->editing.joinSel, nullptr);
-    EXPECT_TRUE(app->running);
+    app->shutDown();  // ending in full screen gives the display its settings back
+    EXPECT_EQ(os.displaySettingsRestores, 1);
 }
 
 TEST_F(ApplicationTest, TitleChangesOnlyWhenFIsPressed) {
@@ -228,12 +267,9 @@ TEST_F(ApplicationTest, TitleChangesOnlyWhenFIsPressed) {
 
 TEST_F(ApplicationTest, MouseLookNeedsTheFocusAndE) {
     start();
-    while (os.pendingMessages() > 0) {
-        app->runPass();
-    }
+    takeWaitingMessages();
     const Vec3 forward = app->scene.mainCamera.forward();
     const Point home = app->cursorHomeOnScreen();
-
     os.loseFocus();
     app->runPass();
     ASSERT_FALSE(hasFocus);
@@ -255,5 +291,58 @@ TEST_F(ApplicationTest, MouseLookNeedsTheFocusAndE) {
     EXPECT_EQ(input->cursor, home);
 }
 
+TEST_F(ApplicationTest, CentreClickOnEmptySpaceSpawnsAtTheLookedAtPointInBothModes) {
+    start();
+    app->particles.clear();
+    cursorAtClient(400, 300);
+    passHolding({VK_MBUTTON});
+    ASSERT_EQ(app->particles.size(), 1u);
+    // Whatever step follows in the same pass moves it well under a millimetre.
+    EXPECT_VEC3_NEAR(app->particles[0]->current.position, Vec3(0, 0.1f, 0), 2e-3f);
+
+    // In full screen the viewport is the whole display: its centre picks the same point.
+    os.setKey(VK_MENU, true);
+    passHolding({VK_RETURN});
+    os.setKey(VK_MENU, false);
+    ASSERT_TRUE(fullScreen);
+    passHolding({VK_TAB});
+    app->particles.clear();
+    os.cursor = {640, 400};
+    passHolding({VK_MBUTTON});
+    ASSERT_EQ(app->particles.size(), 1u);
+    EXPECT_VEC3_NEAR(app->particles[0]->current.position, Vec3(0, 0.1f, 0), 2e-3f);
+}
+
+TEST_F(ApplicationTest, PausedRightClickSelectsTabDropsItAndShiftDragMovesAlongRight) {
+    start();
+    passHolding({VK_TAB});
+    EXPECT_FALSE(app->running);
+    Particle* corner = app->particles[6].get();  // the cube's corner nearest the eye
+    cursorAtClient(400, 300);
+    passHolding({VK_RBUTTON});
+    EXPECT_EQ(app->editing.joinSel, corner);
+    passHolding({VK_TAB});
+    EXPECT_EQ(app->editing.joinSel, nullptr);
+    EXPECT_TRUE(app->running);
+    app->runPass();  // Tab let go, so the next hold is a new press
+    passHolding({VK_TAB});
+
+    // Paused, the drag writes next, which the same pass commits.
+    const Vec3 before = corner->current.position;
+    os.setKey(VK_SHIFT, true);
+    os.setKey(VK_LBUTTON, true);
+    app->runPass();
+    ASSERT_EQ(app->editing.dragTarget, corner);
+    EXPECT_VEC3_NEAR(corner->current.position, before, 0.0f);
+    cursorAtClient(410, 300);
+    app->runPass();
+    EXPECT_VEC3_NEAR(corner->current.position - before, app->scene.mainCamera.right() * 0.5f,
+                     1e-5f);
+    EXPECT_EQ(os.screenToClient(windowHandle, os.cursor), (Point{400, 300}));  // sent home
+    os.setKey(VK_LBUTTON, false);
+    app->runPass();
+    EXPECT_EQ(app->editing.dragTarget, nullptr);
+}
+
 }  // namespace
-}  // namespace velmora::test
+}  // namespace velmora

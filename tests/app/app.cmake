@@ -2,10 +2,7 @@
 # command line.
 velmora_test(velmora_app_tests
   LIBS velmora_app
-  SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/ApplicationTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/PickingThroughDeviceTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/CommandLineTest.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ApplicationTest.cpp ${CMAKE_CURRENT_LIST_DIR}/CommandLineTest.cpp
 )
 target_compile_definitions(velmora_app_tests PRIVATE VELMORA_BUILD_DIR="${CMAKE_BINARY_DIR}")
 add_dependencies(velmora_app_tests velmora_assets)

@@ -41,9 +41,12 @@ TEST(Camera, PitchStopsShortOfTheLimitAndRefusesGoingOverTheTop) {
             accepted += c.getTarget().y != before.y;
             EXPECT_LT(c.getTarget().z, 0.0f) << "the view passed vertical";
         }
-        // 15 steps reach 1.5 rad (sin 0.9975); the 16th would pass 0.999, as would every later one.
+        // 15 steps reach 1.5 rad (sin 0.9975); every later one would go over the top.
         EXPECT_EQ(accepted, 15);
         EXPECT_NEAR(c.forward().y, std::sin(1.5f) * (step > 0 ? 1 : -1), 1e-4f);
+        c.pitch(step * 0.6f);  // 1.56 rad stays short of vertical but passes 0.999: refused
+        c.pitch(step * 0.2f);  // 1.52 rad (sin 0.9987) is accepted
+        EXPECT_NEAR(c.forward().y, std::sin(1.52f) * (step > 0 ? 1 : -1), 1e-4f);
     }
     Camera c = makeCamera(CameraMode::Orbit, {1, 2, 3}, {1, 2, -7});
     c.pitch(3.0f);

@@ -31,6 +31,7 @@ TEST(Matrix4, RowAndColumnTransformsAndProducts) {
     EXPECT_VEC3_NEAR(transformRow({1, 0, 0}, y), Vec3(0, 0, -1), 1e-5f);
     EXPECT_VEC3_NEAR(transformColumn(y, {1, 0, 0}), Vec3(0, 0, 1), 1e-5f);
     EXPECT_VEC3_NEAR(transformRow({1, 0, 0}, rotationZ(kPi / 2)), Vec3(0, 1, 0), 1e-5f);
+    EXPECT_VEC3_NEAR(transformRow({0, 1, 0}, rotationX(kPi / 2)), Vec3(0, 0, 1), 1e-5f);
 
     // A product applies its left operand first; in place it may alias its right operand.
     const Matrix4 a = rotationX(0.3f) * t;

@@ -115,19 +115,15 @@ TEST_F(GlDeviceTest, OnlyTheFourByteFormatKeepsItsAlpha) {
     EXPECT_EQ(lastResult, D3D_OK);
 }
 
-TEST_F(GlDeviceTest, LockedRangesReachTheGpuAndSurviveAReset) {
+TEST_F(GlDeviceTest, LockedRangesReachTheGpuSurviveAResetAndAreNeverReadPast) {
     const auto white = texture(D3DFMT_R8G8B8, 0);
     EXPECT_EQ(centreAfterDraw(white.get()), 0xFFFFFFFFu);
     moveTriangle(1.2f);  // off the centre: the new positions must be uploaded
     EXPECT_EQ(centreAfterDraw(white.get()), 0xFF800000u);
 
-    // Only the x of the first two corners changes: a partial lock and upload.
-    const float x[1] = {-0.5f};
-    write(*positions, 0, x, 4);
-    const float x2[1] = {0.5f};
-    write(*positions, 12, x2, 4);
-    const float x3[1] = {0.0f};
-    write(*positions, 24, x3, 4);
+    // A partial lock inside the buffer: only the third corner's x moves, back over the centre.
+    const float x = -0.8f;
+    write(*positions, 24, &x, 4);
     EXPECT_EQ(centreAfterDraw(white.get()), 0xFFFFFFFFu);
 
     D3DPRESENT_PARAMETERS smaller;
@@ -138,20 +134,10 @@ TEST_F(GlDeviceTest, LockedRangesReachTheGpuAndSurviveAReset) {
     EXPECT_EQ(device().reset(smaller), D3D_OK);
     EXPECT_EQ(device().queryViewport(), (std::array<std::int32_t, 4>{0, 0, 400, 300}));
     device().setRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    std::vector<std::uint32_t> pixels;
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    centreAfterDraw(white.get());
-    EXPECT_EQ(device().getFrontBufferData(pixels, width, height), D3D_OK);
-    EXPECT_EQ(width, 400u);
-    EXPECT_EQ(height, 300u);
-    EXPECT_EQ(pixels.at(150 * 400 + 200), 0xFFFFFFFFu);  // same buffers, smaller frame
-}
+    EXPECT_EQ(centreAfterDraw(white.get()), 0xFFFFFFFFu);  // same buffers, smaller frame
 
-TEST_F(GlDeviceTest, DrawsReadingPastTheirBuffersAreRefusedWithoutGlErrors) {
-    const std::uint32_t far[1] = {1000};
-    write(*indices, 8, far, 4);
-    const auto white = texture(D3DFMT_R8G8B8, 0);
+    const std::uint32_t far = 1000;  // an index past the three vertices: refused, no GL error
+    write(*indices, 8, &far, 4);
     EXPECT_EQ(centreAfterDraw(white.get()), 0xFF800000u);
     EXPECT_EQ(lastResult, D3DERR_INVALIDCALL);
     EXPECT_EQ(device().lastDraw.glCount, 0u);
@@ -168,16 +154,11 @@ TEST_F(GlDeviceTest, ObjectsThatOutliveTheDeviceAreFreedSafely) {
     EXPECT_EQ(device().queryTextureBinding(2), 0u);
     EXPECT_EQ(dynamic_cast<GlEffect&>(*effect).core.textures[0], nullptr);
     EXPECT_EQ(centreAfterDraw(nullptr), 0xFFFFFFFFu);  // no texture samples as (0, 0, 0, 1)
-    EXPECT_EQ(device().takeGlError(), 0u);
 
+    // The texture, effect, buffers and declaration all outlive the device from here.
     auto white = texture(D3DFMT_A8R8G8B8, 0xFFFFFFFF);
     made.reset();
     white.reset();
-    effect.reset();
-    positions.reset();
-    indices.reset();
-    declaration.reset();
-    direct3d.reset();
 }
 
 }  // namespace

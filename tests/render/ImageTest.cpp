@@ -9,10 +9,11 @@
 namespace velmora {
 namespace {
 
+using testing::bmpPicture;
 using testing::BmpSpec;
 using testing::Bytes;
 using testing::channel;
-using testing::pixelRows;
+using testing::tgaPicture;
 using testing::TgaSpec;
 
 bool isWhite(const Image& image) {
@@ -37,9 +38,6 @@ void expectPixels(const Image& image, int width, int height, int bits, FileRow f
     }
 }
 const auto sameRow = [](int r) { return r; };
-
-using testing::bmpPicture;
-using testing::tgaPicture;
 
 TEST(ImageReaders, ChosenByTheLastThreeCharactersInAnyCase) {
     testing::TempFolder dir;
@@ -145,15 +143,6 @@ TEST(ImageReaders, HostileOrUnsupportedFilesGiveTheWhitePicture) {
         Image(dir.write("cut.bmp", Bytes(bmpBytes.begin(), bmpBytes.begin() + 53)).c_str())));
     EXPECT_TRUE(isWhite(
         Image(dir.write("cut.tga", Bytes(tgaBytes.begin(), tgaBytes.begin() + 17)).c_str())));
-
-    // The largest sizes allowed are read (what the file lacks is zero).
-    for (const auto& [w, h] : {std::pair{16384, 1}, {1, -16384}, {4096, 4096}}) {
-        BmpSpec s = bmpPicture(1, 1, 32);
-        s.width = w;
-        s.height = h;
-        const Image image(dir.write("big.bmp", testing::bmpFile(s)).c_str());
-        EXPECT_EQ(image.pixels.size(), std::size_t{4} * w * std::abs(h));
-    }
 }
 
 TEST(TgaReader, UnpaddedRowsSkippingIdAndColourMapHonouringTheOrigin) {
@@ -174,24 +163,17 @@ TEST(TgaReader, UnpaddedRowsSkippingIdAndColourMapHonouringTheOrigin) {
 TEST(TgaReader, RunLengthPacketsStopAtThePictureAndAtTheirOwnEnd) {
     testing::TempFolder dir;
     auto decode = [&](std::uint16_t width, std::uint16_t height, Bytes body,
-                      std::uint8_t depth = 24, std::uint8_t descriptor = 0) {
+                      std::uint8_t depth = 24) {
         TgaSpec s = tgaPicture(width, height, depth);
         s.imageType = 10;
-        s.descriptor = descriptor;
         s.body = std::move(body);
         return Image(dir.write("rle.tga", testing::tgaFile(s)).c_str()).pixels;
     };
     // 0x83 + one pixel writes it four times, 0x02 + three pixels copies them; row 0 of width
-    // 5 fills, then the padding is skipped.
-    const Bytes packets{0x83, 1, 2, 3, 0x02, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-    const Bytes row0{1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3, 4, 5, 6, 0};
-    const Bytes row1{7, 8, 9, 10, 11, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    Bytes bottomUp = row0;
-    bottomUp.insert(bottomUp.end(), row1.begin(), row1.end());
-    EXPECT_EQ(decode(5, 2, packets), bottomUp);
-    Bytes topDown = row1;
-    topDown.insert(topDown.end(), row0.begin(), row0.end());
-    EXPECT_EQ(decode(5, 2, packets, 24, 0x20), topDown);
+    // 5 fills, then its padding byte is skipped.
+    const Bytes fiveByTwo = decode(5, 2, {0x83, 1, 2, 3, 0x02, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+    EXPECT_EQ(Bytes(fiveByTwo.begin(), fiveByTwo.begin() + 22),
+              (Bytes{1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3, 4, 5, 6, 0, 7, 8, 9, 10, 11, 12}));
     EXPECT_EQ(decode(2, 1, {0x81, 1, 2, 3, 4}, 32), (Bytes{1, 2, 3, 4, 1, 2, 3, 4}));
 
     // Runs and raw packets longer than the picture stop at its last pixel.
@@ -237,26 +219,22 @@ TEST(MipChain, PointSamplesHalvingUntilASideWouldBeZeroMadeOnce) {
     const auto before = image.mipLevels;
     image.pixels.assign(image.pixels.size(), 0);
     image.buildMipChain();
-    EXPECT_EQ(image.mipLevelCount, 2u);
     EXPECT_EQ(image.mipLevels, before);
 
     Image big = picture(256, 256, 24);
     big.buildMipChain();
     EXPECT_EQ(big.mipLevelCount, kMaxMipLevels);  // 128 down to 2, no 1 x 1
     EXPECT_EQ(big.mipLevels[6].size(), 2u * 2u * 3u);
-}
-
-TEST(MipChain, PaddedRowsAndSizesNotDividingByTheStepSampleTheRightPixels) {
     // 24-bit rows of width 6 or 7 carry padding; 5, 7 and 9 do not divide by 2 or 4.
     for (const auto& [w, h, bits, levels] : {std::tuple{4, 4, 32, 2u},
                                              {6, 4, 24, 2u},
                                              {5, 5, 32, 2u},
                                              {7, 9, 24, 2u},
                                              {1, 8, 24, 0u}}) {
-        Image image = picture(w, h, bits);
-        image.buildMipChain();
-        EXPECT_EQ(image.mipLevelCount, levels);
-        expectPointSamples(image);
+        Image other = picture(w, h, bits);
+        other.buildMipChain();
+        EXPECT_EQ(other.mipLevelCount, levels);
+        expectPointSamples(other);
     }
 }
 

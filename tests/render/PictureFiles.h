@@ -51,11 +51,10 @@ struct BmpSpec {
 inline Bytes bmpFile(const BmpSpec& s) {
     const auto before = static_cast<std::uint32_t>(54 + s.headerTail.size() + s.between.size());
     Bytes out{'B', 'M'};
-    put(out, before + static_cast<std::uint32_t>(s.pixels.size()), 4);
-    put(out, 0, 4);
-    put(out, s.dataOffset.value_or(before), 4);
-    for (std::uint32_t v : {s.headerSize, static_cast<std::uint32_t>(s.width),
-                            static_cast<std::uint32_t>(s.height)}) {
+    for (std::uint32_t v :
+         {before + static_cast<std::uint32_t>(s.pixels.size()), 0u, s.dataOffset.value_or(before),
+          s.headerSize, static_cast<std::uint32_t>(s.width),
+          static_cast<std::uint32_t>(s.height)}) {
         put(out, v, 4);
     }
     put(out, 1, 2);
@@ -74,9 +73,8 @@ inline BmpSpec bmpPicture(int width, int height, std::uint16_t bits = 24) {
     s.width = width;
     s.height = height;
     s.bitCount = bits;
-    const int pixelBytes = bits / 8;
-    s.pixels = pixelRows(width, height < 0 ? -height : height, pixelBytes,
-                         (static_cast<std::size_t>(width * pixelBytes) + 3) & ~std::size_t{3});
+    const std::size_t rowBytes = (static_cast<std::size_t>(width) * bits / 8 + 3) & ~std::size_t{3};
+    s.pixels = pixelRows(width, height < 0 ? -height : height, bits / 8, rowBytes);
     return s;
 }
 
@@ -126,9 +124,6 @@ class TempFolder {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
     std::string path(const std::string& name) const { return (path_ / name).string(); }
     std::string write(const std::string& name, const Bytes& bytes) const {
         std::ofstream(path_ / name, std::ios::binary)

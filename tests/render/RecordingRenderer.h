@@ -1,6 +1,6 @@
 #pragma once
 // The one renderer on a recording device over a scripted window, emptied again after each
-// test together with the texture manager.
+// test together with the texture manager, and what its buffers and textures hold.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -13,6 +13,7 @@
 #include "render/Texture.h"
 #include "render/TextureManager.h"
 #include "tests/render/PictureFiles.h"
+#include "tests/render/RendererTestSupport.h"
 
 namespace velmora::testing {
 
@@ -41,15 +42,9 @@ class RecordingRenderer : public ::testing::Test {
     void SetUp() override {
         resetRendererToConstructedState();
         gTextureManager->clear();
-        WindowClass windowClass;
-        windowClass.windowProc = [](WindowHandle, std::uint32_t, std::uintptr_t,
-                                    std::intptr_t) -> std::intptr_t { return 0; };
-        windowClass.instance = &os;
-        windowClass.className = "renderer";
-        os.registerClass(windowClass);
+        window = test::open800x600(os);
         gRenderer->usePlatform(os, recordingDirect3DCreate);
-        ASSERT_TRUE(gRenderer->init(os.createWindow("renderer", "Velmora", 0, 0, 0, 800, 600),
-                                    false, false));
+        ASSERT_TRUE(gRenderer->init(window, false, true));
     }
     void TearDown() override {
         gTextureManager->clear();
@@ -59,6 +54,7 @@ class RecordingRenderer : public ::testing::Test {
     RecordingDevice& device() { return static_cast<RecordingDevice&>(*gRenderer->device); }
 
     ScriptedOperatingSystem os;
+    WindowHandle window = nullptr;
     TempFolder dir;
 };
 

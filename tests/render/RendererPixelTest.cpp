@@ -4,11 +4,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <tuple>
 
 #include "platform/GlDevice.h"
 #include "render/Image.h"
+#include "render/Mesh.h"
 #include "render/Texture.h"
+#include "render/TextureManager.h"
+#include "tests/render/PictureFiles.h"
 #include "tests/render/RendererTestSupport.h"
+#include "tools/Pictures.h"
 
 namespace velmora::test {
 namespace {
@@ -29,22 +35,23 @@ class RendererPixels : public ::testing::Test {
     void TearDown() override {
         geometries.clear();
         textures.clear();
+        gTextureManager->clear();
         effect.reset();
         resetRendererToConstructedState();
     }
 
-    /// A 1 x 1 texture of one 0xAARRGGBB colour.
-    Texture& texture(std::uint32_t argb) {
+    /// Starts a black frame with a 1 x 1 texture of one 0xAARRGGBB colour on stage 0.
+    void startFrame(std::uint32_t argb = 0xFFFFFFFF) {
         Image image("no-such-picture.bmp");
-        image.pixels = {static_cast<std::uint8_t>(argb), static_cast<std::uint8_t>(argb >> 8),
-                        static_cast<std::uint8_t>(argb >> 16),
-                        static_cast<std::uint8_t>(argb >> 24)};
+        std::memcpy(image.pixels.data(), &argb, 4);
         textures.push_back(std::make_unique<Texture>(image, false));
-        return *textures.back();
+        gRenderer->beginScene();
+        gRenderer->clear(0xFF000000, 1.0f);
+        gRenderer->setTexture(0, textures.back().get());
     }
 
     /// One triangle of the given corners (in this order) and vertex colour.
-    D3DGeometryBuffer& triangle(Vec3 a, Vec3 b, Vec3 c, std::uint32_t color = 0xFFFFFFFF) {
+    D3DGeometryBuffer& triangle(Vec3 a, Vec3 b, Vec3 c, std::uint32_t color) {
         const Vec3 positions[3] = {a, b, c};
         const std::uint32_t colors[3] = {color, color, color};
         const float texCoords[6] = {};
@@ -73,19 +80,12 @@ class RendererPixels : public ::testing::Test {
         std::uint32_t width = 0;
         std::uint32_t height = 0;
         EXPECT_EQ(gRenderer->device->getFrontBufferData(pixels, width, height), D3D_OK);
-        EXPECT_EQ(width, 800u);
-        EXPECT_EQ(height, 600u);
+        EXPECT_TRUE(width == 800 && height == 600) << width << " x " << height;
         pixels.resize(800 * 600);
         return pixels;
     }
     static std::uint32_t at(const std::vector<std::uint32_t>& pixels, std::pair<int, int> p) {
         return pixels[static_cast<std::size_t>(p.second) * 800 + p.first];
-    }
-
-    void startFrame(std::uint32_t background) {
-        gRenderer->beginScene();
-        gRenderer->clear(background, 1.0f);
-        gRenderer->setTexture(0, &texture(0xFFFFFFFF));
     }
 
     BoxKeepingSdl os;
@@ -95,37 +95,21 @@ class RendererPixels : public ::testing::Test {
     std::vector<std::unique_ptr<Texture>> textures;
 };
 
-TEST_F(RendererPixels, ClearFillsTheFrameWithTheColourGiven) {
-    std::vector<std::uint32_t> none;
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    EXPECT_EQ(gRenderer->device->getFrontBufferData(none, width, height), D3DERR_NOTAVAILABLE);
-
-    gRenderer->beginScene();
-    gRenderer->clear(0xFF000000, 1.0f);
-    const auto black = present();
-    EXPECT_EQ(std::count(black.begin(), black.end(), 0xFF000000u), 800 * 600);
-
-    // Channel order survives the trip: red, green and blue stay apart.
-    gRenderer->beginScene();
-    gRenderer->clear(0xFF336699, 1.0f);
-    const auto blue = present();
-    EXPECT_EQ(at(blue, {0, 0}), 0xFF336699u);
-    EXPECT_EQ(at(blue, {799, 599}), 0xFF336699u);
-}
-
-TEST_F(RendererPixels, TriangleLandsWhereTheMatricesSayAndShowsItsTexture) {
-    startFrame(0xFF000000);
-    gRenderer->setTexture(0, &texture(0xFF2080C0));
+TEST_F(RendererPixels, ClearAndATexturedTriangleLandWhereTheMatricesSay) {
+    std::vector<std::uint32_t> none;  // nothing presented yet
+    std::uint32_t size = 0;
+    EXPECT_EQ(gRenderer->device->getFrontBufferData(none, size, size), D3DERR_NOTAVAILABLE);
+    startFrame(0xFF2080C0);
     gRenderer->setWorld(translation({1.5f, 1.0f, 0.0f}));
     // Counter-clockwise as seen from the eye at +z.
-    gRenderer->drawGeometry(&triangle({-0.4f, -0.4f, 0}, {0.4f, -0.4f, 0}, {0, 0.4f, 0}),
-                            Triangles);
+    gRenderer->drawGeometry(
+        &triangle({-0.4f, -0.4f, 0}, {0.4f, -0.4f, 0}, {0, 0.4f, 0}, 0xFFFFFFFF), Triangles);
     const auto centre = screenOf({0, -0.13f, 0});
     const auto pixels = present();
     EXPECT_GT(centre.first, 400);  // right of centre and above it, as x and y say
     EXPECT_LT(centre.second, 300);
-    const std::uint32_t seen = at(pixels, centre);
+    EXPECT_GT(std::count(pixels.begin(), pixels.end(), 0xFF000000u), 800 * 600 * 9 / 10);
+    const std::uint32_t seen = at(pixels, centre);  // red, green and blue stay apart
     EXPECT_NEAR(static_cast<int>((seen >> 16) & 0xFF), 0x20, 2);
     EXPECT_NEAR(static_cast<int>((seen >> 8) & 0xFF), 0x80, 2);
     EXPECT_NEAR(static_cast<int>(seen & 0xFF), 0xC0, 2);
@@ -133,41 +117,69 @@ TEST_F(RendererPixels, TriangleLandsWhereTheMatricesSayAndShowsItsTexture) {
     EXPECT_EQ(at(pixels, {centre.first, 600 - centre.second}), 0xFF000000u);
 }
 
-TEST_F(RendererPixels, CounterClockwiseAsSeenIsDrawnAndClockwiseIsCulled) {
-    startFrame(0xFF000000);
+TEST_F(RendererPixels, CullingDropsClockwiseAsSeenAndDepthKeepsTheNearerSurface) {
+    startFrame();
     const Vec3 a{-0.4f, -0.4f, 0}, b{0.4f, -0.4f, 0}, c{0, 0.4f, 0};
-    gRenderer->setWorld(translation({-1.5f, 0, 0}));
+    gRenderer->setWorld(translation({-4.5f, 0, 0}));  // counter-clockwise as seen from +z
     gRenderer->drawGeometry(&triangle(a, b, c, 0xFFFF0000), Triangles);
-    const auto left = screenOf({0, -0.13f, 0});
-    gRenderer->setWorld(translation({1.5f, 0, 0}));
+    const auto drawn = screenOf({0, -0.13f, 0});
+    gRenderer->setWorld(translation({4.5f, 0, 0}));
     gRenderer->drawGeometry(&triangle(a, c, b, 0xFFFF0000), Triangles);
-    const auto right = screenOf({0, -0.13f, 0});
-    const auto pixels = present();
-    EXPECT_EQ(at(pixels, left), 0xFFFF0000u);
-    EXPECT_EQ(at(pixels, right), 0xFF000000u);
-}
-
-TEST_F(RendererPixels, DepthKeepsTheNearerSurfaceWhicheverIsDrawnFirst) {
-    startFrame(0xFF000000);
-    const Vec3 a{-1, -1, 0}, b{1, -1, 0}, c{0, 1, 0};
-    gRenderer->setWorld(translation({-1.5f, 0, 1}));  // near (green), then far (red)
-    gRenderer->drawGeometry(&triangle(a, b, c, 0xFF00FF00), Triangles);
-    gRenderer->setWorld(translation({-1.5f, 0, -1}));
-    gRenderer->drawGeometry(&triangle(a, b, c, 0xFFFF0000), Triangles);
-    gRenderer->setWorld(translation({1.5f, 0, -1}));  // far (red), then near (green)
-    gRenderer->drawGeometry(&triangle(a, b, c, 0xFFFF0000), Triangles);
-    gRenderer->setWorld(translation({1.5f, 0, 1}));
-    gRenderer->drawGeometry(&triangle(a, b, c, 0xFF00FF00), Triangles);
+    const auto culled = screenOf({0, -0.13f, 0});
+    // Near (green) then far (red) on the left; far then near on the right.
+    const Vec3 p{-1, -1, 0}, q{1, -1, 0}, r{0, 1, 0};
+    for (const auto& [x, z, colour] : {std::tuple{-1.5f, 1.0f, 0xFF00FF00u},
+                                       {-1.5f, -1.0f, 0xFFFF0000u},
+                                       {1.5f, -1.0f, 0xFFFF0000u},
+                                       {1.5f, 1.0f, 0xFF00FF00u}}) {
+        gRenderer->setWorld(translation({x, 0, z}));
+        gRenderer->drawGeometry(&triangle(p, q, r, colour), Triangles);
+    }
     gRenderer->setWorld(Matrix4{});
     const auto pixels = present();
+    EXPECT_EQ(at(pixels, drawn), 0xFFFF0000u);
+    EXPECT_EQ(at(pixels, culled), 0xFF000000u);
     EXPECT_EQ(at(pixels, screenOf({-1.5f, -0.2f, 1})), 0xFF00FF00u);
     EXPECT_EQ(at(pixels, screenOf({1.5f, -0.2f, 1})), 0xFF00FF00u);
 }
 
-TEST_F(RendererPixels, CompilerErrorsReachTheBoxAndAMissingFileShowsNothing) {
+TEST_F(RendererPixels, AGeneratedPictureOnAQuadKeepsItsColoursTheRightWayUp) {
+    velmora::testing::TempFolder dir;
+    ASSERT_TRUE(pictures::writeScenePictures(dir.path("")));
+    for (const auto& named : pictures::kScenePictures) {
+        EXPECT_EQ(Image(dir.path(named.fileName).c_str()).bitsPerPixel, 24) << named.fileName;
+    }
+    gRenderer->projection = Matrix4{};  // identity matrices: a 2 x 2 quad fills the screen
+    gRenderer->view = Matrix4{};
+    Mesh quad;
+    quad.createQuad(2, 2, PlaneXY, 0xFFFFFFFFu);
+    quad.loadTexture(dir.path("orange.bmp").c_str(), true, 0);
+    gRenderer->beginScene();
+    gRenderer->clear(0xFF000000u, 1.0f);
+    quad.draw();
+    const auto pixels = present();
+    // Channel c (16 red, 8 green, 0 blue) at a point given in fractions of the screen.
+    auto channel = [&](double x, double y, int c) {
+        return (at(pixels, {static_cast<int>(x * 800), static_cast<int>(y * 600)}) >> c) & 0xFF;
+    };
+    EXPECT_GT(channel(0.5, 0.5, 16), 180u);  // orange: much red, some green, little blue
+    EXPECT_GT(channel(0.5, 0.5, 16), channel(0.5, 0.5, 8) + 60);
+    EXPECT_GT(channel(0.5, 0.5, 8), channel(0.5, 0.5, 0) + 40);
+    // The highlight sits up and to the left: mirrored either way it would be darker there.
+    EXPECT_GT(channel(0.35, 0.3, 8), channel(0.35, 0.7, 8) + 40);
+    EXPECT_GT(channel(0.35, 0.3, 8), channel(0.65, 0.3, 8) + 30);
+}
+
+TEST_F(RendererPixels, EffectErrorsReachTheBoxAndAMissingFileShowsNothing) {
     std::unique_ptr<Effect> failed;
     EXPECT_FALSE(gRenderer->loadEffect("no/such/effect.fx", failed));
     EXPECT_TRUE(os.messageBoxes.empty());
+    const std::string other = writeTempFile(
+        "pixels-other.fx",
+        "@technique Other\n@pass P\n@vertex\nv\n@end\n@fragment\nf\n@end\n@end\n@end\n");
+    EXPECT_FALSE(gRenderer->loadEffect(other.c_str(), failed));
+    ASSERT_EQ(os.messageBoxes.size(), 1u);
+    EXPECT_NE(os.messageBoxes[0].text.find("no technique \"MyEffect\""), std::string::npos);
 
     const std::string path = writeTempFile("glsl-error.fx",
                                            "@technique MyEffect\n@pass P0\n@vertex\n"
@@ -178,11 +190,11 @@ TEST_F(RendererPixels, CompilerErrorsReachTheBoxAndAMissingFileShowsNothing) {
                                            "@end\n@end\n@end\n");
     EXPECT_FALSE(gRenderer->loadEffect(path.c_str(), failed));
     EXPECT_EQ(failed, nullptr);
-    ASSERT_EQ(os.messageBoxes.size(), 1u);
-    EXPECT_EQ(os.messageBoxes[0].caption, "FX File Load Error");
-    EXPECT_NE(os.messageBoxes[0].text.find("undeclaredThing"), std::string::npos)
-        << os.messageBoxes[0].text;
-    EXPECT_NE(os.messageBoxes[0].text.find("vertex stage"), std::string::npos);
+    ASSERT_EQ(os.messageBoxes.size(), 2u);
+    EXPECT_EQ(os.messageBoxes[1].caption, "FX File Load Error");
+    EXPECT_NE(os.messageBoxes[1].text.find("undeclaredThing"), std::string::npos)
+        << os.messageBoxes[1].text;
+    EXPECT_NE(os.messageBoxes[1].text.find("vertex stage"), std::string::npos);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ inline std::string writeTempFile(const std::string& name, const std::string& tex
 }
 
 /// An effect that forwards to another one, fails begin or beginPass when told, and counts
-/// the calls the renderer makes.
+/// the ends.
 class FaultyEffect final : public Effect {
   public:
     explicit FaultyEffect(Effect& inner) : inner_(inner) {}
@@ -43,7 +43,6 @@ class FaultyEffect final : public Effect {
     HRESULT begin(std::uint32_t* passCount, std::uint32_t flags) override {
         if (failBegin)
             return E_FAIL;
-        ++begins;
         return inner_.begin(passCount, flags);
     }
     HRESULT beginPass(std::uint32_t pass) override {
@@ -59,7 +58,6 @@ class FaultyEffect final : public Effect {
 
     bool failBegin = false;
     bool failBeginPass = false;
-    int begins = 0;
     int ends = 0;
 
   private:
@@ -126,14 +124,11 @@ class BoxKeepingSdl final : public OperatingSystem {
     std::vector<Box> messageBoxes;
 };
 
-inline std::intptr_t quietWindowProc(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) {
-    return 0;
-}
-
 /// Registers the class "renderer" and opens a shown window with an 800 x 600 client area.
 inline WindowHandle open800x600(OperatingSystem& os) {
     WindowClass windowClass;
-    windowClass.windowProc = quietWindowProc;
+    windowClass.windowProc = [](WindowHandle, std::uint32_t, std::uintptr_t,
+                                std::intptr_t) -> std::intptr_t { return 0; };
     windowClass.instance = &os;
     windowClass.className = "renderer";
     os.registerClass(windowClass);

@@ -1,0 +1,34 @@
+#pragma once
+// Builders and checks shared by the physics tests.
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "physics/Particle.h"
+
+namespace velmora {
+
+inline Particle* add(ParticleList& list, Vec3 position, Vec3 velocity = {}) {
+    list.push_back(std::make_unique<Particle>(position));
+    list.back()->current.velocity = list.back()->next.velocity = velocity;
+    return list.back().get();
+}
+
+// Summed in double: finite floats cannot overflow there, while inf and NaN still show.
+inline bool allFinite(const Vec3& v) {
+    return std::isfinite(double{v.x} + v.y + v.z);
+}
+inline bool allFinite(const Particle& p) {
+    return allFinite(p.current.position) && allFinite(p.current.velocity) &&
+           allFinite(p.next.position) && allFinite(p.next.velocity);
+}
+
+inline std::vector<const Particle*> others(const Particle& p) {
+    std::vector<const Particle*> result;
+    for (const ParticleLink& l : p.links) {
+        result.push_back(l.other);
+    }
+    return result;
+}
+
+}  // namespace velmora
