@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "platform/SdlGlAttributes.h"
@@ -58,6 +59,14 @@ SdlOperatingSystem::SdlOperatingSystem() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     videoStarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    // Without a display SDL may fall back to a driver whose windows nobody can see; for an
+    // interactive program that is no display at all, unless the user asked for that driver.
+    const char* driver = videoStarted ? SDL_GetCurrentVideoDriver() : nullptr;
+    if (driver != nullptr && SDL_getenv("SDL_VIDEODRIVER") == nullptr &&
+        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        videoStarted = false;
+    }
 }
 
 SdlOperatingSystem::~SdlOperatingSystem() {
