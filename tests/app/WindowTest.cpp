@@ -30,15 +30,11 @@ class WindowTest : public ::testing::Test {
     }
 };
 
-TEST_F(WindowTest, CreatedWindowedWithAnExactClientAreaAndFocus) {
+TEST_F(WindowTest, CreatedShownWithFocusAndTheProcedureQuitsOnCloseAndDestroy) {
     EXPECT_EQ(os.getClientRect(windowHandle), (Rect{0, 0, 800, 600}));
     EXPECT_EQ(os.getWindowStyle(windowHandle), kWindowedStyle);
     EXPECT_EQ(os.windowTitle(windowHandle), "Velmora");
-    EXPECT_TRUE(os.isVisible(windowHandle));
-    EXPECT_TRUE(hasFocus);
-}
-
-TEST_F(WindowTest, ProcedureQuitsOnCloseAndDestroyAndTracksFocus) {
+    EXPECT_TRUE(os.isVisible(windowHandle) && hasFocus);
     const Rect before = os.getWindowRect(windowHandle);
     EXPECT_EQ(os.dispatchMessage({windowHandle, WM_CLOSE, 0, 0}), 0);
     EXPECT_EQ(os.dispatchMessage({windowHandle, WM_DESTROY, 0, 0}), 0);

@@ -2,10 +2,10 @@
 // (also under the sanitizers), and the limits hold.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "platform/EffectFile.h"
+#include "tests/render/PictureFiles.h"
 
 namespace velmora {
 namespace {
@@ -15,14 +15,6 @@ const std::string kPass =
 
 std::string technique(const std::string& name, const std::string& passes = kPass) {
     return "@technique " + name + "\n" + passes + "@end\n";
-}
-
-std::string writeFile(const std::string& name, const std::string& text) {
-    const std::string path = ::testing::TempDir() + name;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
-    return path;
 }
 
 TEST(EffectFile, ParsesSourcesVerbatimWithTheirLineNumbers) {
@@ -75,10 +67,11 @@ TEST(EffectFile, LoaderReadsBoundedFilesAndRequiresTheRenderersTechnique) {
     std::string error = "stale";
     EXPECT_FALSE(loadEffectFile("no/such/file.fx", parsed, error));
     EXPECT_TRUE(error.empty());
-    EXPECT_FALSE(loadEffectFile(::testing::TempDir().c_str(), parsed, error));  // a folder
+    testing::TempFolder dir;
+    EXPECT_FALSE(loadEffectFile(dir.path("").c_str(), parsed, error));  // a folder
     EXPECT_TRUE(error.empty());
 
-    const std::string other = writeFile("other.fx", technique("Other"));
+    const std::string other = dir.write("other.fx", technique("Other"));
     EXPECT_FALSE(loadEffectFile(other.c_str(), parsed, error));
     EXPECT_NE(error.find("no technique \"MyEffect\""), std::string::npos) << error;
     EXPECT_NE(error.find(other), std::string::npos) << error;
@@ -86,13 +79,13 @@ TEST(EffectFile, LoaderReadsBoundedFilesAndRequiresTheRenderersTechnique) {
     // One byte past the limit, three lines in: refused before parsing, with its line.
     std::string huge = "// a\n// b\n";
     huge += std::string(kMaxEffectFileBytes + 1 - huge.size(), ' ');
-    const std::string oversize = writeFile("oversize.fx", huge);
+    const std::string oversize = dir.write("oversize.fx", huge);
     EXPECT_FALSE(loadEffectFile(oversize.c_str(), parsed, error));
     EXPECT_NE(error.find("line 3: the file is larger than 1048576 bytes"), std::string::npos)
         << error;
     std::string full = technique("Other") + technique("MyEffect");
     full.resize(kMaxEffectFileBytes, ' ');
-    const std::string atLimit = writeFile("at-limit.fx", full);
+    const std::string atLimit = dir.write("at-limit.fx", full);
     EXPECT_TRUE(loadEffectFile(atLimit.c_str(), parsed, error)) << error;
     EXPECT_EQ(parsed.techniques.size(), 2u);
 }

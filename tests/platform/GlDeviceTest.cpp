@@ -6,13 +6,14 @@
 
 #include "platform/GlDevice.h"
 #include "platform/GlEffect.h"
+#include "tests/render/PictureFiles.h"
 #include "tests/render/RendererTestSupport.h"
 
 namespace velmora::test {
 namespace {
 
 // Positions are clip coordinates; the pixel is the alpha tex0 holds at its centre.
-const char* const kAlphaEffect =
+const std::string kAlphaEffect =
     "@technique MyEffect\n@pass P0\n@vertex\n#version 330 core\nuniform mat4 wvp;\n"
     "in vec3 POSITION0;\nvoid main() { gl_Position = wvp * vec4(POSITION0, 1.0); }\n@end\n"
     "@fragment\n#version 330 core\nuniform sampler2D tex0;\nout vec4 color;\n"
@@ -33,7 +34,7 @@ class GlDeviceTest : public ::testing::Test {
         parameters.EnableAutoDepthStencil = true;
         ASSERT_EQ(direct3d->createDevice(D3DADAPTER_DEFAULT, window, 0, parameters, made), D3D_OK);
         device().setRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        const std::string path = writeTempFile("alpha.fx", kAlphaEffect);
+        const std::string path = dir.write("alpha.fx", kAlphaEffect);
         std::string errors;
         ASSERT_EQ(device().createEffectFromFile(path.c_str(), effect, errors), D3D_OK) << errors;
         ASSERT_EQ(device().createVertexBuffer(36, 0, 0, D3DPOOL_MANAGED, positions), D3D_OK);
@@ -94,6 +95,7 @@ class GlDeviceTest : public ::testing::Test {
         return pixels.at(height / 2 * width + width / 2);
     }
 
+    velmora::testing::TempFolder dir;
     SdlOperatingSystem os;
     WindowHandle window = nullptr;
     std::unique_ptr<Direct3D> direct3d;

@@ -225,12 +225,9 @@ TEST(MipChain, PointSamplesHalvingUntilASideWouldBeZeroMadeOnce) {
     big.buildMipChain();
     EXPECT_EQ(big.mipLevelCount, kMaxMipLevels);  // 128 down to 2, no 1 x 1
     EXPECT_EQ(big.mipLevels[6].size(), 2u * 2u * 3u);
-    // 24-bit rows of width 6 or 7 carry padding; 5, 7 and 9 do not divide by 2 or 4.
-    for (const auto& [w, h, bits, levels] : {std::tuple{4, 4, 32, 2u},
-                                             {6, 4, 24, 2u},
-                                             {5, 5, 32, 2u},
-                                             {7, 9, 24, 2u},
-                                             {1, 8, 24, 0u}}) {
+    // 24-bit rows of width 6 or 7 carry padding; 7 and 9 do not divide by 2 or 4.
+    for (const auto& [w, h, bits, levels] :
+         {std::tuple{4, 4, 32, 2u}, {6, 4, 24, 2u}, {7, 9, 24, 2u}, {1, 8, 24, 0u}}) {
         Image other = picture(w, h, bits);
         other.buildMipChain();
         EXPECT_EQ(other.mipLevelCount, levels);

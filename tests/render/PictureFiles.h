@@ -125,7 +125,9 @@ class TempFolder {
         std::filesystem::remove_all(path_, ignored);
     }
     std::string path(const std::string& name) const { return (path_ / name).string(); }
-    std::string write(const std::string& name, const Bytes& bytes) const {
+    /// Writes bytes or text (anything with data() and size()) and gives the file's path.
+    template <typename Contents>
+    std::string write(const std::string& name, const Contents& bytes) const {
         std::ofstream(path_ / name, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));

@@ -137,18 +137,12 @@ class RendererContract : public ::testing::Test {
     std::vector<std::unique_ptr<D3DGeometryBuffer>> geometries;
 };
 
-struct BackendName {
-    template <typename T>
-    static std::string GetName(int) {
-        return std::is_same_v<T, GlBackend> ? "OpenGL" : "Recording";
-    }
-};
 #ifdef VELMORA_CONTRACT_ON_GL
 using Backends = ::testing::Types<GlBackend>;
 #else
 using Backends = ::testing::Types<RecordingBackend>;
 #endif
-TYPED_TEST_SUITE(RendererContract, Backends, BackendName);
+TYPED_TEST_SUITE(RendererContract, Backends);
 
 TYPED_TEST(RendererContract, PrimitiveTypeAndCountFollowTheModeAndIndexCount) {
     D3DGeometryBuffer& seven = this->make(7, 7);

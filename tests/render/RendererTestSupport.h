@@ -3,7 +3,6 @@
 // keeps warning boxes instead of showing them, and geometry data.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -19,15 +18,6 @@ inline std::string sourcePath(const char* relative) {
     return std::string(VELMORA_SOURCE_DIR) + "/" + relative;
 }
 
-/// Writes text to a fresh file under the system's temporary folder and gives its path.
-inline std::string writeTempFile(const std::string& name, const std::string& text) {
-    const std::string path = ::testing::TempDir() + name;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
-    return path;
-}
-
 /// An effect that forwards to another one, fails begin or beginPass when told, and counts
 /// the ends.
 class FaultyEffect final : public Effect {
@@ -41,14 +31,10 @@ class FaultyEffect final : public Effect {
     }
     HRESULT setTechnique(const char* name) override { return inner_.setTechnique(name); }
     HRESULT begin(std::uint32_t* passCount, std::uint32_t flags) override {
-        if (failBegin)
-            return E_FAIL;
-        return inner_.begin(passCount, flags);
+        return failBegin ? E_FAIL : inner_.begin(passCount, flags);
     }
     HRESULT beginPass(std::uint32_t pass) override {
-        if (failBeginPass)
-            return E_FAIL;
-        return inner_.beginPass(pass);
+        return failBeginPass ? E_FAIL : inner_.beginPass(pass);
     }
     HRESULT endPass() override { return inner_.endPass(); }
     HRESULT end() override {

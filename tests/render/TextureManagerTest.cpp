@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "render/Image.h"
 #include "render/TextureManager.h"
-#include "render/TextureUpload.h"
 #include "tests/render/RecordingRenderer.h"
 
 namespace velmora {
@@ -67,34 +65,6 @@ TEST_F(TextureManagerTest, PixelBytesLandInTheirTexels) {
                     << "level " << level << " byte " << i;
             }
         }
-    }
-}
-
-// A texture whose locks report a row pitch 8 bytes wider than its rows, all bytes 0xEE.
-class PaddedTexture final : public DeviceTexture {
-  public:
-    static constexpr std::uint32_t kPitch = 2 * 4 + 8;
-    std::uint32_t levelCount() const override { return 1; }
-    HRESULT lockRect(std::uint32_t, D3DLOCKED_RECT& locked) override {
-        locked.Pitch = kPitch;
-        locked.pBits = texels.data();
-        return D3D_OK;
-    }
-    HRESULT unlockRect(std::uint32_t) override { return D3D_OK; }
-    Bytes texels = Bytes(kPitch * 2, 0xEE);
-};
-
-TEST(TextureUpload, FollowsTheLockedPitchAndLeavesTheFourthByteOfThreeByteTexels) {
-    testing::TempFolder dir;
-    const Image image(dir.write("p.bmp", bmp(2, 2, 24)).c_str());
-    PaddedTexture texture;
-    uploadImage(texture, image, 1);
-    for (int row = 0; row < 2; ++row) {
-        const auto at = texture.texels.begin() + row * PaddedTexture::kPitch;
-        EXPECT_EQ(Bytes(at, at + PaddedTexture::kPitch),
-                  (Bytes{channel(0, row, 0), channel(0, row, 1), channel(0, row, 2), 0xEE,
-                         channel(1, row, 0), channel(1, row, 1), channel(1, row, 2), 0xEE, 0xEE,
-                         0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}));
     }
 }
 
