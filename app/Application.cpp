@@ -45,14 +45,6 @@ Application::~Application() {
     }
 }
 
-Point Application::cursorHomeOnScreen() { return os.clientToScreen(windowHandle, kCursorHome); }
-
-void Application::putCursorHome() {
-    const Point home = cursorHomeOnScreen();
-    os.setCursorPos(home.x, home.y);
-    input->cursor = home;
-}
-
 std::optional<int> Application::startUp(int showCommand) {
     instanceHandle = &os;
     ownedInput = std::make_unique<InputState>(os);
@@ -82,7 +74,7 @@ std::optional<int> Application::startUp(int showCommand) {
     }
     setUpScene(scene, particles);
     timer->tick();
-    putCursorHome();
+    putCursorHome(os);
     running = true;
     return std::nullopt;
 }
@@ -92,7 +84,7 @@ void Application::mouseLook() {
     const float dy = static_cast<float>(input->cursor.y - input->previousCursor.y);
     scene.mainCamera.yaw(-dx * kMouseLookRadiansPerPixel);
     scene.mainCamera.pitch(-dy * kMouseLookRadiansPerPixel);
-    putCursorHome();
+    putCursorHome(os);
 }
 
 void Application::switchDisplayModeAndDevice() {
@@ -109,12 +101,18 @@ void Application::moveCamera(float dt) {
     const Vec3 forward = scene.mainCamera.forward();
     const Vec3 right = scene.mainCamera.right();
     const Vec3 up(0, 1, 0);
-    if (input->down[kKeyW]) acceleration += forward * s;
-    if (input->down[kKeyS]) acceleration += forward * -s;
-    if (input->down[kKeyD]) acceleration += right * s;
-    if (input->down[kKeyA]) acceleration += right * -s;
-    if (input->down[VK_SPACE]) acceleration += up * s;
-    if (input->down[VK_CONTROL]) acceleration += up * -s;
+    if (input->down[kKeyW])
+        acceleration += forward * s;
+    if (input->down[kKeyS])
+        acceleration += forward * -s;
+    if (input->down[kKeyD])
+        acceleration += right * s;
+    if (input->down[kKeyA])
+        acceleration += right * -s;
+    if (input->down[VK_SPACE])
+        acceleration += up * s;
+    if (input->down[VK_CONTROL])
+        acceleration += up * -s;
     cameraVelocity += acceleration * dt;
     scene.mainCamera.translate(cameraVelocity * dt);
 }
@@ -139,7 +137,7 @@ void Application::runEditingTools(float dt) {
     in.cursorDy = input->cursor.y - input->previousCursor.y;
     in.running = running;
     in.dt = dt;
-    PickRayFromCursor source(os, [this] { putCursorHome(); });
+    PickRayFromCursor source(os);
     velmora::runEditingTools(in, source, scene.mainCamera, particles, editing);
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/FrameTimer.h"
 #include "app/InputState.h"
+#include "app/PickRayFromCursor.h"
 #include "app/Scene.h"
 #include "math/Vec3.h"
 #include "physics/EditingTools.h"
@@ -22,8 +23,6 @@ inline constexpr float kCameraDrag = 5.0f;
 /// Camera acceleration per held movement key, world units per second squared.
 inline constexpr float kCameraThrust = 600.0f;
 inline constexpr float kCameraThrustFast = 1800.0f;  ///< the same with Shift held
-/// The cursor's home point, client pixels: the centre of the windowed client area.
-inline constexpr Point kCursorHome = {400, 300};
 /// The window class of the one window.
 inline constexpr const char* kWindowClassName = "renderer";
 /// Exit codes of start-up failures; otherwise the quit message's code.
@@ -34,7 +33,7 @@ inline constexpr int kExitEffect = -1;
 /// (snapshot, timer, scene, effect, particles, editing state) and sets the global pointers
 /// `input` and `timer` while it runs. One Application at a time.
 class Application {
-public:
+  public:
     Application(OperatingSystem& os, Direct3DCreateFn createDirect3D);
     ~Application();
     Application(const Application&) = delete;
@@ -51,7 +50,7 @@ public:
     int shutDown();
 
     /// The cursor's home point in screen pixels, for the current window position.
-    Point cursorHomeOnScreen();
+    Point cursorHomeOnScreen() { return velmora::cursorHomeOnScreen(os); }
 
     OperatingSystem& os;
     Direct3DCreateFn createDirect3D;
@@ -67,13 +66,12 @@ public:
     int quitCode = 0;
     std::string failure;  ///< why start-up failed, one line
 
-private:
+  private:
     void mouseLook();
     void switchDisplayModeAndDevice();
     void moveCamera(float dt);
     void showFrameRateInTitle();
     void runEditingTools(float dt);
-    void putCursorHome();
 };
 
 }  // namespace velmora

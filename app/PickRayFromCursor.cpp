@@ -1,10 +1,21 @@
 #include "app/PickRayFromCursor.h"
 
+#include "app/InputState.h"
 #include "app/Window.h"
 #include "platform/GpuDevice.h"
 #include "render/D3DRenderer.h"
 
 namespace velmora {
+
+Point cursorHomeOnScreen(OperatingSystem& os) {
+    return os.clientToScreen(windowHandle, kCursorHome);
+}
+
+void putCursorHome(OperatingSystem& os) {
+    const Point home = cursorHomeOnScreen(os);
+    os.setCursorPos(home.x, home.y);
+    input->cursor = home;
+}
 
 PickRay makePickRay(OperatingSystem& os) {
     const Point client = os.screenToClient(windowHandle, os.getCursorPos());

@@ -1,10 +1,17 @@
 #pragma once
-#include <functional>
-
 #include "physics/EditingTools.h"
 #include "platform/OperatingSystem.h"
 
 namespace velmora {
+
+/// The cursor's home point, client pixels: the centre of the windowed client area.
+inline constexpr Point kCursorHome = {400, 300};
+
+/// The home point in screen pixels, for the window where it is now.
+Point cursorHomeOnScreen(OperatingSystem& os);
+/// Puts the cursor at its home point and records that in the input snapshot, so the next
+/// update measures motion from there (mouse look, dragging, start-up).
+void putCursorHome(OperatingSystem& os);
 
 /// Default viewport of the pick ray, client pixels; depth 0..1.
 inline constexpr std::uint32_t kPickViewportWidth = 800;
@@ -17,15 +24,13 @@ PickRay makePickRay(OperatingSystem& os);
 
 /// The window side of the editing tools: rays from the cursor, and the cursor put home.
 class PickRayFromCursor final : public PickSource {
-public:
-    PickRayFromCursor(OperatingSystem& os_, std::function<void()> recentre_)
-        : os(os_), recentre(std::move(recentre_)) {}
+  public:
+    explicit PickRayFromCursor(OperatingSystem& os_) : os(os_) {}
     PickRay makePickRay() override { return velmora::makePickRay(os); }
-    void recentreCursor() override { recentre(); }
+    void recentreCursor() override { putCursorHome(os); }
 
-private:
+  private:
     OperatingSystem& os;
-    std::function<void()> recentre;
 };
 
 }  // namespace velmora

@@ -94,11 +94,11 @@ void drawFrame(Scene& scene, const ParticleList& particles, std::size_t count,
 
     const float quarterTurn = kPi * 0.5f;
     const Matrix4 panels[5] = {
-        translation({0, -10, 0}),                                   // floor
-        translation({0, 10, 0}),                                    // ceiling
-        rotationZ(quarterTurn) * translation({-10, 0, 0}),          // side walls
-        rotationZ(quarterTurn) * translation({10, 0, 0}),           //
-        rotationX(quarterTurn) * translation({0, 0, -10}),          // back wall
+        translation({0, -10, 0}),                           // floor
+        translation({0, 10, 0}),                            // ceiling
+        rotationZ(quarterTurn) * translation({-10, 0, 0}),  // side walls
+        rotationZ(quarterTurn) * translation({10, 0, 0}),   //
+        rotationX(quarterTurn) * translation({0, 0, -10}),  // back wall
     };
     for (const Matrix4& panel : panels) {
         scene.roomPlane.transform = panel;
@@ -108,8 +108,8 @@ void drawFrame(Scene& scene, const ParticleList& particles, std::size_t count,
     for (std::size_t i = 0; i < count && i < particles.size(); ++i) {
         const Particle& particle = *particles[i];
         scene.particleSphere.transform = translation(particle.current.position);
-        scene.particleSphere.setTexture(
-            particle.pinned ? scene.noiseTexture : scene.orangeTexture, 0);
+        scene.particleSphere.setTexture(particle.pinned ? scene.noiseTexture : scene.orangeTexture,
+                                        0);
         scene.particleSphere.draw();
         // Each link is held by both its particles, so every link is drawn twice.
         for (const ParticleLink& link : particle.links) {

@@ -86,8 +86,7 @@ int main(int argc, char** argv) {
     if (options->headless) {
         ScriptedOperatingSystem os;
         os.counterStep = kHeadlessCounterStep;
-        return run(os, recordingDirect3DCreate, *options,
-                   frames > 0 ? frames : kHeadlessPasses);
+        return run(os, recordingDirect3DCreate, *options, frames > 0 ? frames : kHeadlessPasses);
     }
     SdlOperatingSystem os;
     if (!os.videoReady()) {

@@ -53,7 +53,7 @@ GLuint compileStage(GLenum kind, const std::string& source, std::string& errors)
 }  // namespace
 
 GlEffect::GlEffect(GlDeviceLink device, EffectFileSource source)
-    : core(std::move(source)), device_(std::move(device)) {
+    : EffectWithCore(std::move(source)), device_(std::move(device)) {
     (*device_)->addEffect(this);
 }
 

@@ -17,7 +17,7 @@
 
 namespace velmora {
 
-class GlEffect final : public Effect {
+class GlEffect final : public EffectWithCore {
   public:
     /// Compiles and links every pass; on failure returns null with the compiler's or
     /// linker's log, headed by the file, technique, pass and stage, in errors.
@@ -25,13 +25,6 @@ class GlEffect final : public Effect {
                                              EffectFileSource source, std::string& errors);
     ~GlEffect() override;
 
-    HRESULT setMatrix(const char* name, const Matrix4& value) override {
-        return core.setMatrix(name, value);
-    }
-    HRESULT setTexture(const char* name, DeviceTexture* texture) override {
-        return core.setTexture(name, texture);
-    }
-    HRESULT setTechnique(const char* name) override { return core.setTechnique(name); }
     HRESULT begin(std::uint32_t* passCount, std::uint32_t flags) override;
     HRESULT beginPass(std::uint32_t pass) override;
     HRESULT endPass() override;
@@ -43,7 +36,6 @@ class GlEffect final : public Effect {
         std::array<std::int32_t, kDeviceTextureStages> samplers{};  ///< -1 when unused
     };
 
-    EffectCore core;
     std::vector<std::vector<Program>> programs;  ///< [technique][pass]
 
   private:

@@ -85,7 +85,7 @@ RecordingTexture::~RecordingTexture() {
 
 RecordingEffect::RecordingEffect(EffectFileSource source, std::shared_ptr<RecordingFaults> faults,
                                  std::shared_ptr<RecordingDevice*> device)
-    : core(std::move(source)), faults_(std::move(faults)), device_(std::move(device)) {}
+    : EffectWithCore(std::move(source)), faults_(std::move(faults)), device_(std::move(device)) {}
 
 RecordingEffect::~RecordingEffect() {
     RecordingDevice* device = *device_;

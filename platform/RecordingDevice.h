@@ -130,27 +130,18 @@ class RecordingTexture final : public DeviceTexture {
     std::shared_ptr<RecordingDevice*> device_;
 };
 
-class RecordingEffect final : public Effect {
+class RecordingEffect final : public EffectWithCore {
   public:
     RecordingEffect(EffectFileSource source, std::shared_ptr<RecordingFaults> faults,
                     std::shared_ptr<RecordingDevice*> device);
     ~RecordingEffect() override;
 
-    HRESULT setMatrix(const char* name, const Matrix4& value) override {
-        return core.setMatrix(name, value);
-    }
-    HRESULT setTexture(const char* name, DeviceTexture* texture) override {
-        return core.setTexture(name, texture);
-    }
-    HRESULT setTechnique(const char* name) override { return core.setTechnique(name); }
     HRESULT begin(std::uint32_t* passCount, std::uint32_t flags) override;
     /// Binds the texture parameters the pass's source names to their device stages and puts
     /// "wvp" in force for the draws until endPass.
     HRESULT beginPass(std::uint32_t pass) override;
     HRESULT endPass() override;
     HRESULT end() override;
-
-    EffectCore core;
 
   private:
     std::shared_ptr<RecordingFaults> faults_;

@@ -164,4 +164,21 @@ class EffectCore {
     std::uint32_t endCount = 0;
 };
 
+/// An effect whose parameters live in an EffectCore: both devices' effects. Begin, passes and
+/// end differ per device.
+class EffectWithCore : public Effect {
+  public:
+    explicit EffectWithCore(EffectFileSource source) : core(std::move(source)) {}
+
+    HRESULT setMatrix(const char* name, const Matrix4& value) override {
+        return core.setMatrix(name, value);
+    }
+    HRESULT setTexture(const char* name, DeviceTexture* texture) override {
+        return core.setTexture(name, texture);
+    }
+    HRESULT setTechnique(const char* name) override { return core.setTechnique(name); }
+
+    EffectCore core;
+};
+
 }  // namespace velmora

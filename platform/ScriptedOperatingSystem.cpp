@@ -209,16 +209,6 @@ Point ScriptedOperatingSystem::screenToClient(WindowHandle window, Point screen)
     return {screen.x - client.left, screen.y - client.top};
 }
 
-Point ScriptedOperatingSystem::clientToScreen(WindowHandle window, Point client) {
-    calls.emplace_back("clientToScreen");
-    const Window* w = find(window);
-    if (w == nullptr) {
-        return client;
-    }
-    const Rect area = shrinkByFrame(w->outer, frameFor(w->style));
-    return {client.x + area.left, client.y + area.top};
-}
-
 void ScriptedOperatingSystem::setWindowStyle(WindowHandle window, std::uint32_t style) {
     calls.emplace_back("setWindowStyle");
     styles.push_back(style);

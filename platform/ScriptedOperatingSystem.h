@@ -71,7 +71,6 @@ class ScriptedOperatingSystem final : public OperatingSystem {
     WindowHandle lastWindow() const;
     std::string windowTitle(WindowHandle window) const;
     bool isVisible(WindowHandle window) const;
-    WindowHandle focusedWindow() const { return focus; }
     bool classRegistered(const std::string& className) const;
     std::size_t pendingMessages() const { return queue.size(); }
 
@@ -94,7 +93,6 @@ class ScriptedOperatingSystem final : public OperatingSystem {
     Rect getWindowRect(WindowHandle window) override;
     Rect getClientRect(WindowHandle window) override;
     Point screenToClient(WindowHandle window, Point screen) override;
-    Point clientToScreen(WindowHandle window, Point client) override;
     void setWindowStyle(WindowHandle window, std::uint32_t style) override;
     std::uint32_t getWindowStyle(WindowHandle window) override;
     void setWindowPos(WindowHandle window, std::int32_t x, std::int32_t y, std::int32_t width,
