@@ -72,7 +72,7 @@ std::optional<int> Application::startUp(int showCommand) {
                                                    " (run velmora from the folder that holds bin/)";
         return kExitEffect;
     }
-    setUpScene(scene, particles);
+    setUpScene(scene, particles, startingScene);
     timer->tick();
     putCursorHome(os);
     running = true;

@@ -13,6 +13,7 @@
 #include "physics/ParticleList.h"
 #include "platform/GpuDevice.h"
 #include "platform/OperatingSystem.h"
+#include "scenes/BuiltInScenes.h"
 
 namespace velmora {
 
@@ -56,6 +57,7 @@ class Application {
     Direct3DCreateFn createDirect3D;
     std::unique_ptr<InputState> ownedInput;
     std::unique_ptr<FrameTimer> ownedTimer;
+    SceneDescription startingScene = startScene();  ///< what start-up builds
     Scene scene;
     Vec3 cameraVelocity;
     std::unique_ptr<Effect> loadedEffect;

@@ -2,10 +2,15 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
+#include <set>
 
 namespace velmora {
 namespace {
+
+/// The longest fixed frame time accepted, seconds.
+constexpr float kMaxFrameTime = 60.0f;
 
 bool parseFrameCount(const std::string& text, long& out) {
     if (text.empty() || text[0] == '-' || text[0] == '+') {
@@ -15,6 +20,21 @@ bool parseFrameCount(const std::string& text, long& out) {
     errno = 0;
     const long value = std::strtol(text.c_str(), &end, 10);
     if (errno != 0 || end == text.c_str() || *end != '\0' || value < 1) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+bool parseFrameTime(const std::string& text, float& out) {
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) {
+        return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const float value = std::strtof(text.c_str(), &end);
+    if (errno != 0 || end == text.c_str() || *end != '\0' || !std::isfinite(value) ||
+        value < 0.0f || value > kMaxFrameTime) {
         return false;
     }
     out = value;
@@ -37,23 +57,38 @@ bool endsWithPng(const std::string& name) {
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args,
                                             std::string& error) {
     CommandLine result;
+    std::set<std::string> seen;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
+        const std::string& value = hasValue ? args[i + 1] : arg;
+        // A second copy of an option would silently override or duplicate the first.
+        if (!seen.insert(arg == "-h" ? "--help" : arg).second) {
+            error = "option '" + arg + "' given twice";
+            return std::nullopt;
+        }
         if (arg == "--frames") {
             long n = 0;
-            if (!hasValue || !parseFrameCount(args[i + 1], n)) {
+            if (!hasValue || !parseFrameCount(value, n)) {
                 error = "--frames needs a whole number of passes, 1 or more";
                 return std::nullopt;
             }
             result.frames = n;
             ++i;
+        } else if (arg == "--frame-time") {
+            float seconds = 0.0f;
+            if (!hasValue || !parseFrameTime(value, seconds)) {
+                error = "--frame-time needs a number of seconds from 0 to 60";
+                return std::nullopt;
+            }
+            result.frameTime = seconds;
+            ++i;
         } else if (arg == "--screenshot") {
-            if (!hasValue || !endsWithPng(args[i + 1])) {
+            if (!hasValue || !endsWithPng(value)) {
                 error = "--screenshot needs a file name ending in .png";
                 return std::nullopt;
             }
-            result.screenshot = args[i + 1];
+            result.screenshot = value;
             ++i;
         } else if (arg == "--headless") {
             result.headless = true;
@@ -71,18 +106,6 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         return std::nullopt;
     }
     return result;
-}
-
-std::string usageText() {
-    return "usage: velmora [--frames N] [--screenshot FILE.png] [--headless] [--help] "
-           "[--version]\n"
-           "  --frames N             quit after N passes\n"
-           "  --screenshot FILE.png  write the last frame drawn to FILE.png\n"
-           "  --headless             no window and no display: scripted input, recorded "
-           "drawing\n"
-           "  --help                 show this text\n"
-           "  --version              show the version\n"
-           "Run from the folder that holds bin/ (bin/min.fx and the pictures).\n";
 }
 
 }  // namespace velmora

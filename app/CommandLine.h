@@ -6,21 +6,19 @@
 namespace velmora {
 
 /// Optional flags for tests, documentation and benchmarks. With none the program is the
-/// interactive one.
+/// interactive one. The forms and their help texts are in optionsTable().
 struct CommandLine {
-    std::optional<long> frames;  ///< post the quit message after this many passes
-    std::string screenshot;      ///< write the last frame drawn here as PNG
-    bool headless = false;       ///< scripted operating system and recording device
+    std::optional<long> frames;      ///< post the quit message after this many passes
+    std::optional<float> frameTime;  ///< every pass's dt, seconds
+    std::string screenshot;          ///< write the last frame drawn here as PNG
+    bool headless = false;           ///< scripted operating system and recording device
     bool help = false;
     bool version = false;
 };
 
-/// Parses the arguments after the program name. On a bad argument returns nothing and puts
-/// one line saying what was wrong into error.
+/// Parses the arguments after the program name. On a bad or repeated argument returns nothing
+/// and puts one line saying what was wrong into error.
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args,
                                             std::string& error);
-
-/// The usage text printed by --help and after a bad argument.
-std::string usageText();
 
 }  // namespace velmora

@@ -5,7 +5,6 @@
 #include "app/Window.h"
 #include "math/Matrix4.h"
 #include "physics/Particle.h"
-#include "physics/StartingStructure.h"
 #include "render/D3DRenderer.h"
 #include "render/GeometryBuffer.h"
 #include "render/TextureManager.h"
@@ -47,11 +46,15 @@ void drawLink(Mesh& linkLine, const Vec3& from, const Vec3& to) {
 
 }  // namespace
 
-void setUpScene(Scene& scene, ParticleList& particles) {
+void placeMainCamera(Scene& scene, const CameraPose& pose) {
     scene.mainCamera = Camera(CameraMode::FreeLook);
-    scene.mainCamera.setEye(0, 0, 25);
-    scene.mainCamera.setTarget(0, 0.1f, 0);
+    scene.mainCamera.setEye(pose.eye.x, pose.eye.y, pose.eye.z);
+    scene.mainCamera.setTarget(pose.target.x, pose.target.y, pose.target.z);
     scene.mainCamera.fieldOfView = kFieldOfView;
+}
+
+void setUpScene(Scene& scene, ParticleList& particles, const SceneDescription& start) {
+    placeMainCamera(scene, start.camera.value_or(CameraPose{}));
 
     scene.skyCamera = Camera(CameraMode::FreeLook);
     scene.skyCamera.setEye(0, 16, 0);
@@ -71,7 +74,7 @@ void setUpScene(Scene& scene, ParticleList& particles) {
     scene.orangeTexture = gTextureManager->load("bin/orange.bmp", true);
     scene.noiseTexture = gTextureManager->load("bin/noise.bmp", true);
 
-    appendStartingStructure(particles);
+    buildScene(start, particles);
 
     scene.skyBox.createBox(3.0f, 3.0f, 3.0f, kWhite);
     scene.skyBox.applyTransform(translation(scene.skyCamera.getEye()));

@@ -5,6 +5,7 @@
 #include "math/Camera.h"
 #include "physics/ParticleList.h"
 #include "render/Mesh.h"
+#include "scenes/SceneDescription.h"
 
 namespace velmora {
 
@@ -30,9 +31,13 @@ inline constexpr float kFarPlane = 2000.0f;
 inline constexpr std::uint32_t kClearColor = 0xff000000;  ///< opaque black
 inline constexpr std::uint32_t kWhite = 0xffffffff;
 
-/// Builds the cameras, sets projection and view, makes the meshes and textures and appends
-/// the starting structure to particles. Needs the renderer started and the effect loaded.
-void setUpScene(Scene& scene, ParticleList& particles);
+/// Puts the main camera at the pose, looking at its target, field of view 60.
+void placeMainCamera(Scene& scene, const CameraPose& pose);
+
+/// Builds the cameras (the main one at the scene's pose), sets projection and view, makes the
+/// meshes and textures and appends the scene's particles. Needs the renderer started and the
+/// effect loaded.
+void setUpScene(Scene& scene, ParticleList& particles, const SceneDescription& start);
 
 /// Draws one frame: sky box, room, particles 0 .. count-1 with their links.
 void drawFrame(Scene& scene, const ParticleList& particles, std::size_t count,

@@ -7,6 +7,7 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/Controls.h"
 #include "app/PngWriter.h"
 #include "platform/GlDevice.h"
 #include "platform/RecordingDevice.h"

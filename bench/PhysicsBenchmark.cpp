@@ -6,7 +6,7 @@
 
 #include "physics/Particle.h"
 #include "physics/Simulation.h"
-#include "physics/StartingStructure.h"
+#include "scenes/BuiltInScenes.h"
 
 namespace velmora {
 namespace {
@@ -15,7 +15,7 @@ constexpr float kFrameTime = 1.0f / 60.0f;
 
 void startingStructure(benchmark::State& state) {
     ParticleList particles;
-    appendStartingStructure(particles);
+    buildScene(startScene(), particles);
     for (auto _ : state) {
         simulationPass(particles, true, kFrameTime);
         benchmark::DoNotOptimize(particles.front()->current);

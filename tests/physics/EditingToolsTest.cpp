@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "physics/EditingTools.h"
-#include "physics/StartingStructure.h"
+#include "scenes/BuiltInScenes.h"
 #include "tests/math/ApproxEqual.h"
 #include "tests/physics/ParticleHelpers.h"
 
@@ -73,7 +73,7 @@ TEST_F(EditingTools, MiddleClickOnEmptySpaceSpawnsOnTheZeroPlane) {
 }
 
 TEST_F(EditingTools, MiddleClickOnALinkedParticleLeavesNoRecordOfIt) {
-    appendStartingStructure(particles);
+    buildScene(startScene(), particles);
     Particle* corner = particles[3].get();  // linked to the cube and to the chain
     const Particle* next = particles[4].get();
     state = {corner, corner};

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "physics/Simulation.h"
-#include "physics/StartingStructure.h"
+#include "scenes/BuiltInScenes.h"
 #include "tests/math/ApproxEqual.h"
 #include "tests/physics/ParticleHelpers.h"
 
@@ -15,7 +15,7 @@ namespace {
 TEST(StartingStructure, AppendedWithLinksAtThePresentDistancesInCallOrder) {
     ParticleList list;
     add(list, {-3, -3, -3});  // the structure is appended after it
-    appendStartingStructure(list);
+    buildScene(startScene(), list);
     ASSERT_EQ(list.size(), 11u);
     const auto at = [&](std::size_t i) { return list[1 + i].get(); };
     EXPECT_VEC3_NEAR(at(5)->current.position, Vec3(5, 9.5f, 0), 0.0f);
@@ -60,7 +60,7 @@ TEST(SimulationPass, PausedCommitsCountLimitsAndStepCollideInterleave) {
 // until its next step brings it back, which boxMargin allows for.
 std::vector<ParticleState> runStructure(const std::vector<float>& frameTimes, float boxMargin) {
     ParticleList list;
-    appendStartingStructure(list);
+    buildScene(startScene(), list);
     const ParticleState pinnedStart = list[kStartingStructurePinned]->current;
     const float bound = kBoxHalfSize + boxMargin;
     for (std::size_t f = 0; f < frameTimes.size() && !::testing::Test::HasFailure(); ++f) {
@@ -113,7 +113,7 @@ TEST(Scenario, FiniteStatesStayFiniteUnderAnyFiniteFrameTime) {
     // diverges, but its velocities saturate at the float limit instead of turning inf/NaN).
     for (float dt : {1e30f, FLT_MAX, 0.1f}) {
         ParticleList list;
-        appendStartingStructure(list);
+        buildScene(startScene(), list);
         for (int f = 0; f < 300; ++f) {
             simulationPass(list, true, dt == 0.1f || f == 100 ? dt : 0.016f);
         }

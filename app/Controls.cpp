@@ -1,0 +1,74 @@
+#include "app/Controls.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace velmora {
+namespace {
+
+constexpr ControlRow kControls[] = {
+    {"W / S, D / A", "thrust forward / back, right / left (the camera glides to rest)"},
+    {"Space / Ctrl", "thrust up / down"},
+    {"Shift (held)", "three times the thrust; five times the drag speed of the left button"},
+    {"E (held) + mouse", "look around (only while the window has the focus)"},
+    {"Home", "put the camera back where it started"},
+    {"Tab", "run / pause the simulation"},
+    {"N, paused", "advance the simulation by one step of 1/60 s"},
+    {"R", "reset the scene to its start, camera and run state included"},
+    {"Q", "wireframe on / off"},
+    {"Alt + Enter", "windowed / full screen"},
+    {"F", "write the frame rate and frame time into the title"},
+    {"Escape", "quit"},
+    {"middle button",
+     "delete the particle under the cursor, or add one where the line of sight meets the "
+     "plane z = 0"},
+    {"right button, paused",
+     "select a particle; a second one links the two (or unlinks them); the same one again "
+     "pins or unpins it"},
+    {"left button", "grab the particle under the cursor and drag it in the screen plane"},
+};
+
+constexpr OptionRow kOptions[] = {
+    {"--frames N", "quit after N passes and print a one-line run report"},
+    {"--frame-time SECONDS", "make every pass's frame time exactly SECONDS (0 to 60)"},
+    {"--screenshot FILE.png", "write the last frame drawn to FILE.png"},
+    {"--headless",
+     "no window and no display: scripted input and a recording device (300 passes unless "
+     "--frames)"},
+    {"--help", "show this text"},
+    {"--version", "show the version"},
+};
+
+/// Rows of two columns, the left one padded to the widest entry.
+template <class Row, class Left, class Right>
+void appendTable(std::string& out, std::span<const Row> rows, Left Row::*left, Right Row::*right) {
+    std::size_t width = 0;
+    for (const Row& row : rows) {
+        width = std::max(width, std::strlen(row.*left));
+    }
+    for (const Row& row : rows) {
+        const std::string l = row.*left;
+        out += "  " + l + std::string(width - l.size() + 2, ' ') + row.*right + "\n";
+    }
+}
+
+}  // namespace
+
+std::span<const ControlRow> controlsTable() {
+    return kControls;
+}
+
+std::span<const OptionRow> optionsTable() {
+    return kOptions;
+}
+
+std::string usageText() {
+    std::string out = "usage: velmora [options]\n";
+    appendTable(out, optionsTable(), &OptionRow::form, &OptionRow::effect);
+    out += "Controls:\n";
+    appendTable(out, controlsTable(), &ControlRow::input, &ControlRow::effect);
+    out += "Run from the folder that holds bin/ (bin/min.fx and the pictures).\n";
+    return out;
+}
+
+}  // namespace velmora

@@ -1,0 +1,48 @@
+#pragma once
+// A scene as data: the particles with their states and pins, the links between them and the
+// camera pose. Built-in generators and scene files produce it; the program, the tests and the
+// benchmarks build particle lists from it, so every scene is also a fixture.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "math/Vec3.h"
+#include "physics/ParticleList.h"
+
+namespace velmora {
+
+struct ParticleSpec {
+    Vec3 position;  ///< world units
+    Vec3 velocity;  ///< world units per second
+    bool pinned = false;
+};
+
+/// A link between particles a and b (indices into the scene's particles), made by calling
+/// link on a with b, so a link record's order in each list follows the scene's link order.
+struct LinkSpec {
+    std::uint32_t a = 0;
+    std::uint32_t b = 0;
+    float restLength = -1.0f;  ///< world units; negative takes the distance at build time
+};
+
+struct CameraPose {
+    Vec3 eye{0.0f, 0.0f, 25.0f};
+    Vec3 target{0.0f, 0.1f, 0.0f};
+};
+
+struct SceneDescription {
+    std::vector<ParticleSpec> particles;
+    std::vector<LinkSpec> links;
+    std::optional<CameraPose> camera;  ///< absent: the starting pose
+};
+
+/// Appends the scene's particles to list (current and next states alike) and makes its links
+/// in order. Link indices must be valid and distinct; the scene readers guarantee it.
+void buildScene(const SceneDescription& scene, ParticleList& list);
+
+/// The present particles, links (each once, from the particle earlier in the list) and camera
+/// as a scene, for saving.
+SceneDescription captureScene(const ParticleList& list, const CameraPose& camera);
+
+}  // namespace velmora
