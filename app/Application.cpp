@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <fstream>
@@ -14,7 +15,7 @@ namespace velmora {
 namespace {
 
 constexpr const char* kEffectFile = "bin/min.fx";
-constexpr int kKeyE = 'E', kKeyQ = 'Q', kKeyF = 'F';
+constexpr int kKeyE = 'E', kKeyQ = 'Q', kKeyF = 'F', kKeyR = 'R', kKeyN = 'N';
 constexpr int kKeyW = 'W', kKeyS = 'S', kKeyD = 'D', kKeyA = 'A';
 
 /// The title's frame rate: 1 / dt truncated, 0 where dt gives no rate.
@@ -24,6 +25,12 @@ int framesPerSecond(float dt) {
     }
     const float rate = 1.0f / dt;
     return rate >= static_cast<float>(INT_MAX) ? INT_MAX : static_cast<int>(rate);
+}
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 }  // namespace
@@ -52,6 +59,7 @@ std::optional<int> Application::startUp(int showCommand) {
     ownedTimer = std::make_unique<FrameTimer>(os);
     timer = ownedTimer.get();
     timer->start();
+    timer->fixedDeltaTime = fixedFrameTime;
     fullScreen = false;
     verticalSync = false;
 
@@ -75,7 +83,7 @@ std::optional<int> Application::startUp(int showCommand) {
     setUpScene(scene, particles, startingScene);
     timer->tick();
     putCursorHome(os);
-    running = true;
+    running = !startsPaused;
     return std::nullopt;
 }
 
@@ -96,25 +104,32 @@ void Application::switchDisplayModeAndDevice() {
 }
 
 void Application::moveCamera(float dt) {
-    Vec3 acceleration = -(cameraVelocity * kCameraDrag);
-    const float s = input->down[VK_SHIFT] ? kCameraThrustFast : kCameraThrust;
-    const Vec3 forward = scene.mainCamera.forward();
-    const Vec3 right = scene.mainCamera.right();
-    const Vec3 up(0, 1, 0);
-    if (input->down[kKeyW])
-        acceleration += forward * s;
-    if (input->down[kKeyS])
-        acceleration += forward * -s;
-    if (input->down[kKeyD])
-        acceleration += right * s;
-    if (input->down[kKeyA])
-        acceleration += right * -s;
-    if (input->down[VK_SPACE])
-        acceleration += up * s;
-    if (input->down[VK_CONTROL])
-        acceleration += up * -s;
-    cameraVelocity += acceleration * dt;
-    scene.mainCamera.translate(cameraVelocity * dt);
+    CameraKeys keys;
+    keys.forward = input->down[kKeyW];
+    keys.back = input->down[kKeyS];
+    keys.right = input->down[kKeyD];
+    keys.left = input->down[kKeyA];
+    keys.up = input->down[VK_SPACE];
+    keys.down = input->down[VK_CONTROL];
+    keys.fast = input->down[VK_SHIFT];
+    glideCamera(scene.mainCamera, cameraVelocity, keys, dt);
+}
+
+void Application::resetScene() {
+    editing = EditingState{};
+    particles.clear();
+    buildScene(startingScene, particles);
+    placeMainCamera(scene, startingScene.camera.value_or(CameraPose{}));
+    cameraVelocity = Vec3();
+    running = !startsPaused;
+}
+
+void Application::stepSimulation(std::size_t count, float dt, bool singleStep) {
+    if (singleStep) {
+        stepper.advance(particles, count, true, kSingleStepTime);
+    } else {
+        stepper.advance(particles, count, running, dt);
+    }
 }
 
 void Application::showFrameRateInTitle() {
@@ -142,6 +157,7 @@ void Application::runEditingTools(float dt) {
 }
 
 bool Application::runPass() {
+    const Clock::time_point passStart = Clock::now();
     Message message;
     if (os.peekMessage(message)) {
         if (message.message == WM_QUIT) {
@@ -171,6 +187,14 @@ bool Application::runPass() {
     if (input->down[VK_MENU] && input->pressed[VK_RETURN]) {
         switchDisplayModeAndDevice();
     }
+    if (input->pressed[kKeyR]) {
+        resetScene();
+    }
+    if (input->pressed[VK_HOME]) {
+        placeMainCamera(scene, startingScene.camera.value_or(CameraPose{}));
+        cameraVelocity = Vec3();
+    }
+    const bool singleStep = !running && input->pressed[kKeyN];
     moveCamera(dt);
     if (input->pressed[kKeyF]) {
         showFrameRateInTitle();
@@ -178,9 +202,15 @@ bool Application::runPass() {
     runEditingTools(dt);
 
     const std::size_t count = particles.size();
-    simulationPass(particles, count, running, dt);
+    const Clock::time_point physicsStart = Clock::now();
+    stepSimulation(count, dt, singleStep);
+    passTimes.physicsSeconds += secondsSince(physicsStart);
+    const Clock::time_point drawStart = Clock::now();
     drawFrame(scene, particles, count, loadedEffect.get());
+    passTimes.drawSeconds += secondsSince(drawStart);
     gRenderer->setView(scene.mainCamera.getEye(), scene.mainCamera.getTarget());
+    passTimes.seconds += secondsSince(passStart);
+    ++passTimes.passes;
     return true;
 }
 

@@ -3,14 +3,17 @@
 #include <optional>
 #include <string>
 
+#include "app/CameraMotion.h"
 #include "app/FrameTimer.h"
 #include "app/InputState.h"
 #include "app/PickRayFromCursor.h"
+#include "app/RunReport.h"
 #include "app/Scene.h"
 #include "math/Vec3.h"
 #include "physics/EditingTools.h"
 #include "physics/Particle.h"
 #include "physics/ParticleList.h"
+#include "physics/StableStepping.h"
 #include "platform/GpuDevice.h"
 #include "platform/OperatingSystem.h"
 #include "scenes/BuiltInScenes.h"
@@ -19,11 +22,8 @@ namespace velmora {
 
 /// Mouse look turn per pixel of cursor motion, radians.
 inline constexpr float kMouseLookRadiansPerPixel = 0.0047123851f;
-/// Camera velocity damping per second.
-inline constexpr float kCameraDrag = 5.0f;
-/// Camera acceleration per held movement key, world units per second squared.
-inline constexpr float kCameraThrust = 600.0f;
-inline constexpr float kCameraThrustFast = 1800.0f;  ///< the same with Shift held
+/// The simulated time of one N press while paused, seconds.
+inline constexpr float kSingleStepTime = 1.0f / 60.0f;
 /// The window class of the one window.
 inline constexpr const char* kWindowClassName = "renderer";
 /// Exit codes of start-up failures; otherwise the quit message's code.
@@ -47,6 +47,9 @@ class Application {
     /// One pass of the loop. False when it took the quit message: the loop is over and
     /// quitCode holds the message's code.
     bool runPass();
+    /// Back to the starting scene: its particles, the camera at its pose and at rest, the
+    /// run state of start-up, no selection.
+    void resetScene();
     /// Shut-down after the quit message; returns quitCode.
     int shutDown();
 
@@ -62,16 +65,21 @@ class Application {
     Vec3 cameraVelocity;
     std::unique_ptr<Effect> loadedEffect;
     ParticleList particles;
+    StableStepper stepper;
+    bool startsPaused = false;            ///< the run state start-up and reset give
+    std::optional<float> fixedFrameTime;  ///< every pass's dt when set, seconds
     bool running = true;
     EditingState editing;
     bool verticalSync = false;
     int quitCode = 0;
+    PassTimes passTimes;  ///< wall-clock time of the passes run so far
     std::string failure;  ///< why start-up failed, one line
 
   private:
     void mouseLook();
     void switchDisplayModeAndDevice();
     void moveCamera(float dt);
+    void stepSimulation(std::size_t count, float dt, bool singleStep);
     void showFrameRateInTitle();
     void runEditingTools(float dt);
 };

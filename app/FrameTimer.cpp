@@ -23,12 +23,15 @@ void FrameTimer::tick() {
     std::int64_t now = 0;
     // A failed read would measure from 0 and give a huge negative delta; count it as no
     // time passed and keep the reference point.
-    if (!os.queryPerformanceCounter(now)) {
+    if (os.queryPerformanceCounter(now)) {
+        deltaTime = static_cast<float>(static_cast<double>(now - lastCount) * secondsPerTick);
+        lastCount = now;
+    } else {
         deltaTime = 0.0f;
-        return;
     }
-    deltaTime = static_cast<float>(static_cast<double>(now - lastCount) * secondsPerTick);
-    lastCount = now;
+    if (fixedDeltaTime) {
+        deltaTime = *fixedDeltaTime;
+    }
 }
 
 }  // namespace velmora

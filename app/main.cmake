@@ -2,10 +2,12 @@ find_package(PNG REQUIRED)
 
 add_library(velmora_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/Application.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/CameraMotion.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Controls.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PickRayFromCursor.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PngWriter.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/RunReport.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Scene.cpp
 )
 target_link_libraries(velmora_app PUBLIC velmora_shell velmora_render velmora_scenes

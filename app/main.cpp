@@ -9,6 +9,7 @@
 #include "app/CommandLine.h"
 #include "app/Controls.h"
 #include "app/PngWriter.h"
+#include "app/RunReport.h"
 #include "platform/GlDevice.h"
 #include "platform/RecordingDevice.h"
 #include "platform/ScriptedOperatingSystem.h"
@@ -26,8 +27,8 @@ constexpr int kExitUsage = 2;
 constexpr int kExitScreenshot = 3;
 /// A headless run has no user to press Escape: it quits after this many passes by default.
 constexpr long kHeadlessPasses = 300;
-/// A headless run's clock advances this much per counter read: 1/120 s at 1 MHz, so the
-/// two reads of a pass make one 60 Hz frame.
+/// A headless run's clock advances this much per counter read, and a pass reads it once: a
+/// pass is 8333 microseconds, dt 0.008333 s (120 passes a second).
 constexpr std::int64_t kHeadlessCounterStep = 1'000'000 / 120;
 
 bool saveScreenshot(const std::string& fileName) {
@@ -49,9 +50,13 @@ bool saveScreenshot(const std::string& fileName) {
 int run(OperatingSystem& os, Direct3DCreateFn createDirect3D, const CommandLine& options,
         long frames) {
     Application app(os, createDirect3D);
+    app.fixedFrameTime = options.frameTime;
     if (const auto code = app.startUp(SW_SHOWNORMAL)) {
         std::fprintf(stderr, "velmora: %s\n", app.failure.c_str());
         return *code;
+    }
+    if (auto* recording = dynamic_cast<RecordingDevice*>(gRenderer->device.get())) {
+        recording->keepLog = false;  // nobody reads it, and it would grow every pass
     }
     long passes = 0;
     while (app.runPass()) {
@@ -60,6 +65,9 @@ int run(OperatingSystem& os, Direct3DCreateFn createDirect3D, const CommandLine&
         }
     }
     const bool shotOk = options.screenshot.empty() || saveScreenshot(options.screenshot);
+    if (frames > 0) {
+        std::printf("%s\n", runReportLine(app.particles, app.passTimes).c_str());
+    }
     const int code = app.shutDown();
     return shotOk ? code : kExitScreenshot;
 }
@@ -87,6 +95,7 @@ int main(int argc, char** argv) {
     if (options->headless) {
         ScriptedOperatingSystem os;
         os.counterStep = kHeadlessCounterStep;
+        os.keepHistory = false;
         return run(os, recordingDirect3DCreate, *options, frames > 0 ? frames : kHeadlessPasses);
     }
     SdlOperatingSystem os;

@@ -270,7 +270,9 @@ HRESULT RecordingDevice::setTransform(D3DTRANSFORMSTATETYPE type, const Matrix4&
 
 HRESULT RecordingDevice::clear(std::uint32_t flags, std::uint32_t color, float z,
                                std::uint32_t stencil) {
-    clears.push_back({flags, color, z, stencil});
+    if (keepLog) {
+        clears.push_back({flags, color, z, stencil});
+    }
     return D3D_OK;
 }
 
@@ -345,7 +347,9 @@ HRESULT RecordingDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_
                                          primitiveCount);
         }
     }
-    draws.push_back(draw);
+    if (keepLog) {
+        draws.push_back(draw);
+    }
     return draw.result;
 }
 

@@ -201,6 +201,9 @@ class RecordingDevice final : public Device {
     std::uint32_t beginSceneCount = 0;
     std::uint32_t presentCount = 0;
     std::uint32_t resetCount = 0;
+    /// Whether draws and clears are logged; a long headless run turns it off so its memory
+    /// stays flat.
+    bool keepLog = true;
     std::vector<RecordedDraw> draws;
     std::vector<RecordedClear> clears;
 

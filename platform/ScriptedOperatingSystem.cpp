@@ -69,16 +69,16 @@ const ScriptedOperatingSystem::Window* ScriptedOperatingSystem::find(WindowHandl
 }
 
 bool ScriptedOperatingSystem::peekMessage(Message& out) {
-    calls.emplace_back("peekMessage");
+    remember(calls, "peekMessage");
     return queue.take(out);
 }
 
 void ScriptedOperatingSystem::translateMessage(const Message&) {
-    calls.emplace_back("translateMessage");
+    remember(calls, "translateMessage");
 }
 
 std::intptr_t ScriptedOperatingSystem::dispatchMessage(const Message& message) {
-    calls.emplace_back("dispatchMessage");
+    remember(calls, "dispatchMessage");
     const Window* w = find(message.window);
     if (w == nullptr || w->windowProc == nullptr) {
         return 0;
@@ -87,35 +87,35 @@ std::intptr_t ScriptedOperatingSystem::dispatchMessage(const Message& message) {
 }
 
 void ScriptedOperatingSystem::postQuitMessage(int exitCode) {
-    calls.emplace_back("postQuitMessage");
-    postedQuits.push_back(exitCode);
+    remember(calls, "postQuitMessage");
+    remember(postedQuits, exitCode);
     queue.postQuit(exitCode);
 }
 
 std::intptr_t ScriptedOperatingSystem::defWindowProc(WindowHandle window, std::uint32_t message,
                                                      std::uintptr_t wParam, std::intptr_t lParam) {
-    calls.emplace_back("defWindowProc");
-    defaultHandled.push_back(Message{window, message, wParam, lParam});
+    remember(calls, "defWindowProc");
+    remember(defaultHandled, Message{window, message, wParam, lParam});
     return 0;
 }
 
 bool ScriptedOperatingSystem::registerClass(const WindowClass& windowClass) {
-    calls.emplace_back("registerClass");
+    remember(calls, "registerClass");
     if (windowClass.className == nullptr || classes.contains(windowClass.className)) {
         return false;
     }
     auto [it, inserted] = classes.emplace(windowClass.className, windowClass);
     it->second.className = it->first.c_str();
-    registeredClasses.push_back(it->first);
+    remember(registeredClasses, it->first);
     return inserted;
 }
 
 bool ScriptedOperatingSystem::unregisterClass(const char* className) {
-    calls.emplace_back("unregisterClass");
+    remember(calls, "unregisterClass");
     if (className == nullptr) {
         return false;
     }
-    unregisteredClasses.emplace_back(className);
+    remember(unregisteredClasses, className);
     auto it = classes.find(className);
     if (it == classes.end()) {
         return false;
@@ -125,7 +125,7 @@ bool ScriptedOperatingSystem::unregisterClass(const char* className) {
 }
 
 Rect ScriptedOperatingSystem::adjustWindowRect(const Rect& client, std::uint32_t style) {
-    calls.emplace_back("adjustWindowRect");
+    remember(calls, "adjustWindowRect");
     return growByFrame(client, frameFor(style));
 }
 
@@ -133,7 +133,7 @@ WindowHandle ScriptedOperatingSystem::createWindow(const char* className, const 
                                                    std::uint32_t style, std::int32_t x,
                                                    std::int32_t y, std::int32_t width,
                                                    std::int32_t height) {
-    calls.emplace_back("createWindow");
+    remember(calls, "createWindow");
     if (createWindowFails || className == nullptr) {
         return nullptr;
     }
@@ -161,18 +161,18 @@ WindowHandle ScriptedOperatingSystem::createWindow(const char* className, const 
 }
 
 void ScriptedOperatingSystem::showWindow(WindowHandle window, int showCommand) {
-    calls.emplace_back("showWindow");
+    remember(calls, "showWindow");
     if (Window* w = find(window)) {
         w->visible = showCommand != SW_HIDE;
     }
 }
 
 void ScriptedOperatingSystem::updateWindow(WindowHandle) {
-    calls.emplace_back("updateWindow");
+    remember(calls, "updateWindow");
 }
 
 void ScriptedOperatingSystem::setFocus(WindowHandle window) {
-    calls.emplace_back("setFocus");
+    remember(calls, "setFocus");
     if (find(window) == nullptr || focus == window) {
         return;
     }
@@ -184,13 +184,13 @@ void ScriptedOperatingSystem::setFocus(WindowHandle window) {
 }
 
 Rect ScriptedOperatingSystem::getWindowRect(WindowHandle window) {
-    calls.emplace_back("getWindowRect");
+    remember(calls, "getWindowRect");
     const Window* w = find(window);
     return w == nullptr ? Rect{} : w->outer;
 }
 
 Rect ScriptedOperatingSystem::getClientRect(WindowHandle window) {
-    calls.emplace_back("getClientRect");
+    remember(calls, "getClientRect");
     const Window* w = find(window);
     if (w == nullptr) {
         return {};
@@ -200,7 +200,7 @@ Rect ScriptedOperatingSystem::getClientRect(WindowHandle window) {
 }
 
 Point ScriptedOperatingSystem::screenToClient(WindowHandle window, Point screen) {
-    calls.emplace_back("screenToClient");
+    remember(calls, "screenToClient");
     const Window* w = find(window);
     if (w == nullptr) {
         return screen;
@@ -210,8 +210,8 @@ Point ScriptedOperatingSystem::screenToClient(WindowHandle window, Point screen)
 }
 
 void ScriptedOperatingSystem::setWindowStyle(WindowHandle window, std::uint32_t style) {
-    calls.emplace_back("setWindowStyle");
-    styles.push_back(style);
+    remember(calls, "setWindowStyle");
+    remember(styles, style);
     if (Window* w = find(window)) {
         // Like SDL, the client area keeps its place and size until the window is moved.
         const Rect client = shrinkByFrame(w->outer, frameFor(w->style));
@@ -221,15 +221,15 @@ void ScriptedOperatingSystem::setWindowStyle(WindowHandle window, std::uint32_t 
 }
 
 std::uint32_t ScriptedOperatingSystem::getWindowStyle(WindowHandle window) {
-    calls.emplace_back("getWindowStyle");
+    remember(calls, "getWindowStyle");
     const Window* w = find(window);
     return w == nullptr ? 0 : w->style;
 }
 
 void ScriptedOperatingSystem::setWindowPos(WindowHandle window, std::int32_t x, std::int32_t y,
                                            std::int32_t width, std::int32_t height) {
-    calls.emplace_back("setWindowPos");
-    windowPositions.push_back(Rect{x, y, x + width, y + height});
+    remember(calls, "setWindowPos");
+    remember(windowPositions, Rect{x, y, x + width, y + height});
     Window* w = find(window);
     if (w == nullptr) {
         return;
@@ -243,26 +243,26 @@ void ScriptedOperatingSystem::setWindowPos(WindowHandle window, std::int32_t x, 
 }
 
 DisplayMode ScriptedOperatingSystem::currentDisplayMode() {
-    calls.emplace_back("currentDisplayMode");
+    remember(calls, "currentDisplayMode");
     return displayMode;
 }
 
 void ScriptedOperatingSystem::restoreDisplaySettings() {
-    calls.emplace_back("restoreDisplaySettings");
+    remember(calls, "restoreDisplaySettings");
     ++displaySettingsRestores;
 }
 
 void ScriptedOperatingSystem::setWindowText(WindowHandle window, const char* text) {
-    calls.emplace_back("setWindowText");
+    remember(calls, "setWindowText");
     if (Window* w = find(window)) {
         w->title = text == nullptr ? "" : text;
-        titles.push_back(w->title);
+        remember(titles, w->title);
     }
 }
 
 void ScriptedOperatingSystem::messageBox(const char* text, const char* caption) {
-    calls.emplace_back("messageBox");
-    messageBoxes.push_back(Box{text == nullptr ? "" : text, caption == nullptr ? "" : caption});
+    remember(calls, "messageBox");
+    remember(messageBoxes, Box{text == nullptr ? "" : text, caption == nullptr ? "" : caption});
 }
 
 std::int16_t ScriptedOperatingSystem::getAsyncKeyState(int virtualKey) {
@@ -281,18 +281,18 @@ std::int16_t ScriptedOperatingSystem::getAsyncKeyState(int virtualKey) {
 }
 
 Point ScriptedOperatingSystem::getCursorPos() {
-    calls.emplace_back("getCursorPos");
+    remember(calls, "getCursorPos");
     return cursor;
 }
 
 void ScriptedOperatingSystem::setCursorPos(std::int32_t x, std::int32_t y) {
-    calls.emplace_back("setCursorPos");
-    cursorWarps.push_back(Point{x, y});
+    remember(calls, "setCursorPos");
+    remember(cursorWarps, Point{x, y});
     cursor = Point{x, y};
 }
 
 bool ScriptedOperatingSystem::queryPerformanceFrequency(std::int64_t& result) {
-    calls.emplace_back("queryPerformanceFrequency");
+    remember(calls, "queryPerformanceFrequency");
     if (frequencyFails) {
         return false;
     }
@@ -301,7 +301,7 @@ bool ScriptedOperatingSystem::queryPerformanceFrequency(std::int64_t& result) {
 }
 
 bool ScriptedOperatingSystem::queryPerformanceCounter(std::int64_t& count) {
-    calls.emplace_back("queryPerformanceCounter");
+    remember(calls, "queryPerformanceCounter");
     if (counterFails) {
         return false;
     }

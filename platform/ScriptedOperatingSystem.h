@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/OperatingSystem.h"
@@ -47,6 +48,10 @@ class ScriptedOperatingSystem final : public OperatingSystem {
     void pushWindowMessage(std::uint32_t message);
     /// The window loses the keyboard focus (WM_KILLFOCUS is queued if it had it).
     void loseFocus();
+
+    /// Whether the lists below grow. A long headless run turns this off so its memory stays
+    /// flat; the window state, the queue and the counters work either way.
+    bool keepHistory = true;
 
     // What the caller reads back.
     struct Box {
@@ -110,6 +115,13 @@ class ScriptedOperatingSystem final : public OperatingSystem {
     bool queryPerformanceCounter(std::int64_t& count) override;
 
   private:
+    template <class T, class Value>
+    void remember(std::vector<T>& history, Value&& value) {
+        if (keepHistory) {
+            history.emplace_back(std::forward<Value>(value));
+        }
+    }
+
     struct Window {
         WindowProc windowProc = nullptr;
         std::uint32_t style = 0;

@@ -7,7 +7,9 @@
 #include <tuple>
 
 #include "app/Application.h"
+#include "app/CameraMotion.h"
 #include "app/Window.h"
+#include "physics/StateSummary.h"
 #include "platform/RecordingDevice.h"
 #include "platform/ScriptedOperatingSystem.h"
 #include "render/D3DRenderer.h"
@@ -180,24 +182,107 @@ TEST_F(ApplicationTest, ClosingTheWindowQuitsWithZeroAndKeepsTheWindow) {
 }
 
 TEST_F(ApplicationTest, CameraThrustCancelsAndGlidesToRest) {
-    start(0.1f);
+    start(0.01f);
     app->runPass();  // the first pass after start-up measures no time
     const Vec3 eye = app->scene.mainCamera.getEye();
     passHolding({'W', 'S'});
     EXPECT_VEC3_NEAR(app->cameraVelocity, Vec3(), 1e-4f);
     EXPECT_VEC3_NEAR(app->scene.mainCamera.getEye(), eye, 1e-4f);
-    // No key: each pass multiplies the velocity by 1 - 5 dt.
+    // No key: a pass of at most 1/60 s multiplies the velocity by 1 - 5 dt.
     app->cameraVelocity = {10, 0, 0};
     app->runPass();
-    EXPECT_VEC3_NEAR(app->cameraVelocity, Vec3(5, 0, 0), 1e-4f);
-    EXPECT_NEAR(app->scene.mainCamera.getEye().x, eye.x + 0.5f, 1e-4f);
+    EXPECT_VEC3_NEAR(app->cameraVelocity, Vec3(9.5f, 0, 0), 1e-4f);
+    EXPECT_NEAR(app->scene.mainCamera.getEye().x, eye.x + 0.095f, 1e-5f);
     // W alone: thrust 600 along forward; with Shift 1800.
     app->cameraVelocity = {};
     passHolding({'W'});
-    EXPECT_NEAR(length(app->cameraVelocity), 60.0f, 1e-2f);
+    EXPECT_NEAR(length(app->cameraVelocity), 6.0f, 1e-3f);
     app->cameraVelocity = {};
     passHolding({'W', VK_SHIFT});
-    EXPECT_NEAR(length(app->cameraVelocity), 180.0f, 5e-2f);
+    EXPECT_NEAR(length(app->cameraVelocity), 18.0f, 5e-3f);
+}
+
+TEST(CameraGlide, AStallMovesTheCameraNoFartherThanSixtyHertzFrames) {
+    const auto glide = [](const std::vector<float>& frames) {
+        Camera camera(CameraMode::FreeLook);
+        camera.setEye(0, 0, 25);
+        camera.setTarget(0, 0.1f, 0);
+        Vec3 velocity(120, 0, 0);
+        for (float dt : frames) {
+            glideCamera(camera, velocity, CameraKeys{}, dt);
+        }
+        return std::pair(camera.getEye().x, velocity.x);
+    };
+    const auto [stalled, stalledSpeed] = glide({2.0f});
+    const auto [smooth, smoothSpeed] = glide(std::vector<float>(120, 1.0f / 60.0f));
+    EXPECT_GT(stalled, 0.0f);
+    EXPECT_LE(stalled, smooth);
+    EXPECT_GE(stalledSpeed, 0.0f);
+    EXPECT_LT(stalledSpeed, 120.0f);
+}
+
+TEST_F(ApplicationTest, ResetSingleStepAndHomeActOncePerPress) {
+    // The starting structure's state hash, and the same after one pass of 1/60 s, from the
+    // rules.
+    constexpr std::uint64_t kStartState = 0x14432ef888b2746aull;
+    constexpr std::uint64_t kOneSixtieth = 0x50541da6a0c03aedull;
+    start();
+    const auto setDt = [](float dt) { timer->fixedDeltaTime = dt; };
+    setDt(0.01f);
+    os.setKey('W', true);
+    for (int pass = 0; pass < 20; ++pass) {
+        app->runPass();
+    }
+    os.setKey('W', false);
+    app->editing.joinSel = app->particles[0].get();
+    ASSERT_NE(stateHash(app->particles), kStartState);
+
+    // R restores particles, camera, run state and selection; held, it does not reset again.
+    setDt(0.0f);
+    os.setKey('R', true);
+    app->runPass();
+    EXPECT_EQ(stateHash(app->particles), kStartState);
+    EXPECT_VEC3_NEAR(app->scene.mainCamera.getEye(), Vec3(0, 0, 25), 0.0f);
+    EXPECT_VEC3_NEAR(app->cameraVelocity, Vec3(), 0.0f);
+    EXPECT_TRUE(app->running);
+    EXPECT_EQ(app->editing.joinSel, nullptr);
+    setDt(0.01f);
+    app->runPass();
+    app->runPass();
+    EXPECT_NE(stateHash(app->particles), kStartState);
+    os.setKey('R', false);
+    setDt(0.0f);
+    app->runPass();
+    passHolding({'R'});
+    passHolding({VK_TAB});
+
+    // N while paused: one step of 1/60 s per press, however long it is held.
+    os.setKey('N', true);
+    for (int pass = 0; pass < 3; ++pass) {
+        app->runPass();
+        EXPECT_EQ(stateHash(app->particles), kOneSixtieth) << pass;
+    }
+    os.setKey('N', false);
+    // N while running (dt 0 here, so running moves nothing): no step.
+    passHolding({VK_TAB});
+    ASSERT_TRUE(app->running);
+    passHolding({'N'});
+    EXPECT_EQ(stateHash(app->particles), kOneSixtieth);
+
+    // Home puts the view back without touching the simulation.
+    setDt(0.01f);
+    passHolding({VK_TAB});
+    os.setKey('S', true);
+    app->runPass();
+    app->runPass();
+    os.setKey('S', false);
+    ASSERT_GT(app->scene.mainCamera.getEye().z, 25.0f);
+    os.setKey(VK_HOME, true);
+    app->runPass();
+    app->runPass();
+    EXPECT_VEC3_NEAR(app->scene.mainCamera.getEye(), Vec3(0, 0, 25), 0.0f);
+    EXPECT_VEC3_NEAR(app->scene.mainCamera.getTarget(), Vec3(0, 0.1f, 0), 0.0f);
+    EXPECT_EQ(stateHash(app->particles), kOneSixtieth);
 }
 
 TEST_F(ApplicationTest, AltThenEnterSwitchesTheDisplayModeButEnterThenAltDoesNot) {

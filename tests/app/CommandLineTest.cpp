@@ -10,17 +10,22 @@ TEST(CommandLine, FlagsParseAndBadOnesAreRefusedWithAReason) {
     auto none = parseCommandLine({}, error);
     ASSERT_TRUE(none.has_value());
     EXPECT_FALSE(none->frames.has_value() || none->headless || !none->screenshot.empty());
-    auto all = parseCommandLine({"--frames", "300", "--screenshot", "out/shot.PNG"}, error);
+    auto all = parseCommandLine(
+        {"--frames", "300", "--screenshot", "out/shot.PNG", "--frame-time", "0.25"}, error);
     ASSERT_TRUE(all.has_value());
     EXPECT_EQ(all->frames, 300);
     EXPECT_EQ(all->screenshot, "out/shot.PNG");
+    EXPECT_EQ(all->frameTime, 0.25f);
+    EXPECT_EQ(parseCommandLine({"--frame-time", "0"}, error)->frameTime, 0.0f);
 
     using Args = std::vector<std::string>;
     for (const Args& bad :
          {Args{"--frames"}, Args{"--frames", "0"}, Args{"--frames", "-3"}, Args{"--frames", "12x"},
           Args{"--frames", "99999999999999999999"}, Args{"--screenshot"},
           Args{"--screenshot", "a.jpg"}, Args{"--fullscreen"}, Args{"frames"},
-          Args{"--headless", "--screenshot", "a.png"}}) {
+          Args{"--headless", "--screenshot", "a.png"}, Args{"--frame-time", "-0.1"},
+          Args{"--frame-time", "61"}, Args{"--frame-time", "nan"}, Args{"--frame-time", "1s"},
+          Args{"--frames", "5", "--frames", "2"}, Args{"--help", "-h"}}) {
         error.clear();
         EXPECT_FALSE(parseCommandLine(bad, error).has_value()) << bad[0];
         EXPECT_FALSE(error.empty());

@@ -1,0 +1,21 @@
+#pragma once
+// Figures that sum up the state of the particles, for the run report, the tests and
+// recordings.
+#include <cstddef>
+#include <cstdint>
+
+#include "physics/ParticleList.h"
+
+namespace velmora {
+
+/// FNV-1a 64 over, for every particle in list order, the IEEE-754 bits of current.position
+/// x, y, z then current.velocity x, y, z, each as 4 little-endian bytes.
+std::uint64_t stateHash(const ParticleList& particles);
+/// Links, each counted once (a link is held by both its particles).
+std::size_t linkCount(const ParticleList& particles);
+/// The largest distance / rest length over all links with a positive rest length; 0 without.
+float largestStretch(const ParticleList& particles);
+/// The largest particle speed, world units per second.
+float largestSpeed(const ParticleList& particles);
+
+}  // namespace velmora
