@@ -31,24 +31,43 @@ SceneDescription hubOfTwelve() {
     return scene;
 }
 
+/// Every free particle set moving in a random direction at up to 2 units/s, so every spring
+/// mode starts with some energy; the random stream is fixed, integer and platform-independent.
+void shake(ParticleList& list) {
+    std::uint32_t state = 12345u;
+    const auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) / static_cast<float>(1u << 24) * 4.0f - 2.0f;
+    };
+    for (const auto& p : list) {
+        if (!p->pinned) {
+            p->current.velocity = p->next.velocity = Vec3(next(), next(), next());
+        }
+    }
+}
+
 TEST(StableStepping, StructuresStayIntactAtAnyFrameTime) {
     struct Case {
         const char* name;
         SceneDescription scene;
+        bool shaken;  ///< the lattice has no shear stiffness: shaken, it folds at any dt
         float dt;
     };
     const Case cases[] = {
-        {"start", startScene(), 0.04f},
-        {"start", startScene(), 0.1f},
-        {"start", startScene(), 0.5f},
-        {"start", startScene(), 2.0f},
-        {"lattice", latticeScene(5, 5, 5), 1.0f / 30.0f},
-        {"lattice", latticeScene(5, 5, 5), 0.1f},
-        {"hub", hubOfTwelve(), 1.0f / 30.0f},
-        {"hub", hubOfTwelve(), 2.0f},
+        {"start", startScene(), true, 0.04f},
+        {"start", startScene(), true, 0.1f},
+        {"start", startScene(), true, 0.5f},
+        {"start", startScene(), true, 2.0f},
+        {"lattice", latticeScene(5, 5, 5), false, 1.0f / 30.0f},
+        {"lattice", latticeScene(5, 5, 5), false, 0.1f},
+        {"hub", hubOfTwelve(), true, 1.0f / 30.0f},
+        {"hub", hubOfTwelve(), true, 2.0f},
     };
     for (const Case& c : cases) {
         ParticleList list = built(c.scene);
+        if (c.shaken) {
+            shake(list);
+        }
         StableStepper stepper;
         float stretch = 0.0f, speed = 0.0f;
         for (int pass = 0; pass < static_cast<int>(60.0f / c.dt); ++pass) {
@@ -97,7 +116,7 @@ TEST(StableStepping, StepShrinksWithLinkDensityAndLongFramesSplitUpToTheCap) {
     EXPECT_EQ(split(h).length, h);
     EXPECT_EQ(split(0.05f).count, 3);
     EXPECT_FLOAT_EQ(split(0.05f).length, 0.05f / 3.0f);
-    EXPECT_EQ(split(1000.0f).count, kMaxSubSteps);  // the rest of a stall is dropped
+    EXPECT_EQ(split(1000.0f).count, 10);  // the rest of a stall is dropped
     EXPECT_EQ(split(1000.0f).length, h);
 
     // Paused, nothing moves however long the frame.
