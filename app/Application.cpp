@@ -169,6 +169,7 @@ bool Application::runPass() {
     }
     timer->tick();
     const float dt = timer->deltaTime;
+    passDt = dt;
     input->update();
 
     if (input->pressed[VK_ESCAPE]) {

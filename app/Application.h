@@ -72,6 +72,7 @@ class Application {
     EditingState editing;
     bool verticalSync = false;
     int quitCode = 0;
+    float passDt = 0.0f;  ///< the frame time the last pass used, seconds
     PassTimes passTimes;  ///< wall-clock time of the passes run so far
     std::string failure;  ///< why start-up failed, one line
 

@@ -1,4 +1,5 @@
 find_package(PNG REQUIRED)
+find_package(nlohmann_json 3 REQUIRED)
 
 add_library(velmora_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/Application.cpp
@@ -9,9 +10,14 @@ add_library(velmora_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/PngWriter.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/RunReport.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Scene.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/SessionFormat.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/SessionPlayer.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/SessionReader.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/SessionRecorder.cpp
 )
 target_link_libraries(velmora_app PUBLIC velmora_shell velmora_render velmora_scenes
-                                         velmora_gpu PNG::PNG)
+                                         velmora_gpu PNG::PNG
+                                  PRIVATE nlohmann_json::nlohmann_json)
 
 # The program lives in the build folder beside bin/, which the pictures tool fills.
 add_executable(velmora ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)

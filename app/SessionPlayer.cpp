@@ -1,0 +1,92 @@
+#include "app/SessionPlayer.h"
+
+#include "app/Application.h"
+#include "app/SessionReader.h"
+#include "app/Window.h"
+
+namespace velmora {
+
+SessionPlayer::SessionPlayer(OperatingSystem& inner_) : ForwardingOperatingSystem(inner_) {}
+
+void SessionPlayer::loadPass(const PassRecord& pass) {
+    pass_ = &pass;
+    for (const std::uint8_t code : pass.down) {
+        held_[code] = true;
+    }
+    for (const std::uint8_t code : pass.up) {
+        held_[code] = false;
+    }
+    if (pass.hasMessage) {
+        queue_.post(
+            Message{windowHandle, pass.message, static_cast<std::uintptr_t>(pass.wParam), 0});
+    }
+    if (pass.hasDisplay) {
+        displayKnown_ = true;
+        display_ = pass.display;
+    }
+    cursorReads_ = 0;
+    nextCursorRead_ = 0;
+}
+
+bool SessionPlayer::peekMessage(Message& out) {
+    // Keeps the window underneath answering, and lets its close button end the replay.
+    Message own;
+    while (inner.peekMessage(own)) {
+        closeRequested_ = closeRequested_ || own.message == WM_CLOSE || own.message == WM_QUIT;
+    }
+    return queue_.take(out);
+}
+
+void SessionPlayer::postQuitMessage(int exitCode) {
+    queue_.postQuit(exitCode);
+}
+
+DisplayMode SessionPlayer::currentDisplayMode() {
+    return displayKnown_ ? display_ : inner.currentDisplayMode();
+}
+
+std::int16_t SessionPlayer::getAsyncKeyState(int virtualKey) {
+    constexpr std::int16_t kHeld = static_cast<std::int16_t>(0x8000);
+    return virtualKey >= 0 && virtualKey < kVirtualKeyCount && held_[virtualKey] ? kHeld : 0;
+}
+
+Point SessionPlayer::getCursorPos() {
+    if (pass_ != nullptr && nextCursorRead_ < pass_->cursor.size() &&
+        pass_->cursor[nextCursorRead_].call == cursorReads_) {
+        cursor_ = pass_->cursor[nextCursorRead_++].client;
+    }
+    ++cursorReads_;
+    return inner.clientToScreen(windowHandle, cursor_);
+}
+
+void SessionPlayer::setCursorPos(std::int32_t x, std::int32_t y) {
+    cursor_ = inner.screenToClient(windowHandle, Point{x, y});
+}
+
+}  // namespace velmora
+
+namespace velmora {
+
+long replayPasses(Application& app, SessionPlayer& player, SessionReader& reader) {
+    PassRecord pass;
+    long passes = 0;
+    while (!player.closeRequested() && reader.nextPass(pass)) {
+        player.loadPass(pass);
+        timer->fixedDeltaTime = pass.dt;
+        if (!app.runPass()) {
+            return passes;
+        }
+        ++passes;
+    }
+    // The recording ended before its quit reached the loop (a run of --frames, a cut-off
+    // file): quit now, taking whatever the loop still has queued first.
+    PassRecord idle;
+    idle.dt = 0.0f;
+    player.loadPass(idle);
+    player.postQuitMessage(0);
+    while (app.runPass()) {
+    }
+    return passes;
+}
+
+}  // namespace velmora
