@@ -97,7 +97,10 @@ void Application::mouseLook() {
 
 void Application::switchDisplayModeAndDevice() {
     fullScreen = !fullScreen;
-    switchDisplayMode();
+    if (!switchDisplayMode()) {
+        fullScreen = !fullScreen;  // the mode could not be used: nothing changed
+        return;
+    }
     gRenderer->reset(windowHandle, fullScreen, verticalSync);
     gRenderer->setProjection(kFieldOfView, kNearPlane, kFarPlane, aspectRatio);
     gRenderer->setView(scene.mainCamera.getEye(), scene.mainCamera.getTarget());

@@ -1,7 +1,6 @@
 #include "render/Mesh.h"
 
 #include <algorithm>
-#include <limits>
 #include <vector>
 
 #include "math/Conventions.h"
@@ -102,10 +101,9 @@ void Mesh::createSphere(float radius, std::uint32_t rings, std::uint32_t segment
     const std::uint64_t n = std::uint64_t{segments} + 1;
     const std::uint64_t vertexCount = (std::uint64_t{rings} + 1) * n;
     const std::uint64_t indexCount = 6 * std::uint64_t{rings} * segments;
-    // The largest stream (12-byte positions) and the 4-byte indices must fit the device's
-    // 32-bit byte lengths; anything larger would wrap the counts.
-    constexpr std::uint64_t kMaxBytes = std::numeric_limits<std::uint32_t>::max();
-    if (vertexCount * 12 > kMaxBytes || indexCount * 4 > kMaxBytes) {
+    // Counts the device would refuse give the geometry that draws nothing, before the arrays
+    // below take gigabytes to hold them.
+    if (!fitsDeviceBuffers(vertexCount, indexCount)) {
         geometry = std::make_unique<D3DGeometryBuffer>();
         return;
     }

@@ -233,6 +233,15 @@ TEST_F(ApplicationTest, AltThenEnterSwitchesTheDisplayModeButEnterThenAltDoesNot
         os.setKey(second, false);
         app->runPass();
     };
+    // A display mode without area: the window, the device and fullScreen stay as they are.
+    os.displayMode = {1280, 0, 60};
+    const Rect windowed = os.getWindowRect(windowHandle);
+    holdInOrder(VK_MENU, VK_RETURN);
+    EXPECT_FALSE(fullScreen);
+    EXPECT_EQ(os.getWindowRect(windowHandle), windowed);
+    EXPECT_EQ(device().resetCount, 0u);
+
+    os.displayMode = {1280, 800, 60};
     holdInOrder(VK_MENU, VK_RETURN);
     EXPECT_TRUE(fullScreen);
     EXPECT_EQ(device().presentParameters.BackBufferWidth, 1280u);
