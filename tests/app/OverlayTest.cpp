@@ -149,7 +149,7 @@ TEST_F(OverlayTest, F1TogglesTheHelpPanelOnItsPressedEdgeAndThePanelListsEveryRo
     EXPECT_EQ(overlay.layout().help, Rect{});
 }
 
-TEST_F(OverlayTest, StatusCornerShowsRunStateAndCountsAndStaysOffTheCentre) {
+TEST_F(OverlayTest, StatusShowsRunStateAndCountsMessagesExpireAndNeitherCoversTheCentre) {
     OverlayStatus status;
     status.running = true;
     status.particles = 27;
@@ -166,6 +166,19 @@ TEST_F(OverlayTest, StatusCornerShowsRunStateAndCountsAndStaysOffTheCentre) {
     text = drawnText(overlay);
     EXPECT_NE(text.find("Paused"), std::string::npos) << text;
     EXPECT_EQ(text.find("Running"), std::string::npos) << text;
+
+    // A message stays about two seconds of pass time.
+    overlay.showMessage("select a second particle to link");
+    pass(status);  // a part appears from its second frame, once it has measured itself
+    pass(status);
+    EXPECT_NE(drawnText(overlay).find("selectasecondparticletolink"), std::string::npos);
+    for (int i = 0; i < 100; ++i)  // 1.7 s in all
+        pass(status);
+    EXPECT_GT(overlay.layout().message.width(), 0);
+    for (int i = 0; i < 30; ++i)
+        pass(status);
+    EXPECT_EQ(overlay.layout().message, Rect{});
+    EXPECT_EQ(drawnText(overlay).find("select"), std::string::npos);
 
     // The spawn point is the client area's centre, whatever its size.
     for (const auto& [width, height] : {std::pair{800, 600}, {1920, 1080}, {300, 160}}) {
