@@ -76,6 +76,7 @@ struct StreamSource {
     VertexBuffer* buffer = nullptr;
     std::uint32_t offset = 0;  ///< bytes
     std::uint32_t stride = 0;  ///< bytes
+    bool operator==(const StreamSource&) const = default;
 };
 
 /// One element of a declaration with the byte copy of the buffer bound to its stream.
@@ -97,12 +98,15 @@ HRESULT checkDrawReads(const std::vector<StreamRead>& streams, const ManagedByte
 /// vertex input names fail.
 HRESULT copyDeclaration(const D3DVERTEXELEMENT9* elements, std::vector<D3DVERTEXELEMENT9>& out);
 
-/// Render, sampler and texture-stage states, bindings and transforms of a device.
+/// Render, sampler and texture-stage states, bindings, transforms and the scissor rectangle of
+/// a device.
 class DeviceState {
   public:
     DeviceState() { restoreDefaults(true); }
-    /// The state of a new or reset device: Direct3D's documented defaults, nothing bound.
-    void restoreDefaults(bool autoDepthStencil);
+    /// The state of a new or reset device: Direct3D's documented defaults, nothing bound, the
+    /// scissor rectangle the whole back buffer.
+    void restoreDefaults(bool autoDepthStencil, const Rect& backBuffer = {});
+    bool operator==(const DeviceState&) const = default;
 
     std::uint32_t renderState(D3DRENDERSTATETYPE type) const;
     HRESULT setSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type, std::uint32_t value);
@@ -112,6 +116,14 @@ class DeviceState {
     std::uint32_t textureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE type) const;
     HRESULT setTransform(D3DTRANSFORMSTATETYPE type, const Matrix4& matrix);
     const Matrix4& transform(D3DTRANSFORMSTATETYPE type) const;
+    /// D3DERR_INVALIDCALL for a negative corner or an edge before its opposite one.
+    HRESULT setScissorRect(const Rect& rect);
+    // The Get* calls of the seam, answered from what was set.
+    HRESULT getSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type,
+                            std::uint32_t& value) const;
+    HRESULT getTexture(std::uint32_t stage, DeviceTexture*& texture) const;
+    HRESULT getStreamSource(std::uint32_t stream, VertexBuffer*& buffer, std::uint32_t& offset,
+                            std::uint32_t& stride) const;
     /// Drops every binding of an object that is being destroyed, so no stale pointer stays
     /// bound (Direct3D's reference counts keep bound objects alive instead).
     void unbind(const VertexBuffer* buffer);
@@ -129,6 +141,7 @@ class DeviceState {
     Matrix4 world;
     Matrix4 view;
     Matrix4 projection;
+    Rect scissorRect;  ///< back-buffer pixels
 };
 
 /// What every effect keeps: its parsed file, the current technique (the first one at load),
