@@ -48,7 +48,8 @@ void runPasses(benchmark::State& state, const Case& c, bool withGrid) {
         benchmark::Counter(kPasses, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-/// Shows every run as usual and keeps its time per pass for the table of ratios.
+/// Shows every run as usual and keeps its processor time per pass for the table of ratios:
+/// on a shared machine the processor time of the benchmark's own thread is the steadier one.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
     std::map<std::string, double> millisecondsPerPass;
@@ -58,7 +59,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration) {
                 // Adjusted times are per iteration, in the run's unit (milliseconds here).
-                millisecondsPerPass[run.benchmark_name()] = run.GetAdjustedRealTime() / kPasses;
+                millisecondsPerPass[run.benchmark_name()] = run.GetAdjustedCPUTime() / kPasses;
             }
         }
     }

@@ -20,6 +20,9 @@ namespace velmora {
 /// from pass to pass: its buffers grow with the list and are reused, never reallocated per pass.
 class ContactGrid {
   public:
+    /// Below this many particles scanning all pairs costs less than filing them in the grid.
+    static constexpr std::size_t kFewestParticles = 64;
+
     /// Files every particle of the list at its next position. Needed before collide whenever
     /// anything outside the grid changed the list or a next position (a commit does not).
     void rebuild(const ParticleList& particles);
@@ -29,24 +32,44 @@ class ContactGrid {
     void collide(ParticleList& particles, std::size_t i);
 
   private:
-    static constexpr std::size_t kNone = SIZE_MAX;
+    // 32-bit indices keep the tables small; a list of 2^32 particles would not fit in memory.
+    using Index = std::uint32_t;
+    static constexpr Index kNone = UINT32_MAX;
 
-    /// Whether particle i changed cells.
-    bool refileAt(const Vec3& position, std::size_t i);
-    void unfile(std::size_t i);
-    void file(std::size_t i, std::size_t cell);
+    /// Files particle i at its new next position.
+    void move(std::size_t i, const Vec3& position);
+    /// The cell of particle i at position: where it was last filed if it is still inside.
+    Index cellOf(std::size_t i, const Vec3& position);
+    /// The cell of position, whose bounds it records as particle i's.
+    Index locate(std::size_t i, const Vec3& position);
+    void addStray(std::size_t i, Index cell);
+    void removeStray(std::size_t i);
     /// Marks the particles numbered from `first` on that particle i touches where it is now.
     /// They can only be in the cells around its own.
-    void markTouching(std::size_t i, std::size_t first);
+    void markTouching(const ParticleList& particles, std::size_t i, std::size_t first);
+    void setSlotPosition(Index slot, const Vec3& position);
+    void mark(std::size_t m);
     /// Takes the lowest marked candidate; kNone when none is left.
     std::size_t takeCandidate();
 
-    std::vector<std::size_t> firstInCell_;  ///< per cell, kNone when empty
-    std::vector<std::size_t> nextInCell_;   ///< per particle, the cell's list order
-    std::vector<std::size_t> previousInCell_;
-    std::vector<std::size_t> cellOf_;
-    std::vector<Vec3> positions_;  ///< per particle, a copy of the next position it is filed at
-    /// One bit per particle: the candidates of the running scan not yet visited. Every taken
+    // Sorted at the start of a pass: the particles cell by cell, in list order within a cell,
+    // so the three cells of a row along z are one run of slots.
+    std::vector<Index> cellStart_;     ///< per cell and one past the last: first slot
+    std::vector<Index> slotParticle_;  ///< per slot
+    // Per slot, and three more of NaN so a scan may read four at a time: the next position,
+    // NaN once the particle left the cell.
+    std::vector<float> slotX_, slotY_, slotZ_;
+    std::vector<Index> slotOf_;    ///< per particle
+    std::vector<Index> homeCell_;  ///< per particle: the cell of its slot
+    /// Per particle, the bounds in units of cells of the cell it is in: [low, high) per axis.
+    std::vector<Vec3> cellLow_, cellHigh_;
+    // Particles that left their slot's cell during the pass, listed by the cell they are in.
+    std::vector<Index> firstStray_;     ///< per cell
+    std::vector<Index> nextStray_;      ///< per particle
+    std::vector<Index> previousStray_;  ///< per particle
+    std::vector<Index> strayCell_;      ///< per particle: kNone while in its slot's cell
+    std::size_t strayCount_ = 0;
+    /// One bit per particle: the contacts still to visit in the running scan. Every taken
     /// bit is cleared, so the set is empty again when a scan ends.
     std::vector<std::uint64_t> candidates_;
     std::size_t firstCandidateWord_ = 0;

@@ -17,10 +17,15 @@ inline constexpr float kBounceKeep = 0.9f;
 inline constexpr float kGravity = -9.8f;  ///< world units per second squared, along y
 inline constexpr float kDrag = -0.1f;     ///< force per unit of velocity
 
-/// Whether two particles whose centres lie d apart (world units) touch. The one contact test of
-/// every collision scan, so all of them take the same decisions.
+/// Whether centres (dx, dy, dz) apart touch: their squared distance, summed as lengthSquared
+/// sums it, is less than the contact distance squared. The one contact test of every collision
+/// scan, written once for floats and for lanes of floats, so all scans take the same decisions.
+template <class Floats>
+inline auto withinContact(Floats dx, Floats dy, Floats dz) {
+    return dx * dx + dy * dy + dz * dz < kContactDistance * kContactDistance;
+}
 inline bool inContact(const Vec3& d) {
-    return lengthSquared(d) < kContactDistance * kContactDistance;
+    return withinContact(d.x, d.y, d.z);
 }
 
 /// A point mass of radius 1. Made on the heap and referred to by pointer from the particle

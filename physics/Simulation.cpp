@@ -31,6 +31,10 @@ void simulationPass(ParticleList& particles, std::size_t count, bool running, fl
 
 void simulationPass(ParticleList& particles, std::size_t count, bool running, float dt,
                     ContactGrid& grid) {
+    if (particles.size() < ContactGrid::kFewestParticles) {
+        simulationPass(particles, count, running, dt);
+        return;
+    }
     if (running) {
         const std::size_t n = std::min(count, particles.size());
         grid.rebuild(particles);

@@ -18,8 +18,9 @@ inline void simulationPass(ParticleList& particles, bool running, float dt) {
 }
 
 /// The same pass with the same resulting states, bit for bit, but each collision scan visits
-/// only the neighbourhood grid holds. The grid is refiled at the start of every running pass,
-/// so the list and next positions may change freely between passes.
+/// only the neighbourhood grid holds (lists too short to gain from it are scanned whole). The
+/// grid is refiled at the start of every running pass, so the list and next positions may
+/// change freely between passes.
 void simulationPass(ParticleList& particles, std::size_t count, bool running, float dt,
                     ContactGrid& grid);
 
