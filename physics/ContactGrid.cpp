@@ -36,10 +36,11 @@ constexpr std::uint32_t kRowsAround[9] = {
     2 * kPlaneStep + kRowStep,
     2 * kPlaneStep + 2 * kRowStep,
 };
-constexpr std::uint32_t kFirstAround = kPlaneStep + kRowStep + 1;  // back from a cell to its
-                                                                   // (x-1, y-1, z-1) neighbour
+// Back from a cell to its (x - 1, y - 1, z - 1) neighbour, where the first row starts.
+constexpr std::uint32_t kFirstAround = kPlaneStep + kRowStep + 1;
 constexpr std::size_t kBitsPerWord = 64;
-// Four slots' coordinates, tested at once by the same contact test as one pair.
+// Four slots' coordinates, tested at once by the same contact test as one pair: a GCC and
+// Clang vector of plain floats, each lane computing exactly what the test computes for one.
 using Float4 = float __attribute__((vector_size(16)));
 constexpr std::size_t kLanes = 4;
 // Where a particle has left its slot's cell, the slot holds this: it touches nothing.

@@ -5,6 +5,14 @@
 // saturated or non-finite value) is filed under the nearest border cell, and since clamping
 // never pulls two cells further apart, touching particles stay neighbours there too. Far-away
 // particles only cost time, not correctness.
+//
+// Each pass starts by sorting the particles by cell into slots that hold copies of their next
+// positions. Every change of a next position during the pass (a step, a push) is filed at
+// once: inside its cell the slot's copy follows it; a particle that leaves its cell leaves a
+// slot that touches nothing and joins the list of strays of the cell it is in. A scan tests
+// the slots and strays of the 27 cells around the scanning particle with the shared contact
+// test and visits the touching ones in list order; after each push of the scanning particle it
+// tests again from where that particle now is, for the rest of the list.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
