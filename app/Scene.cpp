@@ -123,6 +123,11 @@ void setUpScene(Scene& scene, ParticleList& particles, const SceneDescription& s
     scene.noiseTexture = gTextureManager->load("bin/noise.bmp", true);
 
     buildScene(start, particles);
+    std::size_t linkRecords = 0;
+    for (const auto& particle : particles)
+        linkRecords += particle->links.size();
+    scene.particleSpheres.reserve(static_cast<std::uint32_t>(particles.size()));
+    scene.linkLines.reserve(static_cast<std::uint32_t>(linkRecords / 2));
 
     scene.skyBox.createBox(3.0f, 3.0f, 3.0f, kWhite);
     scene.skyBox.applyTransform(translation(scene.skyCamera.getEye()));

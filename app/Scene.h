@@ -39,12 +39,13 @@ inline constexpr std::uint32_t kWhite = 0xffffffff;
 void placeMainCamera(Scene& scene, const CameraPose& pose);
 
 /// Builds the cameras (the main one at the scene's pose), sets projection and view, makes the
-/// meshes and textures and appends the scene's particles. Needs the renderer started and the
-/// effect loaded.
+/// meshes and textures and appends the scene's particles; the batches are made to hold them
+/// and their links. Needs the renderer started and the effect loaded.
 void setUpScene(Scene& scene, ParticleList& particles, const SceneDescription& start);
 
 /// Draws one frame: sky box, room, particles 0 .. count-1 with their links, present.
-/// Allocates nothing once the batches hold as many particles and links as have been drawn.
+/// Allocates nothing unless there are more particles or links than ever before (the batches
+/// then grow to at least twice their size).
 void drawFrame(Scene& scene, const ParticleList& particles, std::size_t count,
                Effect* loadedEffect);
 

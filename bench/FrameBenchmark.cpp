@@ -1,12 +1,15 @@
 // Cost of one frame (drawing and presenting) on the OpenGL device, the particles drawn in
 // batches as the program does and one object at a time as the reference picture is, for the
 // starting structure and lattices of 125, 512 and 1000 particles; and of a whole pass
-// (simulation and batched frame at a fixed 1/60 s). Ends with the per-object / batched
-// ratio of every scene. Needs a display (scripts/with-display runs it on Xvfb) and must run
-// from the folder that holds bin/:
+// (simulation and batched frame at a fixed 1/60 s). Ends with the per-object / batched ratio
+// of every scene (middle values when repeated). Needs a display (scripts/with-display runs it
+// on Xvfb) and must run from the folder that holds bin/:
 //   cd build && ../scripts/with-display bench/velmora_bench_frame
+// On a shared machine, interleave repetitions so that changes of load hit every case alike:
+//   --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -52,6 +55,13 @@ Application& startedOn(const SceneCase& scene) {
             std::exit(1);
         }
         running->perObject.setUp();
+        // Shaders are compiled for the first draws; keep that out of the timings.
+        Application& app = *running->app;
+        for (int frame = 0; frame < 3; ++frame) {
+            running->perObject.drawFrame(app.scene, app.particles, app.particles.size(),
+                                         app.loadedEffect.get());
+            drawFrame(app.scene, app.particles, app.particles.size(), app.loadedEffect.get());
+        }
     }
     return *running->app;
 }
@@ -82,27 +92,37 @@ class RatioReporter : public benchmark::ConsoleReporter {
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.iterations > 0) {
-                milliseconds[run.run_name.function_name] =
-                    run.real_accumulated_time * 1e3 / static_cast<double>(run.iterations);
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+                samples[run.run_name.function_name].push_back(run.real_accumulated_time * 1e3 /
+                                                              static_cast<double>(run.iterations));
             }
         }
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\n%-20s %12s %12s %8s %12s\n", "scene", "per-object", "batched", "ratio",
-                    "pass");
+        std::printf("\n%-18s %13s %13s %7s %11s %9s\n", "frame, ms", "per-object", "batched",
+                    "ratio", "pass, ms", "passes/s");
         for (const std::string& scene : scenes) {
-            const double perObject = milliseconds["frame/" + scene + "/per-object"];
-            const double batched = milliseconds["frame/" + scene + "/batched"];
-            const double pass = milliseconds["pass/" + scene];
-            std::printf("%-20s %9.2f ms %9.2f ms %7.1fx %9.2f ms\n", scene.c_str(), perObject,
-                        batched, batched > 0 ? perObject / batched : 0.0, pass);
+            const double perObject = median("frame/" + scene + "/per-object");
+            const double batched = median("frame/" + scene + "/batched");
+            const double pass = median("pass/" + scene);
+            std::printf("%-18s %13.2f %13.2f %6.1fx %11.2f %9.1f\n", scene.c_str(), perObject,
+                        batched, batched > 0 ? perObject / batched : 0.0, pass,
+                        pass > 0 ? 1000.0 / pass : 0.0);
         }
     }
 
+    /// Milliseconds per iteration of the benchmark's runs (one per repetition), middle value.
+    double median(const std::string& name) {
+        std::vector<double>& values = samples[name];
+        if (values.empty())
+            return 0.0;
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
+    }
+
     std::vector<std::string> scenes;
-    std::map<std::string, double> milliseconds;
+    std::map<std::string, std::vector<double>> samples;
 };
 
 }  // namespace

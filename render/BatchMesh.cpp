@@ -51,11 +51,15 @@ void BatchMesh::grow(std::uint32_t count) {
     capacity_ = refused_ ? 0 : copies;
 }
 
+void BatchMesh::reserve(std::uint32_t count) {
+    if (count > capacity_ && !refused_ && capacity_ < maxCopies_)
+        grow(count);
+}
+
 std::uint32_t BatchMesh::begin(std::uint32_t count) {
     open_ = 0;
     locked_ = nullptr;
-    if (count > capacity_ && !refused_ && capacity_ < maxCopies_)
-        grow(count);
+    reserve(count);
     const std::uint32_t copies = std::min(count, capacity_);
     VertexBuffer* buffer = mesh.geometry ? mesh.geometry->positionBuffer() : nullptr;
     if (copies == 0 || buffer == nullptr)

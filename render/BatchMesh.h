@@ -32,6 +32,8 @@ class BatchMesh {
     void setModel(std::vector<Vec3> positions, std::vector<float> texCoords,
                   std::vector<std::uint32_t> indices, std::uint32_t colour, PrimitiveMode mode);
 
+    /// Makes room for count copies now, so that frames of up to that many allocate nothing.
+    void reserve(std::uint32_t count);
     /// Opens copies 0 .. count - 1 for writing, first growing the geometry to at least
     /// twice the copies it held when it holds fewer than count. Returns how many copies may
     /// be written: count, or fewer when the stream bound cuts it or the device refused the

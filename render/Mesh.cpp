@@ -4,7 +4,6 @@
 #include <limits>
 #include <vector>
 
-#include "math/Conventions.h"
 #include "render/D3DGeometryBuffer.h"
 #include "render/SphereArrays.h"
 #include "render/TextureManager.h"
