@@ -503,23 +503,27 @@ HRESULT GlDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseV
     if (declaration == nullptr || indices == nullptr || program_ == 0 || !known) {
         return D3DERR_INVALIDCALL;
     }
-    std::vector<StreamRead> reads;
-    std::vector<GlVertexBuffer*> buffers;
-    for (const auto& element : declaration->elements) {
+    // Fixed arrays: a draw allocates nothing.
+    std::array<StreamRead, kMaxDeclarationElements> reads;
+    std::array<GlVertexBuffer*, kMaxDeclarationElements> buffers{};
+    const std::size_t elementCount =
+        std::min(declaration->elements.size(), kMaxDeclarationElements);
+    for (std::size_t i = 0; i < elementCount; ++i) {
+        const auto& element = declaration->elements[i];
         const StreamSource& source = state.streams[element.stream];
         auto* buffer = static_cast<GlVertexBuffer*>(source.buffer);  // checked when bound
-        reads.push_back({&element, &source, buffer != nullptr ? &buffer->store : nullptr});
-        buffers.push_back(buffer);
+        reads[i] = {&element, &source, buffer != nullptr ? &buffer->store : nullptr};
+        buffers[i] = buffer;
     }
-    lastDraw.result =
-        checkDrawReads(reads, indices->store, type, baseVertexIndex, startIndex, primitiveCount);
+    lastDraw.result = checkDrawReads(std::span(reads.data(), elementCount), indices->store, type,
+                                     baseVertexIndex, startIndex, primitiveCount);
     const std::uint64_t count = primitiveIndexCount(type, primitiveCount);
     if (lastDraw.result != D3D_OK || count == 0)
         return lastDraw.result;
 
     glBindVertexArray(declaration->vao);
     std::uint32_t enabled = 0;
-    for (std::size_t i = 0; i < declaration->elements.size(); ++i) {
+    for (std::size_t i = 0; i < elementCount; ++i) {
         if (buffers[i] == nullptr)
             continue;
         const auto& element = declaration->elements[i];

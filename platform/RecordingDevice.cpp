@@ -349,17 +349,21 @@ HRESULT RecordingDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_
     auto* indices = dynamic_cast<RecordingIndexBuffer*>(state.indices);
     draw.result = D3DERR_INVALIDCALL;
     if (declaration != nullptr && indices != nullptr) {
-        std::vector<StreamRead> reads;
+        // A fixed array: a draw allocates nothing (only the log, when it is kept, grows).
+        std::array<StreamRead, kMaxDeclarationElements> reads;
+        const std::size_t elementCount =
+            std::min(declaration->elements.size(), kMaxDeclarationElements);
         bool foreign = false;
-        for (const auto& element : declaration->elements) {
+        for (std::size_t i = 0; i < elementCount; ++i) {
+            const auto& element = declaration->elements[i];
             const StreamSource& source = state.streams[element.stream];
             auto* buffer = dynamic_cast<RecordingVertexBuffer*>(source.buffer);
             foreign = foreign || (source.buffer != nullptr && buffer == nullptr);
-            reads.push_back({&element, &source, buffer != nullptr ? &buffer->store : nullptr});
+            reads[i] = {&element, &source, buffer != nullptr ? &buffer->store : nullptr};
         }
         if (!foreign) {
-            draw.result = checkDrawReads(reads, indices->store, type, baseVertexIndex, startIndex,
-                                         primitiveCount);
+            draw.result = checkDrawReads(std::span(reads.data(), elementCount), indices->store,
+                                         type, baseVertexIndex, startIndex, primitiveCount);
         }
     }
     if (keepLog) {

@@ -125,7 +125,7 @@ HRESULT ManagedTexels::unlockRect(std::uint32_t level) {
     return D3D_OK;
 }
 
-HRESULT checkDrawReads(const std::vector<StreamRead>& streams, const ManagedBytes& indices,
+HRESULT checkDrawReads(std::span<const StreamRead> streams, const ManagedBytes& indices,
                        D3DPRIMITIVETYPE type, std::int32_t baseVertex, std::uint32_t startIndex,
                        std::uint32_t primitiveCount) {
     const std::uint64_t count = primitiveIndexCount(type, primitiveCount);

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <span>
 #include <vector>
 
 #include "platform/EffectFile.h"
@@ -79,6 +80,9 @@ struct StreamSource {
     bool operator==(const StreamSource&) const = default;
 };
 
+/// Elements a declaration can hold: one per vertex input location (0..8).
+inline constexpr std::size_t kMaxDeclarationElements = 9;
+
 /// One element of a declaration with the byte copy of the buffer bound to its stream.
 struct StreamRead {
     const D3DVERTEXELEMENT9* element = nullptr;
@@ -89,13 +93,13 @@ struct StreamRead {
 /// D3D_OK when the draw reads only inside its index copy and, through every index plus
 /// baseVertex, only inside the bound streams; D3DERR_INVALIDCALL otherwise. An unbound
 /// stream reads nothing.
-HRESULT checkDrawReads(const std::vector<StreamRead>& streams, const ManagedBytes& indices,
+HRESULT checkDrawReads(std::span<const StreamRead> streams, const ManagedBytes& indices,
                        D3DPRIMITIVETYPE type, std::int32_t baseVertex, std::uint32_t startIndex,
                        std::uint32_t primitiveCount);
 
 /// Checks a declaration (elements up to D3DDECL_END, at most 64) and copies it without the
-/// end marker. Streams past kDeviceStreams, unknown types and semantics outside the nine
-/// vertex input names fail.
+/// end marker, so at most kMaxDeclarationElements remain. Streams past kDeviceStreams, unknown
+/// types and semantics outside the nine vertex input names fail.
 HRESULT copyDeclaration(const D3DVERTEXELEMENT9* elements, std::vector<D3DVERTEXELEMENT9>& out);
 
 /// Render, sampler and texture-stage states, bindings, transforms and the scissor rectangle of

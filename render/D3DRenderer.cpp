@@ -1,5 +1,6 @@
 #include "render/D3DRenderer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -190,9 +191,17 @@ void D3DRenderer::setTexture(std::uint32_t stage, Texture* texture) {
 void D3DRenderer::drawGeometry(GeometryBuffer* geometry, PrimitiveMode mode) {
     if (geometry == nullptr)
         return;
+    drawGeometryPart(geometry, mode, 0, geometry->indexCount);
+}
+
+void D3DRenderer::drawGeometryPart(GeometryBuffer* geometry, PrimitiveMode mode,
+                                   std::uint32_t firstIndex, std::uint32_t indexCount) {
+    if (geometry == nullptr)
+        return;
     if (device == nullptr)
         return;
-    const std::uint32_t n = geometry->indexCount;
+    firstIndex = std::min(firstIndex, geometry->indexCount);
+    const std::uint32_t n = std::min(indexCount, geometry->indexCount - firstIndex);
     D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST;
     std::uint32_t primitives = n / 3;
     switch (mode) {
@@ -253,7 +262,8 @@ void D3DRenderer::drawGeometry(GeometryBuffer* geometry, PrimitiveMode mode) {
                         os->messageBox("Begin pass failed", "FX Failure");
                     break;
                 }
-                device->drawIndexedPrimitive(type, 0, 0, geometry->vertexCount, 0, primitives);
+                device->drawIndexedPrimitive(type, 0, 0, geometry->vertexCount, firstIndex,
+                                             primitives);
                 effect->endPass();
             }
             effect->end();
