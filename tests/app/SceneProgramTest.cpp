@@ -173,6 +173,8 @@ TEST(SceneProgram, BadSceneFilesExitWith4AndOneLineSayingWhatAndWhere) {
         files.emplace_back(dir.write(c.name, c.contents), c.says);
     }
     files.emplace_back(dir.path("missing.json"), "cannot open: No such file or directory");
+    // Without a slash, the .json ending alone makes it a file (in the working folder).
+    files.emplace_back("no-such-scene.json", "cannot open: No such file or directory");
     std::filesystem::create_directories(dir.path("folder.json"));
     files.emplace_back(dir.path("folder.json"), "is a folder");
     files.emplace_back(dir.path("big.json"), "is larger than 64 MiB");
