@@ -16,7 +16,7 @@ constexpr int kKeyF2 = VK_F1 + 1;
 /// Gap between the overlay's parts and the window's edges, pixels.
 constexpr float kMargin = 10.0f;
 /// The help panel's width where the window is wide enough, pixels.
-constexpr float kHelpWidth = 560.0f;
+constexpr float kHelpWidth = 760.0f;
 /// One width for the panel's buttons, pixels.
 const ImVec2 kButtonSize = {150.0f, 0.0f};
 /// Parts that show only (status, message): no title, no moving, no keyboard focus.

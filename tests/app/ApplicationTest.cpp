@@ -2,14 +2,22 @@
 // build folder so bin/min.fx and the pictures are found as the program finds them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <regex>
 #include <tuple>
 
 #include "app/CameraMotion.h"
 #include "physics/StateSummary.h"
 #include "render/TextureManager.h"
+#include "scenes/BuiltInScenes.h"
+#include "scenes/SceneFile.h"
 #include "tests/app/ApplicationFixture.h"
 #include "tests/math/ApproxEqual.h"
+#include "tests/render/PictureFiles.h"
 
 namespace velmora {
 namespace {
@@ -346,6 +354,131 @@ TEST_F(ApplicationTest, PausedRightClickSelectsTabDropsItAndShiftDragMovesAlongR
     os.setKey(VK_LBUTTON, false);
     app->runPass();
     EXPECT_EQ(app->editing.dragTarget, nullptr);
+}
+
+constexpr int kF5 = VK_F1 + 4;
+
+/// The files in a folder, by name.
+std::vector<std::string> sceneFilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(ApplicationTest, F5SavesWhatIsShownOncePerPressAndNeverOverwrites) {
+    velmora::testing::TempFolder dir;
+    start();
+    app->saveFolder = dir.path("");
+    for (int pass = 0; pass < 10; ++pass) {
+        app->runPass();
+    }
+    // Held over several passes, F5 saves once: the state the last frame showed.
+    const std::uint64_t shown = stateHash(app->particles);
+    os.setKey(kF5, true);
+    for (int pass = 0; pass < 3; ++pass) {
+        EXPECT_TRUE(app->runPass());
+    }
+    os.setKey(kF5, false);
+    auto names = sceneFilesIn(dir.path(""));
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_TRUE(std::regex_match(names[0], std::regex("velmora-[0-9]{8}-[0-9]{6}\\.json")))
+        << names[0];
+    EXPECT_NE(app->lastMessage.find(names[0]), std::string::npos) << app->lastMessage;
+    SceneDescription saved;
+    std::string error;
+    ASSERT_TRUE(readSceneFile(dir.path(names[0]), saved, error)) << error;
+    ParticleList rebuilt;
+    buildScene(saved, rebuilt);
+    EXPECT_EQ(stateHash(rebuilt), shown);
+    EXPECT_EQ(linkCount(rebuilt), 30u);
+    ASSERT_TRUE(saved.camera);
+    EXPECT_VEC3_NEAR(saved.camera->eye, Vec3(0, 0, 25), 0.0f);
+
+    // With the names of this second and the next two taken, a second press takes a suffix
+    // and overwrites nothing.
+    std::vector<std::string> taken;
+    for (std::time_t t = std::time(nullptr); taken.size() < 3; ++t) {
+        std::tm local{};
+        localtime_r(&t, &local);
+        char name[64];
+        std::strftime(name, sizeof name, "velmora-%Y%m%d-%H%M%S.json", &local);
+        if (name != names[0]) {
+            dir.write(name, std::string("taken"));
+        }
+        taken.push_back(name);
+    }
+    const std::string firstText = sceneText(saved);
+    app->runPass();
+    passHolding({kF5});
+    const auto now = sceneFilesIn(dir.path(""));
+    ASSERT_EQ(now.size(), names[0] == taken[0] ? 4u : 5u);
+    for (const std::string& name : now) {
+        if (std::find(taken.begin(), taken.end(), name) != taken.end() && name != names[0]) {
+            std::ifstream placeholder(dir.path(name));
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(placeholder), {}), "taken");
+        } else if (name != names[0]) {
+            EXPECT_TRUE(std::regex_match(name, std::regex("velmora-[0-9]{8}-[0-9]{6}-2\\.json")))
+                << name;
+        }
+    }
+    SceneDescription first;
+    ASSERT_TRUE(readSceneFile(dir.path(names[0]), first, error)) << error;
+    EXPECT_EQ(sceneText(first), firstText);
+
+    // A folder that cannot take the file: the run goes on and says why.
+    app->saveFolder = dir.path("missing");
+    app->runPass();
+    EXPECT_TRUE(passHolding({kF5}));
+    EXPECT_TRUE(app->lastMessage.starts_with("cannot save")) << app->lastMessage;
+    EXPECT_EQ(app->particles.size(), 10u);
+}
+
+TEST_F(ApplicationTest, AFailedLoadKeepsTheSceneAndRGoesBackToTheSceneAsLoaded) {
+    velmora::testing::TempFolder dir;
+    start();
+    for (int pass = 0; pass < 10; ++pass) {
+        app->runPass();
+    }
+    const std::uint64_t before = stateHash(app->particles);
+    const std::string selfLink =
+        dir.write("self.json", std::string(R"({"format": "velmora-scene", "version": 1,
+            "particles": [{"position": [0, 0, 0]}], "links": [{"a": 0, "b": 0}]})"));
+    for (const std::string& bad : {dir.path("missing.json"), selfLink, std::string("rope:11")}) {
+        EXPECT_FALSE(app->loadScene(bad));
+        EXPECT_NE(app->lastMessage.find(bad), std::string::npos) << app->lastMessage;
+        EXPECT_EQ(stateHash(app->particles), before);
+        EXPECT_EQ(linkCount(app->particles), 30u);
+    }
+
+    SceneDescription rope = ropeScene(3);
+    rope.camera = CameraPose{{3, 4, 30}, {1, 1, 1}};
+    std::string error;
+    const std::string file = dir.path("rope.json");
+    ASSERT_TRUE(writeSceneFile(file, rope, error)) << error;
+    ASSERT_TRUE(app->loadScene(file));
+    ParticleList expected;
+    buildScene(rope, expected);
+    const std::uint64_t loaded = stateHash(expected);
+    EXPECT_EQ(stateHash(app->particles), loaded);
+    EXPECT_VEC3_NEAR(app->scene.mainCamera.getEye(), Vec3(3, 4, 30), 0.0f);
+
+    // Moving, flying and a save later, R still returns to the file as it was loaded.
+    os.setKey('W', true);
+    for (int pass = 0; pass < 10; ++pass) {
+        app->runPass();
+    }
+    os.setKey('W', false);
+    ASSERT_TRUE(app->saveScene(dir.path("later.json")));
+    ASSERT_NE(stateHash(app->particles), loaded);
+    timer->fixedDeltaTime = 0.0f;  // so the pass that resets moves nothing
+    passHolding({'R'});
+    EXPECT_EQ(app->particles.size(), 3u);
+    EXPECT_EQ(stateHash(app->particles), loaded);
+    EXPECT_VEC3_NEAR(app->scene.mainCamera.getEye(), Vec3(3, 4, 30), 0.0f);
+    EXPECT_VEC3_NEAR(app->scene.mainCamera.getTarget(), Vec3(1, 1, 1), 0.0f);
 }
 
 }  // namespace
