@@ -37,16 +37,22 @@ build-asan: bootstrap
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
 
-# Fuzzes the picture readers with clang's libFuzzer for FUZZ_SECONDS on a copy of the seed
-# corpus; findings land in $(FUZZ_BUILD)/ as crash-* files. Not part of `make test`.
+# Fuzzes the picture readers, the scene file reader and the effect file parser with clang's
+# libFuzzer, each for FUZZ_SECONDS on a copy of its seed corpus; findings land in
+# $(FUZZ_BUILD)/ as crash-* files. Not part of `make test`.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := images:tests/render/corpus scenes:tests/scenes/corpus effects:tests/platform/corpus
 .PHONY: fuzz
 fuzz:
 	@command -v clang++ >/dev/null || { echo "fuzz: clang++ with libFuzzer is needed" >&2; exit 1; }
 	cmake -S tests/fuzz -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	cmake --build $(FUZZ_BUILD) -j$(JOBS)
-	rm -rf $(FUZZ_BUILD)/corpus && mkdir -p $(FUZZ_BUILD)/corpus
-	cp tests/render/corpus/* $(FUZZ_BUILD)/corpus/
-	$(FUZZ_BUILD)/velmora_fuzz_images -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
-	  -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus
+	@set -e; for entry in $(FUZZ_TARGETS); do \
+	  name=$${entry%%:*}; seeds=$${entry#*:}; \
+	  rm -rf $(FUZZ_BUILD)/corpus-$$name && mkdir -p $(FUZZ_BUILD)/corpus-$$name; \
+	  cp $$seeds/* $(FUZZ_BUILD)/corpus-$$name/; \
+	  echo "fuzz: $$name for $(FUZZ_SECONDS) s"; \
+	  $(FUZZ_BUILD)/velmora_fuzz_$$name -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
+	    -artifact_prefix=$(FUZZ_BUILD)/$$name- $(FUZZ_BUILD)/corpus-$$name; \
+	done

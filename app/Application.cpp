@@ -3,6 +3,8 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <ctime>
+#include <filesystem>
 #include <fstream>
 
 #include "app/PickRayFromCursor.h"
@@ -10,6 +12,8 @@
 #include "physics/Simulation.h"
 #include "platform/VirtualKeys.h"
 #include "render/D3DRenderer.h"
+#include "scenes/SceneFile.h"
+#include "scenes/SceneSource.h"
 
 namespace velmora {
 namespace {
@@ -17,6 +21,9 @@ namespace {
 constexpr const char* kEffectFile = "bin/min.fx";
 constexpr int kKeyE = 'E', kKeyQ = 'Q', kKeyF = 'F', kKeyR = 'R', kKeyN = 'N';
 constexpr int kKeyW = 'W', kKeyS = 'S', kKeyD = 'D', kKeyA = 'A';
+constexpr int kKeyF5 = VK_F1 + 4;
+/// Suffixes F5 tries when its file name is taken (two saves in one second).
+constexpr int kMaxSnapshotSuffix = 1000;
 
 /// The title's frame rate: 1 / dt truncated, 0 where dt gives no rate.
 int framesPerSecond(float dt) {
@@ -31,6 +38,30 @@ using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+bool exists(const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::exists(path, ignored);
+}
+
+/// velmora-YYYYMMDD-HHMMSS.json in folder at the present local time, with -2, -3, ... when
+/// the name is taken; empty when every suffix is.
+std::string freeSnapshotName(const std::string& folder) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "velmora-%Y%m%d-%H%M%S", &local);
+    const std::filesystem::path stem = std::filesystem::path(folder) / stamp;
+    for (int suffix = 1; suffix <= kMaxSnapshotSuffix; ++suffix) {
+        const std::string tail = suffix == 1 ? ".json" : "-" + std::to_string(suffix) + ".json";
+        const std::string name = stem.string() + tail;
+        if (!exists(name)) {
+            return name;
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -97,7 +128,10 @@ void Application::mouseLook() {
 
 void Application::switchDisplayModeAndDevice() {
     fullScreen = !fullScreen;
-    switchDisplayMode();
+    if (!switchDisplayMode()) {
+        fullScreen = !fullScreen;  // the mode could not be used: nothing changed
+        return;
+    }
     gRenderer->reset(windowHandle, fullScreen, verticalSync);
     gRenderer->setProjection(kFieldOfView, kNearPlane, kFarPlane, aspectRatio);
     gRenderer->setView(scene.mainCamera.getEye(), scene.mainCamera.getTarget());
@@ -122,6 +156,46 @@ void Application::resetScene() {
     placeMainCamera(scene, startingScene.camera.value_or(CameraPose{}));
     cameraVelocity = Vec3();
     running = !startsPaused;
+}
+
+bool Application::loadScene(std::string_view nameOrFile) {
+    SceneSourceError error;
+    std::optional<SceneDescription> loaded = openScene(nameOrFile, error);
+    if (!loaded) {
+        lastMessage = error.message;  // names the scene or file
+        std::fprintf(stderr, "velmora: %s\n", lastMessage.c_str());
+        return false;
+    }
+    startingScene = std::move(*loaded);
+    resetScene();
+    lastMessage = "loaded " + std::string(nameOrFile);
+    return true;
+}
+
+bool Application::saveScene(const std::string& path) {
+    const CameraPose camera{scene.mainCamera.getEye(), scene.mainCamera.getTarget()};
+    std::string error;
+    if (!writeSceneFile(path, captureScene(particles, camera), error)) {
+        lastMessage = "cannot save the scene to " + path + ": " + error;
+        std::fprintf(stderr, "velmora: %s\n", lastMessage.c_str());
+        return false;
+    }
+    std::error_code ignored;
+    lastMessage =
+        "scene saved to " + std::filesystem::absolute(path, ignored).lexically_normal().string();
+    std::printf("velmora: %s\n", lastMessage.c_str());
+    std::fflush(stdout);
+    return true;
+}
+
+bool Application::saveSnapshot() {
+    const std::string name = freeSnapshotName(saveFolder);
+    if (name.empty()) {
+        lastMessage = "cannot save the scene: every name for this second is taken in " + saveFolder;
+        std::fprintf(stderr, "velmora: %s\n", lastMessage.c_str());
+        return false;
+    }
+    return saveScene(name);
 }
 
 void Application::stepSimulation(std::size_t count, float dt, bool singleStep) {
@@ -194,6 +268,10 @@ bool Application::runPass() {
     if (input->pressed[VK_HOME]) {
         placeMainCamera(scene, startingScene.camera.value_or(CameraPose{}));
         cameraVelocity = Vec3();
+    }
+    // What is saved is what the last frame showed: before this pass edits or steps anything.
+    if (input->pressed[kKeyF5]) {
+        saveSnapshot();
     }
     const bool singleStep = !running && input->pressed[kKeyN];
     moveCamera(dt);

@@ -2,6 +2,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/CameraMotion.h"
 #include "app/FrameTimer.h"
@@ -50,6 +51,16 @@ class Application {
     /// Back to the starting scene: its particles, the camera at its pose and at rest, the
     /// run state of start-up, no selection.
     void resetScene();
+    /// Makes the scene a built-in name or a scene file stands for the starting scene and
+    /// resets to it. When it cannot be had, the scene on screen stays as it is and the reason
+    /// goes to lastMessage and standard error; returns false.
+    bool loadScene(std::string_view nameOrFile);
+    /// Saves the present particles, links and camera to a scene file, atomically. Says where
+    /// (standard output) or why not (standard error) and keeps that in lastMessage.
+    bool saveScene(const std::string& path);
+    /// What F5 does: saves to a new file velmora-YYYYMMDD-HHMMSS.json (local time) in
+    /// saveFolder; a name already taken gets a suffix -2, -3, ... and is never overwritten.
+    bool saveSnapshot();
     /// Shut-down after the quit message; returns quitCode.
     int shutDown();
 
@@ -60,7 +71,7 @@ class Application {
     Direct3DCreateFn createDirect3D;
     std::unique_ptr<InputState> ownedInput;
     std::unique_ptr<FrameTimer> ownedTimer;
-    SceneDescription startingScene = startScene();  ///< what start-up builds
+    SceneDescription startingScene = startScene();  ///< what start-up builds and R goes back to
     Scene scene;
     Vec3 cameraVelocity;
     std::unique_ptr<Effect> loadedEffect;
@@ -72,9 +83,12 @@ class Application {
     EditingState editing;
     bool verticalSync = false;
     int quitCode = 0;
-    float passDt = 0.0f;  ///< the frame time the last pass used, seconds
-    PassTimes passTimes;  ///< wall-clock time of the passes run so far
-    std::string failure;  ///< why start-up failed, one line
+    float passDt = 0.0f;           ///< the frame time the last pass used, seconds
+    PassTimes passTimes;           ///< wall-clock time of the passes run so far
+    std::string failure;           ///< why start-up failed, one line
+    std::string saveFolder = ".";  ///< where F5 saves
+    /// The last thing a save or a load said, one line, for whatever shows it on screen.
+    std::string lastMessage;
 
   private:
     void mouseLook();

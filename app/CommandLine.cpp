@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <set>
+#include <string_view>
 
 namespace velmora {
 namespace {
@@ -41,15 +42,16 @@ bool parseFrameTime(const std::string& text, float& out) {
     return true;
 }
 
-bool endsWithPng(const std::string& name) {
-    if (name.size() < 5) {
+/// A file name with something before the extension, which is matched without regard to case.
+bool endsWith(const std::string& name, std::string_view extension) {
+    if (name.size() <= extension.size()) {
         return false;
     }
-    std::string tail = name.substr(name.size() - 4);
+    std::string tail = name.substr(name.size() - extension.size());
     for (char& c : tail) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    return tail == ".png";
+    return tail == extension;
 }
 
 }  // namespace
@@ -84,12 +86,29 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             result.frameTime = seconds;
             ++i;
         } else if (arg == "--screenshot") {
-            if (!hasValue || !endsWithPng(value)) {
+            if (!hasValue || !endsWith(value, ".png")) {
                 error = "--screenshot needs a file name ending in .png";
                 return std::nullopt;
             }
             result.screenshot = value;
             ++i;
+        } else if (arg == "--scene") {
+            if (!hasValue || value.empty()) {
+                error = "--scene needs a scene name or a scene file";
+                return std::nullopt;
+            }
+            result.scene = value;
+            ++i;
+        } else if (arg == "--save-scene") {
+            // Ending in .json, the saved file is also what --scene takes for a file.
+            if (!hasValue || !value.ends_with(".json") || value.size() <= 5) {
+                error = "--save-scene needs a file name ending in .json";
+                return std::nullopt;
+            }
+            result.saveScene = value;
+            ++i;
+        } else if (arg == "--paused") {
+            result.paused = true;
         } else if (arg == "--headless") {
             result.headless = true;
         } else if (arg == "--help" || arg == "-h") {

@@ -11,6 +11,9 @@ struct CommandLine {
     std::optional<long> frames;      ///< post the quit message after this many passes
     std::optional<float> frameTime;  ///< every pass's dt, seconds
     std::string screenshot;          ///< write the last frame drawn here as PNG
+    std::string scene = "start";     ///< a built-in scene's name or a scene file
+    std::string saveScene;           ///< save the final state here as a scene file
+    bool paused = false;             ///< start with the simulation paused
     bool headless = false;           ///< scripted operating system and recording device
     bool help = false;
     bool version = false;

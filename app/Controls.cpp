@@ -14,7 +14,12 @@ constexpr ControlRow kControls[] = {
     {"Home", "put the camera back where it started"},
     {"Tab", "run / pause the simulation"},
     {"N, paused", "advance the simulation by one step of 1/60 s"},
-    {"R", "reset the scene to its start, camera and run state included"},
+    {"R",
+     "reset to the scene the run started with (built-in or as loaded), camera and run state "
+     "included"},
+    {"F5",
+     "save the scene (particles, velocities, pins, links, camera) to a new file "
+     "velmora-YYYYMMDD-HHMMSS.json in the working folder"},
     {"Q", "wireframe on / off"},
     {"Alt + Enter", "windowed / full screen"},
     {"F", "write the frame rate and frame time into the title"},
@@ -31,6 +36,11 @@ constexpr ControlRow kControls[] = {
 constexpr OptionRow kOptions[] = {
     {"--frames N", "quit after N passes and print a one-line run report"},
     {"--frame-time SECONDS", "make every pass's frame time exactly SECONDS (0 to 60)"},
+    {"--scene SCENE",
+     "start with SCENE: start (the default), lattice:AxBxC, rope:N, sheet:WxH, or a scene file "
+     "(a name with a / or ending in .json)"},
+    {"--save-scene FILE.json", "save the final state as a scene file when the run ends"},
+    {"--paused", "start with the simulation paused"},
     {"--screenshot FILE.png", "write the last frame drawn to FILE.png"},
     {"--headless",
      "no window and no display: scripted input and a recording device (300 passes unless "

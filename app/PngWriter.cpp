@@ -3,15 +3,19 @@
 #include <png.h>
 
 #include <csetjmp>
-#include <cstdio>
-#include <memory>
+#include <string>
+
+#include "platform/AtomicFile.h"
 
 namespace velmora {
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
+void appendToBuffer(png_structp png, png_bytep data, png_size_t size) {
+    auto* out = static_cast<std::string*>(png_get_io_ptr(png));
+    out->append(reinterpret_cast<const char*>(data), size);
+}
+
+void flushNothing(png_structp) {}
 
 }  // namespace
 
@@ -20,11 +24,6 @@ bool writePng(const std::string& fileName, const std::vector<std::uint32_t>& pix
     if (width == 0 || height == 0 ||
         pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
         error = "no frame to write";
-        return false;
-    }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "wb"));
-    if (!file) {
-        error = "cannot open " + fileName + " for writing";
         return false;
     }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -45,18 +44,21 @@ bool writePng(const std::string& fileName, const std::vector<std::uint32_t>& pix
     for (std::uint32_t y = 0; y < height; ++y) {
         rows[y] = rgb.data() + static_cast<std::size_t>(y) * width * 3;
     }
+    // The picture is encoded in memory and then replaces the file in one step, so a failed
+    // write never leaves half a picture where an old one was.
+    std::string encoded;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        error = "libpng failed writing " + fileName;
+        error = "libpng failed encoding the picture";
         return false;
     }
-    png_init_io(png, file.get());
+    png_set_write_fn(png, &encoded, appendToBuffer, flushNothing);
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_rows(png, info, rows.data());
     png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
     png_destroy_write_struct(&png, &info);
-    return true;
+    return replaceFile(fileName, encoded, error);
 }
 
 }  // namespace velmora

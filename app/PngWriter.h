@@ -5,8 +5,9 @@
 
 namespace velmora {
 
-/// Writes pixels (0xAARRGGBB, rows top to bottom) as an 8-bit RGB PNG. False, with the
-/// reason in error, when the file cannot be written or the size does not match.
+/// Writes pixels (0xAARRGGBB, rows top to bottom) as an 8-bit RGB PNG, replacing the file
+/// atomically. False, with the reason in error, when the file cannot be written (any old file
+/// is then left as it was) or the size does not match.
 bool writePng(const std::string& fileName, const std::vector<std::uint32_t>& pixels,
               std::uint32_t width, std::uint32_t height, std::string& error);
 

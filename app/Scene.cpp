@@ -1,12 +1,13 @@
 #include "app/Scene.h"
 
-#include <cstring>
+#include <algorithm>
+#include <functional>
 
 #include "app/Window.h"
 #include "math/Matrix4.h"
 #include "physics/Particle.h"
 #include "render/D3DRenderer.h"
-#include "render/GeometryBuffer.h"
+#include "render/SphereArrays.h"
 #include "render/TextureManager.h"
 
 namespace velmora {
@@ -18,30 +19,77 @@ void aimSkyCamera(Scene& scene) {
     scene.skyCamera.setTarget(target.x, target.y, target.z);
 }
 
-void makeLinkLine(Mesh& mesh) {
-    // Two points the frame drawing rewrites for every link it draws.
-    const Vec3 positions[2] = {{0, 0, 0}, {0, 128, 0}};
-    const std::uint32_t colors[2] = {kWhite, kWhite};
-    const float texCoords[4] = {0, 0, 0, 0};
-    const std::uint32_t indices[2] = {0, 1};
-    mesh.createFromArrays(positions, colors, texCoords, nullptr, nullptr, nullptr, indices, 2, 2,
-                          nullptr, nullptr, nullptr);
-    mesh.primitiveMode = PrimitiveMode::Lines;
+void makeParticleSpheres(BatchMesh& batch) {
+    SphereArrays sphere = sphereShape(8, 8);
+    fillSphereArrays(sphere, 1.0f);
+    batch.setModel(std::move(sphere.positions), std::move(sphere.texCoords),
+                   std::move(sphere.indices), kWhite, Triangles);
 }
 
-void drawLink(Mesh& linkLine, const Vec3& from, const Vec3& to) {
-    VertexBuffer* buffer = linkLine.geometry ? linkLine.geometry->positionBuffer() : nullptr;
-    if (buffer == nullptr) {
-        return;  // a line whose creation failed draws nothing
+void makeLinkLines(BatchMesh& batch) {
+    // A copy is one line; both its points are written for every frame.
+    batch.setModel({{0, 0, 0}, {0, 0, 0}}, {0, 0, 0, 0}, {0, 1}, kWhite, Lines);
+}
+
+void drawSpheres(Scene& scene, const ParticleList& particles, std::size_t count) {
+    BatchMesh& spheres = scene.particleSpheres;
+    const std::uint32_t open = spheres.begin(static_cast<std::uint32_t>(count));
+    std::uint32_t copy = 0;
+    std::uint32_t freeCount = 0;
+    for (const bool pinned : {false, true}) {
+        for (std::size_t i = 0; i < count && copy < open; ++i) {
+            if (particles[i]->pinned == pinned)
+                spheres.setCopyAt(copy++, particles[i]->current.position);
+        }
+        if (!pinned)
+            freeCount = copy;
     }
-    void* data = nullptr;
-    if (buffer->lock(0, 0, &data, 0) != D3D_OK || data == nullptr) {
-        return;
+    spheres.end();
+    if (freeCount > 0) {
+        spheres.mesh.setTexture(scene.orangeTexture, 0);
+        spheres.draw(0, freeCount);
     }
-    const float points[6] = {from.x, from.y, from.z, to.x, to.y, to.z};
-    std::memcpy(data, points, sizeof points);
-    buffer->unlock();
-    linkLine.draw();
+    if (copy > freeCount) {
+        spheres.mesh.setTexture(scene.noiseTexture, 0);
+        spheres.draw(freeCount, copy - freeCount);
+    }
+}
+
+/// Whether the link record of `from` to `to` is the one that draws the link. Each link has a
+/// record in both its particles; of two drawn particles the one at the lower address draws
+/// it, and a link to a particle past the drawn ones is drawn from the drawn end.
+bool drawsLink(const Particle* from, const Particle* to, const ParticleList& particles,
+               std::size_t count) {
+    if (std::less<const Particle*>{}(from, to))
+        return true;
+    for (std::size_t i = count; i < particles.size(); ++i) {
+        if (particles[i].get() == to)
+            return true;
+    }
+    return false;
+}
+
+void drawLinks(Scene& scene, const ParticleList& particles, std::size_t count) {
+    std::uint32_t links = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        for (const ParticleLink& link : particles[i]->links)
+            links += drawsLink(particles[i].get(), link.other, particles, count) ? 1 : 0;
+    }
+    BatchMesh& lines = scene.linkLines;
+    const std::uint32_t open = lines.begin(links);
+    std::uint32_t line = 0;
+    for (std::size_t i = 0; i < count && line < open; ++i) {
+        const Particle& particle = *particles[i];
+        for (const ParticleLink& link : particle.links) {
+            if (line < open && drawsLink(&particle, link.other, particles, count)) {
+                lines.setVertex(2 * line, particle.current.position);
+                lines.setVertex(2 * line + 1, link.other->current.position);
+                ++line;
+            }
+        }
+    }
+    lines.end();
+    lines.draw(0, line);
 }
 
 }  // namespace
@@ -66,23 +114,27 @@ void setUpScene(Scene& scene, ParticleList& particles, const SceneDescription& s
     scene.roomPlane.createQuad(20.0f, 20.0f, QuadOrientation::PlaneXZ, kWhite);
     scene.roomPlane.loadTexture("bin/woodgrain.bmp", true, 0);
 
-    makeLinkLine(scene.linkLine);
-    scene.linkLine.loadTexture("bin/def.bmp", false, 0);
+    makeLinkLines(scene.linkLines);
+    scene.linkLines.mesh.loadTexture("bin/def.bmp", false, 0);
 
-    scene.particleSphere.createSphere(1.0f, 8, 8, kWhite);
+    makeParticleSpheres(scene.particleSpheres);
 
     scene.orangeTexture = gTextureManager->load("bin/orange.bmp", true);
     scene.noiseTexture = gTextureManager->load("bin/noise.bmp", true);
 
     buildScene(start, particles);
+    std::size_t linkRecords = 0;
+    for (const auto& particle : particles)
+        linkRecords += particle->links.size();
+    scene.particleSpheres.reserve(static_cast<std::uint32_t>(particles.size()));
+    scene.linkLines.reserve(static_cast<std::uint32_t>(linkRecords / 2));
 
     scene.skyBox.createBox(3.0f, 3.0f, 3.0f, kWhite);
     scene.skyBox.applyTransform(translation(scene.skyCamera.getEye()));
     scene.skyBox.loadTexture("bin/grid.bmp", false, 0);
 }
 
-void drawFrame(Scene& scene, const ParticleList& particles, std::size_t count,
-               Effect* loadedEffect) {
+void drawSkyAndRoom(Scene& scene, Effect* loadedEffect) {
     gRenderer->beginScene();
     gRenderer->clear(kClearColor, 1.0f);
     gRenderer->setEffect(loadedEffect);
@@ -107,19 +159,16 @@ void drawFrame(Scene& scene, const ParticleList& particles, std::size_t count,
         scene.roomPlane.transform = panel;
         scene.roomPlane.draw();
     }
+}
 
-    for (std::size_t i = 0; i < count && i < particles.size(); ++i) {
-        const Particle& particle = *particles[i];
-        scene.particleSphere.transform = translation(particle.current.position);
-        scene.particleSphere.setTexture(particle.pinned ? scene.noiseTexture : scene.orangeTexture,
-                                        0);
-        scene.particleSphere.draw();
-        // Each link is held by both its particles, so every link is drawn twice.
-        for (const ParticleLink& link : particle.links) {
-            drawLink(scene.linkLine, particle.current.position, link.other->current.position);
-        }
-    }
-
+void drawFrame(Scene& scene, const ParticleList& particles, std::size_t count,
+               Effect* loadedEffect) {
+    drawSkyAndRoom(scene, loadedEffect);
+    // Spheres and lines are opaque and depth-tested with LEQUAL, so drawing all spheres and
+    // then each link once gives the picture of drawing each sphere with its link records.
+    count = std::min(count, particles.size());
+    drawSpheres(scene, particles, count);
+    drawLinks(scene, particles, count);
     gRenderer->endSceneAndPresent();
 }
 

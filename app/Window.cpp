@@ -13,8 +13,8 @@ Rect savedWindowRect;
 
 namespace {
 
-/// width / height, or the ratio kept so far when the height is not positive (a display
-/// mode that could not be read), so that the projection never receives NaN or infinity.
+/// width / height, or the ratio kept so far when the height is not positive, so that the
+/// projection never receives NaN or infinity.
 float ratioOr(float current, std::int32_t width, std::int32_t height) {
     if (height <= 0) {
         return current;
@@ -79,12 +79,18 @@ std::intptr_t windowProc(WindowHandle window, std::uint32_t message, std::uintpt
     }
 }
 
-void switchDisplayMode() {
+bool switchDisplayMode() {
     OperatingSystem& os = *instanceHandle;
     if (fullScreen) {
-        savedWindowRect = os.getWindowRect(windowHandle);
+        const Rect windowed = os.getWindowRect(windowHandle);
         const DisplayMode mode = os.currentDisplayMode();
-        aspectRatio = ratioOr(aspectRatio, mode.width, mode.height);
+        // A mode without area would shrink the window to nothing, and the pick viewport
+        // with it; the window stays as it is.
+        if (mode.width <= 0 || mode.height <= 0) {
+            return false;
+        }
+        savedWindowRect = windowed;
+        aspectRatio = static_cast<float>(mode.width) / static_cast<float>(mode.height);
         os.setWindowStyle(windowHandle, kFullScreenStyle);
         os.setWindowPos(windowHandle, 0, 0, mode.width, mode.height);
     } else {
@@ -98,6 +104,7 @@ void switchDisplayMode() {
     if (timer != nullptr) {
         timer->tick();
     }
+    return true;
 }
 
 }  // namespace velmora

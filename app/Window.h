@@ -38,8 +38,11 @@ bool createWindow(const char* className, int showCommand);
 std::intptr_t windowProc(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                          std::intptr_t lParam);
 
-/// Applies the mode that fullScreen now holds, then ticks the global timer once.
-void switchDisplayMode();
+/// Applies the mode that fullScreen now holds, then ticks the global timer once. Returns
+/// false, touching neither the window nor savedWindowRect nor aspectRatio, when full screen
+/// was asked for and the display's mode has no area (it could not be read); the caller then
+/// puts fullScreen back.
+bool switchDisplayMode();
 
 /// Puts every window-state global above back to its start value.
 void resetWindowState();

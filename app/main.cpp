@@ -10,11 +10,13 @@
 #include "app/Controls.h"
 #include "app/PngWriter.h"
 #include "app/RunReport.h"
+#include "platform/AtomicFile.h"
 #include "platform/GlDevice.h"
 #include "platform/RecordingDevice.h"
 #include "platform/ScriptedOperatingSystem.h"
 #include "platform/SdlOperatingSystem.h"
 #include "render/D3DRenderer.h"
+#include "scenes/SceneSource.h"
 
 #ifndef VELMORA_VERSION
 #define VELMORA_VERSION "unknown"
@@ -24,7 +26,9 @@ namespace velmora {
 namespace {
 
 constexpr int kExitUsage = 2;
-constexpr int kExitScreenshot = 3;
+/// A screenshot or a scene to save at the end that cannot be written.
+constexpr int kExitCannotWrite = 3;
+constexpr int kExitBadSceneFile = 4;
 /// A headless run has no user to press Escape: it quits after this many passes by default.
 constexpr long kHeadlessPasses = 300;
 /// A headless run's clock advances this much per counter read, and a pass reads it once: a
@@ -47,10 +51,25 @@ bool saveScreenshot(const std::string& fileName) {
     return false;
 }
 
+/// The outputs asked for at the end must be writable before the run starts, not only after
+/// the whole session.
+bool outputsWritable(const CommandLine& options) {
+    for (const std::string* path : {&options.screenshot, &options.saveScene}) {
+        std::string error;
+        if (!path->empty() && !canReplaceFile(*path, error)) {
+            std::fprintf(stderr, "velmora: cannot write %s: %s\n", path->c_str(), error.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 int run(OperatingSystem& os, Direct3DCreateFn createDirect3D, const CommandLine& options,
-        long frames) {
+        SceneDescription startingScene, long frames) {
     Application app(os, createDirect3D);
     app.fixedFrameTime = options.frameTime;
+    app.startingScene = std::move(startingScene);
+    app.startsPaused = options.paused;
     if (const auto code = app.startUp(SW_SHOWNORMAL)) {
         std::fprintf(stderr, "velmora: %s\n", app.failure.c_str());
         return *code;
@@ -65,11 +84,12 @@ int run(OperatingSystem& os, Direct3DCreateFn createDirect3D, const CommandLine&
         }
     }
     const bool shotOk = options.screenshot.empty() || saveScreenshot(options.screenshot);
+    const bool sceneOk = options.saveScene.empty() || app.saveScene(options.saveScene);
     if (frames > 0) {
         std::printf("%s\n", runReportLine(app.particles, app.passTimes).c_str());
     }
     const int code = app.shutDown();
-    return shotOk ? code : kExitScreenshot;
+    return shotOk && sceneOk ? code : kExitCannotWrite;
 }
 
 }  // namespace
@@ -91,17 +111,32 @@ int main(int argc, char** argv) {
         std::printf("velmora %s\n", VELMORA_VERSION);
         return 0;
     }
+    // The scene is whole before anything opens, so a bad one leaves nothing half made.
+    SceneSourceError sceneError;
+    std::optional<SceneDescription> scene = openScene(options->scene, sceneError);
+    if (!scene) {
+        if (sceneError.badFile) {
+            std::fprintf(stderr, "velmora: %s\n", sceneError.message.c_str());
+            return kExitBadSceneFile;
+        }
+        std::fprintf(stderr, "velmora: %s\n%s", sceneError.message.c_str(), usageText().c_str());
+        return kExitUsage;
+    }
+    if (!outputsWritable(*options)) {
+        return kExitCannotWrite;
+    }
     const long frames = options->frames.value_or(0);
     if (options->headless) {
         ScriptedOperatingSystem os;
         os.counterStep = kHeadlessCounterStep;
         os.keepHistory = false;
-        return run(os, recordingDirect3DCreate, *options, frames > 0 ? frames : kHeadlessPasses);
+        return run(os, recordingDirect3DCreate, *options, std::move(*scene),
+                   frames > 0 ? frames : kHeadlessPasses);
     }
     SdlOperatingSystem os;
     if (!os.videoReady()) {
         std::fprintf(stderr, "velmora: no display to open the window on (try --headless)\n");
         return kExitWindowOrDevice;
     }
-    return run(os, glDirect3DCreate, *options, frames);
+    return run(os, glDirect3DCreate, *options, std::move(*scene), frames);
 }

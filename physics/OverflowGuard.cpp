@@ -65,14 +65,6 @@ Wide wideForce(const Particle& p) {
 
 }  // namespace
 
-bool isFinite(const Vec3& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
-bool isFinite(const ParticleState& s) {
-    return isFinite(s.position) && isFinite(s.velocity);
-}
-
 void mendStep(ParticleState& next, const Particle& particle, float dt) {
     const Wide a = wideForce(particle);
     const Wide v = widen(particle.current.velocity);

@@ -4,6 +4,8 @@
 // float limit) are the components that came out infinite or NaN evaluated again in double
 // precision, where no finite float input can overflow, and rounded back with saturation at
 // the largest finite float. Finite float results are never touched.
+#include <cmath>
+
 #include "math/Matrix4.h"
 #include "math/Vec3.h"
 #include "physics/ParticleState.h"
@@ -12,8 +14,12 @@ namespace velmora {
 
 class Particle;
 
-bool isFinite(const Vec3& v);
-bool isFinite(const ParticleState& s);
+inline bool isFinite(const Vec3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+inline bool isFinite(const ParticleState& s) {
+    return isFinite(s.position) && isFinite(s.velocity);
+}
 
 /// Replaces each non-finite component of next, the float result of particle's step over dt
 /// before the box rule, by the same step evaluated in double precision and saturated.

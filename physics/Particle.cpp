@@ -68,26 +68,25 @@ void Particle::collide(ParticleList& particles) {
     const std::size_t n = particles.size();
     for (std::size_t j = 0; j < n; ++j) {
         Particle& other = *particles[j];
-        if (&other == this) {
-            continue;
+        if (&other != this) {
+            collideWith(other);
         }
-        const Vec3 d = other.next.position - next.position;
-        if (!(lengthSquared(d) < kContactDistance * kContactDistance)) {
-            continue;
-        }
-        // The displacement scales with d itself, not its unit direction, so it equals the
-        // overlap only when the centres are exactly 1 apart.
-        const Vec3 push = d * (kContactDistance - length(d));
-        const Matrix4 mirror = reflection(d);
-        if (pinned) {
-            other.next.position += push;
-            other.next.velocity = reflectVelocity(mirror, other.next.velocity) * kBounceKeep;
-            next.velocity = reflectVelocity(mirror, next.velocity) * kBounceKeep;
-        } else {
-            next.position -= push;
-            next.velocity = reflectVelocity(mirror, next.velocity) * kBounceKeep;
-            other.next.velocity = reflectVelocity(mirror, other.next.velocity) * kBounceKeep;
-        }
+    }
+}
+
+void Particle::resolveContact(Particle& other, const Vec3& d) {
+    // The displacement scales with d itself, not its unit direction, so it equals the
+    // overlap only when the centres are exactly 1 apart.
+    const Vec3 push = d * (kContactDistance - length(d));
+    const Matrix4 mirror = reflection(d);
+    if (pinned) {
+        other.next.position += push;
+        other.next.velocity = reflectVelocity(mirror, other.next.velocity) * kBounceKeep;
+        next.velocity = reflectVelocity(mirror, next.velocity) * kBounceKeep;
+    } else {
+        next.position -= push;
+        next.velocity = reflectVelocity(mirror, next.velocity) * kBounceKeep;
+        other.next.velocity = reflectVelocity(mirror, other.next.velocity) * kBounceKeep;
     }
 }
 

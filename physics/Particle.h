@@ -17,6 +17,17 @@ inline constexpr float kBounceKeep = 0.9f;
 inline constexpr float kGravity = -9.8f;  ///< world units per second squared, along y
 inline constexpr float kDrag = -0.1f;     ///< force per unit of velocity
 
+/// Whether centres (dx, dy, dz) apart touch: their squared distance, summed as lengthSquared
+/// sums it, is less than the contact distance squared. The one contact test of every collision
+/// scan, written once for floats and for lanes of floats, so all scans take the same decisions.
+template <class Floats>
+inline auto withinContact(Floats dx, Floats dy, Floats dz) {
+    return dx * dx + dy * dy + dz * dz < kContactDistance * kContactDistance;
+}
+inline bool inContact(const Vec3& d) {
+    return withinContact(d.x, d.y, d.z);
+}
+
 /// A point mass of radius 1. Made on the heap and referred to by pointer from the particle
 /// list and from other particles' links, so it is neither copied nor moved.
 class Particle {
@@ -38,8 +49,20 @@ class Particle {
     /// the result inside the box. Does nothing to a pinned particle.
     void step(float dt);
     /// Pushes this particle (or, if it is pinned, the other one) out of every particle of the
-    /// list it overlaps, working on the next states of both.
+    /// list it overlaps, working on the next states of both. Tests every particle in list order.
     void collide(ParticleList& particles);
+    /// One contact of a collision scan: if the next positions of this particle and other (not
+    /// this one) are closer than the contact distance, pushes this particle, or other when this
+    /// one is pinned, and bounces both velocities. Returns whether they touched. Every way of
+    /// scanning for contacts goes through here, so they all compute the same floats.
+    bool collideWith(Particle& other) {
+        const Vec3 d = other.next.position - next.position;
+        if (!inContact(d)) {
+            return false;
+        }
+        resolveContact(other, d);
+        return true;
+    }
     void commit() { current = next; }
 
     /// Joins the two particles with a spring; a negative restLength means the present
@@ -52,6 +75,8 @@ class Particle {
     void unlinkAll();
 
   private:
+    /// The push and the bounces of a contact; d runs from this particle to other.
+    void resolveContact(Particle& other, const Vec3& d);
     void keepInsideBox();
     void removeLinksTo(const Particle* other);
 };

@@ -2,9 +2,19 @@
 
 #include <algorithm>
 
+#include "physics/ContactGrid.h"
 #include "physics/Particle.h"
 
 namespace velmora {
+namespace {
+
+void commitAll(ParticleList& particles) {
+    for (const auto& p : particles) {
+        p->commit();
+    }
+}
+
+}  // namespace
 
 void simulationPass(ParticleList& particles, std::size_t count, bool running, float dt) {
     if (running) {
@@ -16,9 +26,25 @@ void simulationPass(ParticleList& particles, std::size_t count, bool running, fl
             particles[i]->collide(particles);
         }
     }
-    for (const auto& p : particles) {
-        p->commit();
+    commitAll(particles);
+}
+
+void simulationPass(ParticleList& particles, std::size_t count, bool running, float dt,
+                    ContactGrid& grid) {
+    if (particles.size() < ContactGrid::kFewestParticles) {
+        simulationPass(particles, count, running, dt);
+        return;
     }
+    if (running) {
+        const std::size_t n = std::min(count, particles.size());
+        grid.rebuild(particles);
+        for (std::size_t i = 0; i < n; ++i) {
+            particles[i]->step(dt);
+            grid.refile(particles, i);
+            grid.collide(particles, i);
+        }
+    }
+    commitAll(particles);
 }
 
 }  // namespace velmora

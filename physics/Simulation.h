@@ -5,6 +5,8 @@
 
 namespace velmora {
 
+class ContactGrid;
+
 /// One frame of the simulation. While running, particles 0 .. count-1 are each stepped by dt
 /// seconds and immediately collided with the whole list, in list order; then every particle
 /// of the list commits its next state, running or not. count is the particle count the
@@ -13,6 +15,17 @@ void simulationPass(ParticleList& particles, std::size_t count, bool running, fl
 
 inline void simulationPass(ParticleList& particles, bool running, float dt) {
     simulationPass(particles, particles.size(), running, dt);
+}
+
+/// The same pass with the same resulting states, bit for bit, but each collision scan visits
+/// only the neighbourhood grid holds (lists too short to gain from it are scanned whole). The
+/// grid is refiled at the start of every running pass, so the list and next positions may
+/// change freely between passes.
+void simulationPass(ParticleList& particles, std::size_t count, bool running, float dt,
+                    ContactGrid& grid);
+
+inline void simulationPass(ParticleList& particles, bool running, float dt, ContactGrid& grid) {
+    simulationPass(particles, particles.size(), running, dt, grid);
 }
 
 }  // namespace velmora

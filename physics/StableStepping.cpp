@@ -82,14 +82,14 @@ void StableStepper::updateStableStep(const ParticleList& particles) {
 float StableStepper::advance(ParticleList& particles, std::size_t count, bool running, float dt) {
     if (!running) {
         subSteps_ = 1;
-        simulationPass(particles, count, false, dt);
+        simulationPass(particles, count, false, dt, grid_);
         return 0.0f;
     }
     updateStableStep(particles);
     const SubSteps steps = splitIntoSubSteps(dt, stableStep_, kMaxSubSteps);
     subSteps_ = steps.count;
     for (int i = 0; i < steps.count; ++i) {
-        simulationPass(particles, count, true, steps.length);
+        simulationPass(particles, count, true, steps.length, grid_);
     }
     return steps.count == 1 ? dt : steps.length * static_cast<float>(steps.count);
 }

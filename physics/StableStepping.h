@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "physics/ContactGrid.h"
 #include "physics/ParticleList.h"
 
 namespace velmora {
@@ -39,7 +40,9 @@ float stableStep(const ParticleList& particles);
 /// stable step h is exactly one simulation pass with that dt; a longer one is split into
 /// k = ceil(dt / h) equal sub-steps, each a whole step-collide-commit pass, at most
 /// kMaxSubSteps of them (then each is h long and the rest of dt is dropped). A paused pass
-/// only commits. The stable step is worked out again only when the links change.
+/// only commits. The stable step is worked out again only when the links change. Contacts
+/// are found through a grid the stepper keeps, which meets the same pairs in the same order
+/// as the scan over all pairs.
 class StableStepper {
   public:
     /// One pass of the loop over particles 0 .. count-1, dt seconds. Returns the simulated
@@ -54,6 +57,7 @@ class StableStepper {
   private:
     void updateStableStep(const ParticleList& particles);
 
+    ContactGrid grid_;
     std::uint64_t structureSignature_ = 0;
     bool known_ = false;
     float stableStep_ = kUnlinkedStableStep;

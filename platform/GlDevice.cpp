@@ -158,10 +158,13 @@ HRESULT GlDevice::reset(D3DPRESENT_PARAMETERS& parameters) {
 }
 
 void GlDevice::restoreDefaults() {
-    state.restoreDefaults(presentParameters.EnableAutoDepthStencil);
+    state.restoreDefaults(presentParameters.EnableAutoDepthStencil,
+                          {0, 0, static_cast<std::int32_t>(presentParameters.BackBufferWidth),
+                           static_cast<std::int32_t>(presentParameters.BackBufferHeight)});
     for (const auto& [type, value] : state.renderStates) {
         applyRenderState(static_cast<D3DRENDERSTATETYPE>(type), value);
     }
+    applyScissorRect();
     for (std::uint32_t stage = 0; stage < kDeviceTextureStages; ++stage) {
         applySampler(stage);
         glActiveTexture(GL_TEXTURE0 + stage);
@@ -312,6 +315,9 @@ void GlDevice::applyRenderState(D3DRENDERSTATETYPE type, std::uint32_t value) {
         case D3DRS_ALPHABLENDENABLE:
             value != 0 ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
             break;
+        case D3DRS_SCISSORTESTENABLE:
+            value != 0 ? glEnable(GL_SCISSOR_TEST) : glDisable(GL_SCISSOR_TEST);
+            break;
         default:  // fixed-function states: kept, no GL meaning while shaders run
             break;
     }
@@ -362,6 +368,21 @@ HRESULT GlDevice::setTexture(std::uint32_t stage, DeviceTexture* texture) {
 
 HRESULT GlDevice::setTransform(D3DTRANSFORMSTATETYPE type, const Matrix4& matrix) {
     return state.setTransform(type, matrix);
+}
+
+HRESULT GlDevice::setScissorRect(const Rect& rect) {
+    const HRESULT hr = state.setScissorRect(rect);
+    if (hr == D3D_OK)
+        applyScissorRect();
+    return hr;
+}
+
+void GlDevice::applyScissorRect() {
+    // GL counts rows from the bottom of the back buffer, which covers the viewport.
+    const Rect& r = state.scissorRect;
+    glScissor(r.left, static_cast<GLint>(presentParameters.BackBufferHeight) - r.bottom, r.width(),
+              r.height());
+    VELMORA_GL_CHECK();
 }
 
 // Frames.
@@ -482,23 +503,27 @@ HRESULT GlDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseV
     if (declaration == nullptr || indices == nullptr || program_ == 0 || !known) {
         return D3DERR_INVALIDCALL;
     }
-    std::vector<StreamRead> reads;
-    std::vector<GlVertexBuffer*> buffers;
-    for (const auto& element : declaration->elements) {
+    // Fixed arrays: a draw allocates nothing.
+    std::array<StreamRead, kMaxDeclarationElements> reads;
+    std::array<GlVertexBuffer*, kMaxDeclarationElements> buffers{};
+    const std::size_t elementCount =
+        std::min(declaration->elements.size(), kMaxDeclarationElements);
+    for (std::size_t i = 0; i < elementCount; ++i) {
+        const auto& element = declaration->elements[i];
         const StreamSource& source = state.streams[element.stream];
         auto* buffer = static_cast<GlVertexBuffer*>(source.buffer);  // checked when bound
-        reads.push_back({&element, &source, buffer != nullptr ? &buffer->store : nullptr});
-        buffers.push_back(buffer);
+        reads[i] = {&element, &source, buffer != nullptr ? &buffer->store : nullptr};
+        buffers[i] = buffer;
     }
-    lastDraw.result =
-        checkDrawReads(reads, indices->store, type, baseVertexIndex, startIndex, primitiveCount);
+    lastDraw.result = checkDrawReads(std::span(reads.data(), elementCount), indices->store, type,
+                                     baseVertexIndex, startIndex, primitiveCount);
     const std::uint64_t count = primitiveIndexCount(type, primitiveCount);
     if (lastDraw.result != D3D_OK || count == 0)
         return lastDraw.result;
 
     glBindVertexArray(declaration->vao);
     std::uint32_t enabled = 0;
-    for (std::size_t i = 0; i < declaration->elements.size(); ++i) {
+    for (std::size_t i = 0; i < elementCount; ++i) {
         if (buffers[i] == nullptr)
             continue;
         const auto& element = declaration->elements[i];
@@ -543,6 +568,15 @@ bool GlDevice::queryDepthTestEnabled() const {
 }
 bool GlDevice::queryCullEnabled() const {
     return glIsEnabled(GL_CULL_FACE) == GL_TRUE;
+}
+bool GlDevice::queryScissorEnabled() const {
+    return glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
+}
+
+std::array<std::int32_t, 4> GlDevice::queryScissorBox() const {
+    std::array<GLint, 4> box{};
+    glGetIntegerv(GL_SCISSOR_BOX, box.data());
+    return {box[0], box[1], box[2], box[3]};
 }
 
 std::uint32_t GlDevice::queryTextureBinding(std::uint32_t stage) const {

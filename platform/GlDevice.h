@@ -3,11 +3,12 @@
 // Implements: managed vertex and index buffers (32-bit indices), vertex declarations as
 // vertex array objects (the nine semantic names at locations 0..8), textures in R8G8B8,
 // A8R8G8B8 and X8R8G8B8 with their levels, render states that have a GL meaning (depth test
-// and writes, fill mode, cull mode, blending and its factors), sampler filters (one GL
-// sampler object per stage), effects (GlEffect), clear, present, reset and the last
-// presented frame. Direct3D conventions carry over: depth 0..1 through glClipControl
-// (GL_LOWER_LEFT, GL_ZERO_TO_ONE) with GL_LEQUAL, D3DCULL_CW keeps triangles counter-clockwise
-// as seen, colours 0xAARRGGBB travel as GL_BGRA / GL_UNSIGNED_BYTE.
+// and writes, fill mode, cull mode, blending and its factors, the scissor test), the scissor
+// rectangle, sampler filters (one GL sampler object per stage), effects (GlEffect), clear,
+// present, reset and the last presented frame.
+// Direct3D conventions carry over: depth 0..1 through glClipControl (GL_LOWER_LEFT,
+// GL_ZERO_TO_ONE) with GL_LEQUAL, D3DCULL_CW keeps triangles counter-clockwise as seen,
+// colours 0xAARRGGBB travel as GL_BGRA / GL_UNSIGNED_BYTE, scissor rows count from the top.
 // Leaves out: fixed-function drawing (lighting, texture-stage operations, transforms and
 // point sprites are kept as state but do nothing, as on Direct3D while shaders run); a draw
 // outside an effect pass draws nothing. Multisampling and the stencil are not used. The back
@@ -61,6 +62,34 @@ class GlDevice final : public Device {
                                  std::uint32_t value) override;
     HRESULT setTexture(std::uint32_t stage, DeviceTexture* texture) override;
     HRESULT setTransform(D3DTRANSFORMSTATETYPE state, const Matrix4& matrix) override;
+    HRESULT setScissorRect(const Rect& rect) override;
+    HRESULT getRenderState(D3DRENDERSTATETYPE type, std::uint32_t& value) override {
+        value = state.renderState(type);
+        return D3D_OK;
+    }
+    HRESULT getSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type,
+                            std::uint32_t& value) override {
+        return state.getSamplerState(sampler, type, value);
+    }
+    HRESULT getTexture(std::uint32_t stage, DeviceTexture*& texture) override {
+        return state.getTexture(stage, texture);
+    }
+    HRESULT getStreamSource(std::uint32_t stream, VertexBuffer*& buffer, std::uint32_t& offset,
+                            std::uint32_t& stride) override {
+        return state.getStreamSource(stream, buffer, offset, stride);
+    }
+    HRESULT getIndices(IndexBuffer*& indices) override {
+        indices = state.indices;
+        return D3D_OK;
+    }
+    HRESULT getVertexDeclaration(VertexDeclaration*& declaration) override {
+        declaration = state.declaration;
+        return D3D_OK;
+    }
+    HRESULT getScissorRect(Rect& rect) override {
+        rect = state.scissorRect;
+        return D3D_OK;
+    }
 
     HRESULT clear(std::uint32_t flags, std::uint32_t color, float z,
                   std::uint32_t stencil) override;
@@ -89,6 +118,8 @@ class GlDevice final : public Device {
     bool queryBlendEnabled() const;
     bool queryDepthTestEnabled() const;
     bool queryCullEnabled() const;
+    bool queryScissorEnabled() const;
+    std::array<std::int32_t, 4> queryScissorBox() const;  ///< x, y from the bottom, width, height
     std::uint32_t queryTextureBinding(std::uint32_t stage) const;  ///< GL name, 0 for none
     /// Bit l set when attribute location l (0..8) of the bound vertex array is enabled.
     std::uint32_t queryEnabledAttributes() const;
@@ -106,12 +137,13 @@ class GlDevice final : public Device {
 
     DeviceState state;  ///< everything set, also what has no GL meaning
     D3DPRESENT_PARAMETERS presentParameters;
-    int swapInterval = 1;      ///< as asked; the driver may not honour it
+    int swapInterval = 1;  ///< as asked; the driver may not honour it
 
   private:
     GlDevice(SDL_Window* window, void* context);
     void applyRenderState(D3DRENDERSTATETYPE type, std::uint32_t value);
     void applySampler(std::uint32_t stage);
+    void applyScissorRect();
     void restoreDefaults();
     void fillBackBufferSize(D3DPRESENT_PARAMETERS& parameters) const;
 

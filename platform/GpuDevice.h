@@ -22,7 +22,9 @@ inline constexpr HRESULT D3D_OK = 0;
 inline constexpr HRESULT D3DERR_INVALIDCALL = static_cast<HRESULT>(0x8876086Cu);
 inline constexpr HRESULT D3DERR_NOTAVAILABLE = static_cast<HRESULT>(0x8876086Au);
 inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
-inline bool succeeded(HRESULT hr) { return hr >= 0; }
+inline bool succeeded(HRESULT hr) {
+    return hr >= 0;
+}
 
 enum D3DFORMAT : std::uint32_t {
     D3DFMT_UNKNOWN = 0,
@@ -47,6 +49,7 @@ enum D3DRENDERSTATETYPE : std::uint32_t {
     D3DRS_DIFFUSEMATERIALSOURCE = 145,
     D3DRS_POINTSPRITEENABLE = 156,
     D3DRS_POINTSCALEENABLE = 157,
+    D3DRS_SCISSORTESTENABLE = 174,
 };
 enum : std::uint32_t { D3DZB_FALSE = 0, D3DZB_TRUE = 1 };
 enum D3DFILLMODE : std::uint32_t { D3DFILL_POINT = 1, D3DFILL_WIREFRAME = 2, D3DFILL_SOLID = 3 };
@@ -181,7 +184,7 @@ struct D3DVIEWPORT9 {
 };
 
 class VertexBuffer {
-public:
+  public:
     virtual ~VertexBuffer() = default;
     /// Lock(offset, size, out, flags); offset 0 and size 0 lock the whole buffer.
     virtual HRESULT lock(std::uint32_t offset, std::uint32_t size, void** data,
@@ -190,7 +193,7 @@ public:
 };
 
 class IndexBuffer {
-public:
+  public:
     virtual ~IndexBuffer() = default;
     virtual HRESULT lock(std::uint32_t offset, std::uint32_t size, void** data,
                          std::uint32_t flags) = 0;
@@ -198,13 +201,13 @@ public:
 };
 
 class VertexDeclaration {
-public:
+  public:
     virtual ~VertexDeclaration() = default;
 };
 
 /// IDirect3DTexture9: a 2D texture with a chain of levels, level 0 the largest.
 class DeviceTexture {
-public:
+  public:
     virtual ~DeviceTexture() = default;
     virtual std::uint32_t levelCount() const = 0;
     /// Locks a whole level, no flags.
@@ -215,7 +218,7 @@ public:
 /// ID3DXEffect: techniques of passes; parameters by name. A name the effect lacks is
 /// ignored by the setters.
 class Effect {
-public:
+  public:
     virtual ~Effect() = default;
     virtual HRESULT setMatrix(const char* name, const Matrix4& value) = 0;
     virtual HRESULT setTexture(const char* name, DeviceTexture* texture) = 0;
@@ -228,22 +231,20 @@ public:
 
 /// IDirect3DDevice9 with the D3DX creation calls that take a device.
 class Device {
-public:
+  public:
     virtual ~Device() = default;
 
-    virtual HRESULT createVertexBuffer(std::uint32_t length, std::uint32_t usage,
-                                       std::uint32_t fvf, D3DPOOL pool,
-                                       std::unique_ptr<VertexBuffer>& out) = 0;
-    virtual HRESULT createIndexBuffer(std::uint32_t length, std::uint32_t usage,
-                                      D3DFORMAT format, D3DPOOL pool,
-                                      std::unique_ptr<IndexBuffer>& out) = 0;
+    virtual HRESULT createVertexBuffer(std::uint32_t length, std::uint32_t usage, std::uint32_t fvf,
+                                       D3DPOOL pool, std::unique_ptr<VertexBuffer>& out) = 0;
+    virtual HRESULT createIndexBuffer(std::uint32_t length, std::uint32_t usage, D3DFORMAT format,
+                                      D3DPOOL pool, std::unique_ptr<IndexBuffer>& out) = 0;
     /// Elements up to and including D3DDECL_END.
     virtual HRESULT createVertexDeclaration(const D3DVERTEXELEMENT9* elements,
                                             std::unique_ptr<VertexDeclaration>& out) = 0;
     /// D3DXCreateTexture: levels 0 asks for the whole chain down to 1 x 1.
-    virtual HRESULT createTexture(std::uint32_t width, std::uint32_t height,
-                                  std::uint32_t levels, std::uint32_t usage, D3DFORMAT format,
-                                  D3DPOOL pool, std::unique_ptr<DeviceTexture>& out) = 0;
+    virtual HRESULT createTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels,
+                                  std::uint32_t usage, D3DFORMAT format, D3DPOOL pool,
+                                  std::unique_ptr<DeviceTexture>& out) = 0;
     /// D3DXCreateEffectFromFileA without macros, include handler, flags or pool. On
     /// failure errors receives the compiler's text, or stays empty when there is none.
     virtual HRESULT createEffectFromFile(const char* fileName, std::unique_ptr<Effect>& out,
@@ -260,6 +261,22 @@ public:
                                          std::uint32_t value) = 0;
     virtual HRESULT setTexture(std::uint32_t stage, DeviceTexture* texture) = 0;
     virtual HRESULT setTransform(D3DTRANSFORMSTATETYPE state, const Matrix4& matrix) = 0;
+    /// SetScissorRect: back-buffer pixels, right and bottom exclusive; draws are clipped to it
+    /// while D3DRS_SCISSORTESTENABLE is on. A reset makes it the whole back buffer. A negative
+    /// corner or a right or bottom edge before its left or top is D3DERR_INVALIDCALL.
+    virtual HRESULT setScissorRect(const Rect& rect) = 0;
+
+    // What was set, as the Get* calls of Direct3D report it (for code that must put back the
+    // states it changes). Indices outside the device's ranges are D3DERR_INVALIDCALL.
+    virtual HRESULT getRenderState(D3DRENDERSTATETYPE state, std::uint32_t& value) = 0;
+    virtual HRESULT getSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type,
+                                    std::uint32_t& value) = 0;
+    virtual HRESULT getTexture(std::uint32_t stage, DeviceTexture*& texture) = 0;
+    virtual HRESULT getStreamSource(std::uint32_t stream, VertexBuffer*& buffer,
+                                    std::uint32_t& offset, std::uint32_t& stride) = 0;
+    virtual HRESULT getIndices(IndexBuffer*& indices) = 0;
+    virtual HRESULT getVertexDeclaration(VertexDeclaration*& declaration) = 0;
+    virtual HRESULT getScissorRect(Rect& rect) = 0;
 
     /// Clear(no rectangles, flags, 0xAARRGGBB colour, depth, stencil).
     virtual HRESULT clear(std::uint32_t flags, std::uint32_t color, float z,
@@ -270,8 +287,8 @@ public:
     /// Resizes the back buffer and restores the device's default states.
     virtual HRESULT reset(D3DPRESENT_PARAMETERS& parameters) = 0;
     virtual HRESULT drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseVertexIndex,
-                                         std::uint32_t minVertexIndex,
-                                         std::uint32_t numVertices, std::uint32_t startIndex,
+                                         std::uint32_t minVertexIndex, std::uint32_t numVertices,
+                                         std::uint32_t startIndex,
                                          std::uint32_t primitiveCount) = 0;
     /// The last frame presented, rows top to bottom, pixels 0xAARRGGBB (screenshots and
     /// pixel tests). D3DERR_NOTAVAILABLE where the device keeps no pixels.
@@ -281,7 +298,7 @@ public:
 
 /// IDirect3D9: the adapter and the device factory.
 class Direct3D {
-public:
+  public:
     virtual ~Direct3D() = default;
     virtual HRESULT getAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode) = 0;
     virtual HRESULT createDevice(std::uint32_t adapter, WindowHandle focusWindow,
@@ -294,7 +311,7 @@ using Direct3DCreateFn = std::unique_ptr<Direct3D> (*)(OperatingSystem& os);
 
 /// D3DXVec3Unproject: a screen point with depth back to world space through
 /// world * view * projection and the viewport.
-Vec3 d3dxVec3Unproject(const Vec3& screen, const D3DVIEWPORT9& viewport,
-                       const Matrix4& projection, const Matrix4& view, const Matrix4& world);
+Vec3 d3dxVec3Unproject(const Vec3& screen, const D3DVIEWPORT9& viewport, const Matrix4& projection,
+                       const Matrix4& view, const Matrix4& world);
 
 }  // namespace velmora

@@ -141,7 +141,7 @@ RecordingDevice::RecordingDevice(std::shared_ptr<RecordingFaults> faults, Operat
       os_(os),
       self_(std::make_shared<RecordingDevice*>(this)) {
     fillBackBufferSize(presentParameters);
-    state.restoreDefaults(presentParameters.EnableAutoDepthStencil);
+    state.restoreDefaults(presentParameters.EnableAutoDepthStencil, backBufferRect());
     swapInterval = swapIntervalFor(presentParameters.PresentationInterval);
 }
 
@@ -268,6 +268,15 @@ HRESULT RecordingDevice::setTransform(D3DTRANSFORMSTATETYPE type, const Matrix4&
     return state.setTransform(type, matrix);
 }
 
+HRESULT RecordingDevice::setScissorRect(const Rect& rect) {
+    return state.setScissorRect(rect);
+}
+
+Rect RecordingDevice::backBufferRect() const {
+    return {0, 0, static_cast<std::int32_t>(presentParameters.BackBufferWidth),
+            static_cast<std::int32_t>(presentParameters.BackBufferHeight)};
+}
+
 HRESULT RecordingDevice::clear(std::uint32_t flags, std::uint32_t color, float z,
                                std::uint32_t stencil) {
     if (keepLog) {
@@ -299,7 +308,7 @@ HRESULT RecordingDevice::present() {
 HRESULT RecordingDevice::reset(D3DPRESENT_PARAMETERS& parameters) {
     fillBackBufferSize(parameters);
     presentParameters = parameters;
-    state.restoreDefaults(parameters.EnableAutoDepthStencil);
+    state.restoreDefaults(parameters.EnableAutoDepthStencil, backBufferRect());
     swapInterval = swapIntervalFor(parameters.PresentationInterval);
     inScene = false;
     ++resetCount;
@@ -329,22 +338,32 @@ HRESULT RecordingDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_
     draw.textures = state.textures;
     draw.fillMode = state.renderState(D3DRS_FILLMODE);
     draw.blending = state.renderState(D3DRS_ALPHABLENDENABLE) != 0;
+    draw.sourceBlend = state.renderState(D3DRS_SRCBLEND);
+    draw.destBlend = state.renderState(D3DRS_DESTBLEND);
+    draw.depthTest = state.renderState(D3DRS_ZENABLE) != D3DZB_FALSE;
+    draw.cullMode = state.renderState(D3DRS_CULLMODE);
+    draw.scissorTest = state.renderState(D3DRS_SCISSORTESTENABLE) != 0;
+    draw.scissorRect = state.scissorRect;
 
     auto* declaration = dynamic_cast<RecordingVertexDeclaration*>(state.declaration);
     auto* indices = dynamic_cast<RecordingIndexBuffer*>(state.indices);
     draw.result = D3DERR_INVALIDCALL;
     if (declaration != nullptr && indices != nullptr) {
-        std::vector<StreamRead> reads;
+        // A fixed array: a draw allocates nothing (only the log, when it is kept, grows).
+        std::array<StreamRead, kMaxDeclarationElements> reads;
+        const std::size_t elementCount =
+            std::min(declaration->elements.size(), kMaxDeclarationElements);
         bool foreign = false;
-        for (const auto& element : declaration->elements) {
+        for (std::size_t i = 0; i < elementCount; ++i) {
+            const auto& element = declaration->elements[i];
             const StreamSource& source = state.streams[element.stream];
             auto* buffer = dynamic_cast<RecordingVertexBuffer*>(source.buffer);
             foreign = foreign || (source.buffer != nullptr && buffer == nullptr);
-            reads.push_back({&element, &source, buffer != nullptr ? &buffer->store : nullptr});
+            reads[i] = {&element, &source, buffer != nullptr ? &buffer->store : nullptr};
         }
         if (!foreign) {
-            draw.result = checkDrawReads(reads, indices->store, type, baseVertexIndex, startIndex,
-                                         primitiveCount);
+            draw.result = checkDrawReads(std::span(reads.data(), elementCount), indices->store,
+                                         type, baseVertexIndex, startIndex, primitiveCount);
         }
     }
     if (keepLog) {

@@ -68,6 +68,12 @@ struct RecordedDraw {
     std::array<DeviceTexture*, kDeviceTextureStages> textures{};  ///< stages 0..7
     std::uint32_t fillMode = D3DFILL_SOLID;
     bool blending = false;  ///< D3DRS_ALPHABLENDENABLE
+    std::uint32_t sourceBlend = D3DBLEND_ONE;
+    std::uint32_t destBlend = D3DBLEND_ZERO;
+    bool depthTest = true;  ///< D3DRS_ZENABLE
+    std::uint32_t cullMode = D3DCULL_CCW;
+    bool scissorTest = false;  ///< D3DRS_SCISSORTESTENABLE
+    Rect scissorRect;          ///< in force whether or not the test is on
 };
 
 struct RecordedClear {
@@ -177,6 +183,34 @@ class RecordingDevice final : public Device {
                                  std::uint32_t value) override;
     HRESULT setTexture(std::uint32_t stage, DeviceTexture* texture) override;
     HRESULT setTransform(D3DTRANSFORMSTATETYPE state, const Matrix4& matrix) override;
+    HRESULT setScissorRect(const Rect& rect) override;
+    HRESULT getRenderState(D3DRENDERSTATETYPE type, std::uint32_t& value) override {
+        value = state.renderState(type);
+        return D3D_OK;
+    }
+    HRESULT getSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type,
+                            std::uint32_t& value) override {
+        return state.getSamplerState(sampler, type, value);
+    }
+    HRESULT getTexture(std::uint32_t stage, DeviceTexture*& texture) override {
+        return state.getTexture(stage, texture);
+    }
+    HRESULT getStreamSource(std::uint32_t stream, VertexBuffer*& buffer, std::uint32_t& offset,
+                            std::uint32_t& stride) override {
+        return state.getStreamSource(stream, buffer, offset, stride);
+    }
+    HRESULT getIndices(IndexBuffer*& indices) override {
+        indices = state.indices;
+        return D3D_OK;
+    }
+    HRESULT getVertexDeclaration(VertexDeclaration*& declaration) override {
+        declaration = state.declaration;
+        return D3D_OK;
+    }
+    HRESULT getScissorRect(Rect& rect) override {
+        rect = state.scissorRect;
+        return D3D_OK;
+    }
 
     HRESULT clear(std::uint32_t flags, std::uint32_t color, float z,
                   std::uint32_t stencil) override;
@@ -213,6 +247,7 @@ class RecordingDevice final : public Device {
 
   private:
     void fillBackBufferSize(D3DPRESENT_PARAMETERS& parameters);
+    Rect backBufferRect() const;
 
     std::shared_ptr<RecordingFaults> faults_;
     OperatingSystem& os_;

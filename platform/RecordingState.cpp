@@ -125,7 +125,7 @@ HRESULT ManagedTexels::unlockRect(std::uint32_t level) {
     return D3D_OK;
 }
 
-HRESULT checkDrawReads(const std::vector<StreamRead>& streams, const ManagedBytes& indices,
+HRESULT checkDrawReads(std::span<const StreamRead> streams, const ManagedBytes& indices,
                        D3DPRIMITIVETYPE type, std::int32_t baseVertex, std::uint32_t startIndex,
                        std::uint32_t primitiveCount) {
     const std::uint64_t count = primitiveIndexCount(type, primitiveCount);
@@ -178,7 +178,7 @@ HRESULT copyDeclaration(const D3DVERTEXELEMENT9* elements, std::vector<D3DVERTEX
     return D3DERR_INVALIDCALL;  // no end marker within 64 elements
 }
 
-void DeviceState::restoreDefaults(bool autoDepthStencil) {
+void DeviceState::restoreDefaults(bool autoDepthStencil, const Rect& backBuffer) {
     renderStates = {
         {D3DRS_ZENABLE, autoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE},
         {D3DRS_FILLMODE, D3DFILL_SOLID},
@@ -191,6 +191,7 @@ void DeviceState::restoreDefaults(bool autoDepthStencil) {
         {D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1},
         {D3DRS_POINTSPRITEENABLE, 0},
         {D3DRS_POINTSCALEENABLE, 0},
+        {D3DRS_SCISSORTESTENABLE, 0},
     };
     for (auto& sampler : samplerStates) {
         sampler.fill(0);
@@ -215,6 +216,7 @@ void DeviceState::restoreDefaults(bool autoDepthStencil) {
     indices = nullptr;
     declaration = nullptr;
     world = view = projection = Matrix4{};
+    scissorRect = backBuffer;
 }
 
 std::uint32_t DeviceState::renderState(D3DRENDERSTATETYPE type) const {
@@ -268,6 +270,38 @@ HRESULT DeviceState::setTransform(D3DTRANSFORMSTATETYPE type, const Matrix4& mat
 
 const Matrix4& DeviceState::transform(D3DTRANSFORMSTATETYPE type) const {
     return type == D3DTS_VIEW ? view : type == D3DTS_PROJECTION ? projection : world;
+}
+
+HRESULT DeviceState::setScissorRect(const Rect& rect) {
+    if (rect.left < 0 || rect.top < 0 || rect.right < rect.left || rect.bottom < rect.top)
+        return D3DERR_INVALIDCALL;
+    scissorRect = rect;
+    return D3D_OK;
+}
+
+HRESULT DeviceState::getSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type,
+                                     std::uint32_t& value) const {
+    if (sampler >= kDeviceTextureStages || type == 0 || type >= 14)
+        return D3DERR_INVALIDCALL;
+    value = samplerStates[sampler][type];
+    return D3D_OK;
+}
+
+HRESULT DeviceState::getTexture(std::uint32_t stage, DeviceTexture*& texture) const {
+    if (stage >= kDeviceTextureStages)
+        return D3DERR_INVALIDCALL;
+    texture = textures[stage];
+    return D3D_OK;
+}
+
+HRESULT DeviceState::getStreamSource(std::uint32_t stream, VertexBuffer*& buffer,
+                                     std::uint32_t& offset, std::uint32_t& stride) const {
+    if (stream >= kDeviceStreams)
+        return D3DERR_INVALIDCALL;
+    buffer = streams[stream].buffer;
+    offset = streams[stream].offset;
+    stride = streams[stream].stride;
+    return D3D_OK;
 }
 
 namespace {

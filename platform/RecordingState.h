@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <span>
 #include <vector>
 
 #include "platform/EffectFile.h"
@@ -76,7 +77,11 @@ struct StreamSource {
     VertexBuffer* buffer = nullptr;
     std::uint32_t offset = 0;  ///< bytes
     std::uint32_t stride = 0;  ///< bytes
+    bool operator==(const StreamSource&) const = default;
 };
+
+/// Elements a declaration can hold: one per vertex input location (0..8).
+inline constexpr std::size_t kMaxDeclarationElements = 9;
 
 /// One element of a declaration with the byte copy of the buffer bound to its stream.
 struct StreamRead {
@@ -88,21 +93,24 @@ struct StreamRead {
 /// D3D_OK when the draw reads only inside its index copy and, through every index plus
 /// baseVertex, only inside the bound streams; D3DERR_INVALIDCALL otherwise. An unbound
 /// stream reads nothing.
-HRESULT checkDrawReads(const std::vector<StreamRead>& streams, const ManagedBytes& indices,
+HRESULT checkDrawReads(std::span<const StreamRead> streams, const ManagedBytes& indices,
                        D3DPRIMITIVETYPE type, std::int32_t baseVertex, std::uint32_t startIndex,
                        std::uint32_t primitiveCount);
 
 /// Checks a declaration (elements up to D3DDECL_END, at most 64) and copies it without the
-/// end marker. Streams past kDeviceStreams, unknown types and semantics outside the nine
-/// vertex input names fail.
+/// end marker, so at most kMaxDeclarationElements remain. Streams past kDeviceStreams, unknown
+/// types and semantics outside the nine vertex input names fail.
 HRESULT copyDeclaration(const D3DVERTEXELEMENT9* elements, std::vector<D3DVERTEXELEMENT9>& out);
 
-/// Render, sampler and texture-stage states, bindings and transforms of a device.
+/// Render, sampler and texture-stage states, bindings, transforms and the scissor rectangle of
+/// a device.
 class DeviceState {
   public:
     DeviceState() { restoreDefaults(true); }
-    /// The state of a new or reset device: Direct3D's documented defaults, nothing bound.
-    void restoreDefaults(bool autoDepthStencil);
+    /// The state of a new or reset device: Direct3D's documented defaults, nothing bound, the
+    /// scissor rectangle the whole back buffer.
+    void restoreDefaults(bool autoDepthStencil, const Rect& backBuffer = {});
+    bool operator==(const DeviceState&) const = default;
 
     std::uint32_t renderState(D3DRENDERSTATETYPE type) const;
     HRESULT setSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type, std::uint32_t value);
@@ -112,6 +120,14 @@ class DeviceState {
     std::uint32_t textureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE type) const;
     HRESULT setTransform(D3DTRANSFORMSTATETYPE type, const Matrix4& matrix);
     const Matrix4& transform(D3DTRANSFORMSTATETYPE type) const;
+    /// D3DERR_INVALIDCALL for a negative corner or an edge before its opposite one.
+    HRESULT setScissorRect(const Rect& rect);
+    // The Get* calls of the seam, answered from what was set.
+    HRESULT getSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type,
+                            std::uint32_t& value) const;
+    HRESULT getTexture(std::uint32_t stage, DeviceTexture*& texture) const;
+    HRESULT getStreamSource(std::uint32_t stream, VertexBuffer*& buffer, std::uint32_t& offset,
+                            std::uint32_t& stride) const;
     /// Drops every binding of an object that is being destroyed, so no stale pointer stays
     /// bound (Direct3D's reference counts keep bound objects alive instead).
     void unbind(const VertexBuffer* buffer);
@@ -129,6 +145,7 @@ class DeviceState {
     Matrix4 world;
     Matrix4 view;
     Matrix4 projection;
+    Rect scissorRect;  ///< back-buffer pixels
 };
 
 /// What every effect keeps: its parsed file, the current technique (the first one at load),

@@ -8,7 +8,9 @@
 #include <limits>
 
 #include "platform/SdlGlAttributes.h"
+#include "platform/SdlGlobalCursor.h"
 #include "platform/SdlKeyMap.h"
+#include "platform/SdlWindowAttributes.h"
 #include "platform/VirtualKeys.h"
 
 namespace velmora {
@@ -200,6 +202,7 @@ WindowHandle SdlOperatingSystem::createWindow(const char* className, const char*
     if (window == nullptr) {
         return nullptr;
     }
+    applySdlWindowStyleHints(window, style);
     windows[handleOf(window)] = WindowRecord{cls->second.windowProc, style};
     return handleOf(window);
 }
@@ -271,6 +274,7 @@ void SdlOperatingSystem::setWindowStyle(WindowHandle window, std::uint32_t style
     SDL_Window* w = sdlWindow(window);
     SDL_SetWindowBordered(w, framed ? SDL_TRUE : SDL_FALSE);
     SDL_SetWindowResizable(w, (style & WS_THICKFRAME) != 0 ? SDL_TRUE : SDL_FALSE);
+    applySdlWindowStyleHints(w, style);
     if (framed != wasFramed && (SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN) != 0) {
         awaitFrame(window, framed);
     }
@@ -364,9 +368,7 @@ std::int16_t SdlOperatingSystem::getAsyncKeyState(int virtualKey) {
 }
 
 Point SdlOperatingSystem::getCursorPos() {
-    int x = 0, y = 0;
-    SDL_GetGlobalMouseState(&x, &y);
-    return {x, y};
+    return sdlGlobalCursor(windows.empty() ? nullptr : sdlWindow(windows.begin()->first));
 }
 
 void SdlOperatingSystem::setCursorPos(std::int32_t x, std::int32_t y) {

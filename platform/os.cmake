@@ -1,11 +1,15 @@
 # velmora_os: the operating-system seam, real (SDL2) and scripted.
 find_package(SDL2 REQUIRED)
+# Xlib for what SDL leaves out on X11: window-manager hints and a fresh pointer position.
+find_package(X11 REQUIRED)
 
 add_library(velmora_os STATIC
   ${CMAKE_CURRENT_LIST_DIR}/SdlGlAttributes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SdlGlobalCursor.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SdlKeyMap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SdlOperatingSystem.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SdlWindowAttributes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScriptedOperatingSystem.cpp
 )
-# SDL stays private: nothing outside platform/ sees its headers.
-target_link_libraries(velmora_os PRIVATE SDL2::SDL2 PUBLIC velmora_math)
+# SDL and X stay private: nothing outside platform/ sees their headers.
+target_link_libraries(velmora_os PRIVATE SDL2::SDL2 X11::X11 PUBLIC velmora_math)

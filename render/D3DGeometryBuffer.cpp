@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <vector>
 
+#include "platform/RecordingState.h"
 #include "render/D3DRenderer.h"
 
 namespace velmora {
@@ -39,6 +39,11 @@ bool makeVertexBuffer(Device& device, const void* source, std::uint32_t bytes,
 
 }  // namespace
 
+bool fitsDeviceBuffers(std::uint64_t vertexCount, std::uint64_t indexCount) {
+    // Divided rather than multiplied, so that no count can wrap the comparison.
+    return vertexCount <= kMaxDeviceBufferBytes / 12 && indexCount <= kMaxDeviceBufferBytes / 4;
+}
+
 void D3DGeometryBuffer::create(const Vec3* positions, const std::uint32_t* colors,
                                const float* texCoords, const Vec3* normals, const Vec3* tangents,
                                const float* scalars, const std::uint32_t* indexData,
@@ -47,10 +52,9 @@ void D3DGeometryBuffer::create(const Vec3* positions, const std::uint32_t* color
                                const float* texCoords2) {
     vertexCount = 0;
     indexCount = 0;
-    // The widest stream is 12 bytes a vertex; byte sizes must fit the device's 32 bits, or a
-    // wrapped size would make a buffer smaller than the copy into it.
-    constexpr std::uint64_t kLimit = std::numeric_limits<std::uint32_t>::max();
-    if (std::uint64_t{newVertexCount} * 12 > kLimit || std::uint64_t{newIndexCount} * 4 > kLimit) {
+    // The device would refuse these anyway, but only after the stand-in streams below had
+    // been allocated at full size; and a byte size past 32 bits would wrap.
+    if (!fitsDeviceBuffers(newVertexCount, newIndexCount)) {
         return;
     }
     if (gRenderer->device == nullptr)

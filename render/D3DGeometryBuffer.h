@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 
 #include "render/GeometryBuffer.h"
@@ -25,8 +26,8 @@ class D3DGeometryBuffer final : public GeometryBuffer {
     VertexBuffer* blendWeightBuffer() override { return blendWeightStream.get(); }
 
     /// Makes the device objects in a fixed order and stops silently at the first failing
-    /// device call; whatever was made stays, the counts stay 0. Sizes that do not fit the
-    /// device's 32-bit byte lengths fail the same way before anything is read.
+    /// device call; whatever was made stays, the counts stay 0. Counts the device would
+    /// refuse (fitsDeviceBuffers) fail the same way before anything is read or allocated.
     void create(const Vec3* positions, const std::uint32_t* colors, const float* texCoords,
                 const Vec3* normals, const Vec3* tangents, const float* scalars,
                 const std::uint32_t* indices, std::uint32_t vertexCount, std::uint32_t indexCount,
@@ -49,6 +50,11 @@ class D3DGeometryBuffer final : public GeometryBuffer {
     std::unique_ptr<IndexBuffer> indices;             ///< 32-bit indices
     std::unique_ptr<VertexDeclaration> declaration;   ///< all nine streams
 };
+
+/// Whether the buffers for these counts are ones a device makes: the widest stream takes
+/// 12 bytes a vertex and the index buffer 4 bytes an index, each at most
+/// kMaxDeviceBufferBytes. Builders check this before they make any array of these sizes.
+bool fitsDeviceBuffers(std::uint64_t vertexCount, std::uint64_t indexCount);
 
 /// The nine-element declaration of every geometry buffer, closed by D3DDECL_END.
 extern const D3DVERTEXELEMENT9 kGeometryDeclaration[10];

@@ -1,6 +1,6 @@
 #include "render/D3DRenderer.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -101,38 +101,13 @@ void D3DRenderer::setEffect(Effect* newEffect) {
 }
 
 void D3DRenderer::setProjection(float fovDegrees, float zNear, float zFar, float aspect) {
-    const float yScale = 1.0f / std::tan(fovDegrees * kDegreesToRadians * 0.5f);
-    const float xScale = yScale / aspect;
-    Matrix4 m;
-    m.m[0][0] = xScale;
-    m.m[1][1] = yScale;
-    m.m[2][2] = zFar / (zNear - zFar);
-    m.m[2][3] = -1.0f;
-    m.m[3][2] = zNear * zFar / (zNear - zFar);
-    m.m[3][3] = 0.0f;
-    projection = m;
+    projection = perspectiveFov(fovDegrees, zNear, zFar, aspect);
     if (device != nullptr)
         device->setTransform(D3DTS_PROJECTION, projection);
 }
 
 void D3DRenderer::setView(const Vec3& eye, const Vec3& target) {
-    const Vec3 f = unitVector(target - eye);
-    const Vec3 s = unitVector(f.cross(Vec3(0.0f, 1.0f, 0.0f)));
-    const Vec3 u = s.cross(f);
-    Matrix4 m;
-    m.m[0][0] = s.x;
-    m.m[0][1] = u.x;
-    m.m[0][2] = -f.x;
-    m.m[1][0] = s.y;
-    m.m[1][1] = u.y;
-    m.m[1][2] = -f.y;
-    m.m[2][0] = s.z;
-    m.m[2][1] = u.z;
-    m.m[2][2] = -f.z;
-    m.m[3][0] = -dot(s, eye);
-    m.m[3][1] = -dot(u, eye);
-    m.m[3][2] = dot(f, eye);
-    view = m;
+    view = lookAt(eye, target);
     if (device != nullptr)
         device->setTransform(D3DTS_VIEW, view);
 }
@@ -216,9 +191,17 @@ void D3DRenderer::setTexture(std::uint32_t stage, Texture* texture) {
 void D3DRenderer::drawGeometry(GeometryBuffer* geometry, PrimitiveMode mode) {
     if (geometry == nullptr)
         return;
+    drawGeometryPart(geometry, mode, 0, geometry->indexCount);
+}
+
+void D3DRenderer::drawGeometryPart(GeometryBuffer* geometry, PrimitiveMode mode,
+                                   std::uint32_t firstIndex, std::uint32_t indexCount) {
+    if (geometry == nullptr)
+        return;
     if (device == nullptr)
         return;
-    const std::uint32_t n = geometry->indexCount;
+    firstIndex = std::min(firstIndex, geometry->indexCount);
+    const std::uint32_t n = std::min(indexCount, geometry->indexCount - firstIndex);
     D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST;
     std::uint32_t primitives = n / 3;
     switch (mode) {
@@ -279,7 +262,8 @@ void D3DRenderer::drawGeometry(GeometryBuffer* geometry, PrimitiveMode mode) {
                         os->messageBox("Begin pass failed", "FX Failure");
                     break;
                 }
-                device->drawIndexedPrimitive(type, 0, 0, geometry->vertexCount, 0, primitives);
+                device->drawIndexedPrimitive(type, 0, 0, geometry->vertexCount, firstIndex,
+                                             primitives);
                 effect->endPass();
             }
             effect->end();

@@ -62,6 +62,10 @@ class D3DRenderer {
     /// Draws the geometry with every pass of "MyEffect"; null geometry does nothing at all.
     /// Blending is switched off after every draw.
     void drawGeometry(GeometryBuffer* geometry, PrimitiveMode mode);
+    /// As drawGeometry, for indices firstIndex .. firstIndex + indexCount - 1 only (the part
+    /// of a batch that shares one texture); a range reaching past the indices is cut there.
+    void drawGeometryPart(GeometryBuffer* geometry, PrimitiveMode mode, std::uint32_t firstIndex,
+                          std::uint32_t indexCount);
 
     void applyDefaultStates();
     D3DPRESENT_PARAMETERS fillPresentParameters(WindowHandle window, bool fullscreen, bool vsync);

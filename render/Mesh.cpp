@@ -1,11 +1,10 @@
 #include "render/Mesh.h"
 
 #include <algorithm>
-#include <limits>
 #include <vector>
 
-#include "math/Conventions.h"
 #include "render/D3DGeometryBuffer.h"
+#include "render/SphereArrays.h"
 #include "render/TextureManager.h"
 
 namespace velmora {
@@ -102,43 +101,18 @@ void Mesh::createSphere(float radius, std::uint32_t rings, std::uint32_t segment
     const std::uint64_t n = std::uint64_t{segments} + 1;
     const std::uint64_t vertexCount = (std::uint64_t{rings} + 1) * n;
     const std::uint64_t indexCount = 6 * std::uint64_t{rings} * segments;
-    // The largest stream (12-byte positions) and the 4-byte indices must fit the device's
-    // 32-bit byte lengths; anything larger would wrap the counts.
-    constexpr std::uint64_t kMaxBytes = std::numeric_limits<std::uint32_t>::max();
-    if (vertexCount * 12 > kMaxBytes || indexCount * 4 > kMaxBytes) {
+    // Counts the device would refuse give the geometry that draws nothing, before the arrays
+    // below take gigabytes to hold them.
+    if (!fitsDeviceBuffers(vertexCount, indexCount)) {
         geometry = std::make_unique<D3DGeometryBuffer>();
         return;
     }
 
-    std::vector<Vec3> positions;
-    std::vector<float> texCoords;
-    std::vector<std::uint32_t> indices;
-    positions.reserve(vertexCount);
-    texCoords.reserve(vertexCount * 2);
-    indices.reserve(indexCount);
-    const Vec3 onXAxis{radius, 0, 0};
-    for (std::uint32_t i = 0; i <= rings; ++i) {
-        // phi runs from +pi/2 (ring 0, the +y pole) to -pi/2 (the -y pole).
-        const float phi =
-            (2.0f * static_cast<float>(i) / static_cast<float>(rings) - 1.0f) * kPi * -0.5f;
-        const Matrix4 tilt = rotationZ(phi);
-        for (std::uint32_t j = 0; j <= segments; ++j) {
-            const float theta = static_cast<float>(j) * kPi * 2.0f / static_cast<float>(segments);
-            positions.push_back(transformRow(transformRow(onXAxis, tilt), rotationY(theta)));
-            texCoords.push_back(static_cast<float>(j) / static_cast<float>(segments));
-            texCoords.push_back(1.0f - static_cast<float>(i) / static_cast<float>(rings));
-        }
-    }
-    const auto stride = static_cast<std::uint32_t>(n);
-    for (std::uint32_t i = 0; i < rings; ++i) {
-        for (std::uint32_t j = 0; j < segments; ++j) {
-            const std::uint32_t k = i * stride + j;
-            indices.insert(indices.end(),
-                           {k, k + stride, k + 1, k + stride, k + stride + 1, k + 1});
-        }
-    }
-    createPlain(*this, positions.data(), colour, texCoords.data(), indices.data(),
-                static_cast<std::uint32_t>(vertexCount), static_cast<std::uint32_t>(indexCount));
+    SphereArrays sphere = sphereShape(rings, segments);
+    fillSphereArrays(sphere, radius);
+    createPlain(*this, sphere.positions.data(), colour, sphere.texCoords.data(),
+                sphere.indices.data(), static_cast<std::uint32_t>(vertexCount),
+                static_cast<std::uint32_t>(indexCount));
 }
 
 void Mesh::fillSlot(Texture* texture, std::uint32_t stage) {
@@ -162,6 +136,16 @@ void Mesh::setTexture(Texture* texture, std::uint32_t stage) {
 }
 
 void Mesh::draw() {
+    bindForDraw();
+    gRenderer->drawGeometry(geometry.get(), primitiveMode);
+}
+
+void Mesh::drawIndices(std::uint32_t firstIndex, std::uint32_t indexCount) {
+    bindForDraw();
+    gRenderer->drawGeometryPart(geometry.get(), primitiveMode, firstIndex, indexCount);
+}
+
+void Mesh::bindForDraw() {
     gRenderer->setWorld(transform);
     // textureCount is a public field; the slots it may name stop at the eighth.
     const std::uint32_t bound = std::min(textureCount, kMaxTextureStages);
@@ -169,7 +153,6 @@ void Mesh::draw() {
         gRenderer->setTexture(stage, stage < bound ? textures[stage] : nullptr);
     }
     gRenderer->setBlending(blended);
-    gRenderer->drawGeometry(geometry.get(), primitiveMode);
 }
 
 }  // namespace velmora

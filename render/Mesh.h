@@ -55,6 +55,8 @@ class Mesh {
     /// Through gRenderer: setWorld, setTexture for stages 0..7 (null from textureCount on),
     /// setBlending, drawGeometry.
     void draw();
+    /// As draw, for indices firstIndex .. firstIndex + indexCount - 1 of the geometry only.
+    void drawIndices(std::uint32_t firstIndex, std::uint32_t indexCount);
 
     Matrix4 transform;
     std::unique_ptr<GeometryBuffer> geometry;
@@ -66,6 +68,8 @@ class Mesh {
 
   private:
     void fillSlot(Texture* texture, std::uint32_t stage);
+    /// setWorld, the eight texture stages and blending: everything a draw sets first.
+    void bindForDraw();
 };
 
 }  // namespace velmora

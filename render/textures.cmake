@@ -5,6 +5,8 @@ if(TARGET velmora_render)
     ${CMAKE_CURRENT_LIST_DIR}/Texture.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextureManager.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Mesh.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SphereArrays.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/BatchMesh.cpp
   )
   target_link_libraries(velmora_render PUBLIC velmora_images)
 endif()

@@ -141,8 +141,11 @@ std::optional<SceneDescription> builtInScene(std::string_view name, std::string&
     if (after("sheet:", rest) && parseSides(rest, 2, kMinSheetSide, kMaxSheetSide, sides)) {
         return sheetScene(sides[0], sides[1]);
     }
-    error = "unknown scene '" + std::string(name) + "'; the scenes are " + kBuiltInSceneNames +
-            ", or a .json scene file";
+    const bool knownKind =
+        name.starts_with("lattice:") || name.starts_with("rope:") || name.starts_with("sheet:");
+    error = (knownKind ? "bad size in scene '" : "unknown scene '") + std::string(name) +
+            "'; the scenes are " + kBuiltInSceneNames +
+            ", or a scene file (a name with a / or ending in .json)";
     return std::nullopt;
 }
 

@@ -41,8 +41,10 @@ struct SceneDescription {
 /// in order. Link indices must be valid and distinct; the scene readers guarantee it.
 void buildScene(const SceneDescription& scene, ParticleList& list);
 
-/// The present particles, links (each once, from the particle earlier in the list) and camera
-/// as a scene, for saving.
+/// The present particles, links and camera as a scene, for saving. Each link is listed once,
+/// from its particle earlier in the list, and the links come in an order that gives every
+/// particle, when the scene is built again, its link records in the order it holds them now:
+/// forces add up in that order, so a saved structure moves on exactly as the original would.
 SceneDescription captureScene(const ParticleList& list, const CameraPose& camera);
 
 }  // namespace velmora

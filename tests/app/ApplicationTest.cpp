@@ -1,76 +1,26 @@
 // The real loop on the scripted operating system and the recording device, run from the
 // build folder so bin/min.fx and the pictures are found as the program finds them.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <regex>
 #include <tuple>
 
-#include "app/Application.h"
 #include "app/CameraMotion.h"
-#include "app/Window.h"
 #include "physics/StateSummary.h"
-#include "platform/RecordingDevice.h"
-#include "platform/ScriptedOperatingSystem.h"
-#include "render/D3DRenderer.h"
 #include "render/TextureManager.h"
+#include "scenes/BuiltInScenes.h"
+#include "scenes/SceneFile.h"
+#include "tests/app/ApplicationFixture.h"
 #include "tests/math/ApproxEqual.h"
+#include "tests/render/PictureFiles.h"
 
 namespace velmora {
 namespace {
-
-void resetGlobals() {
-    resetRendererToConstructedState();
-    resetWindowState();
-    gTextureManager->clear();
-}
-
-class ApplicationTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_EQ(chdir(VELMORA_BUILD_DIR), 0);
-        resetGlobals();
-    }
-    void TearDown() override {
-        app.reset();
-        resetGlobals();
-    }
-
-    /// Starts the application; the clock then advances by dtSeconds per pass.
-    void start(float dtSeconds = 0.01f) {
-        app = std::make_unique<Application>(os, recordingDirect3DCreate);
-        const auto failed = app->startUp(SW_SHOWNORMAL);
-        ASSERT_FALSE(failed.has_value()) << app->failure;
-        setDt(dtSeconds);
-    }
-    void setDt(float dtSeconds) {
-        os.counterStep = static_cast<std::int64_t>(dtSeconds * static_cast<float>(os.frequency));
-    }
-    /// Holds keys for one pass, then lets them go.
-    bool passHolding(std::initializer_list<int> keys) {
-        for (int k : keys) {
-            os.setKey(k, true);
-        }
-        const bool goesOn = app->runPass();
-        for (int k : keys) {
-            os.setKey(k, false);
-        }
-        return goesOn;
-    }
-    void takeWaitingMessages() {
-        while (os.pendingMessages() > 0) {
-            ASSERT_TRUE(app->runPass());
-        }
-    }
-    RecordingDevice& device() { return static_cast<RecordingDevice&>(*gRenderer->device); }
-    void cursorAtClient(int x, int y) {
-        const Point home = app->cursorHomeOnScreen();
-        os.cursor = {home.x - 400 + x, home.y - 300 + y};
-    }
-
-    ScriptedOperatingSystem os;
-    std::unique_ptr<Application> app;
-};
 
 std::unique_ptr<Direct3D> deviceThatFails(OperatingSystem& os) {
     auto direct3d = std::make_unique<RecordingDirect3D>(os);
@@ -123,7 +73,8 @@ TEST_F(ApplicationTest, StartUpBuildsTheSceneAndTheFirstPassDrawsItInOrder) {
     // The view is the main camera's.
     EXPECT_MATRIX4_NEAR(gRenderer->view, lookAt({0, 0, 25}, {0, 0.1f, 0}), 0.0f);
 
-    // One pass draws sky, room, and each particle's sphere followed by its links.
+    // One pass draws sky, room, the nine free particles' spheres in one draw and the pinned
+    // one's in another, then the 30 links in one line list.
     ASSERT_TRUE(app->runPass());
     const auto texture = [](const char* name, bool mips) {
         return gTextureManager->load(name, mips)->nativeTexture();
@@ -131,12 +82,9 @@ TEST_F(ApplicationTest, StartUpBuildsTheSceneAndTheFirstPassDrawsItInOrder) {
     using Draw = std::tuple<D3DPRIMITIVETYPE, std::uint32_t, DeviceTexture*>;
     std::vector<Draw> expected{{D3DPT_TRIANGLELIST, 12, texture("bin/grid.bmp", false)}};
     expected.insert(expected.end(), 5, {D3DPT_TRIANGLELIST, 4, texture("bin/woodgrain.bmp", true)});
-    for (std::size_t p = 0; p < 10; ++p) {
-        const char* skin = p == 5 ? "bin/noise.bmp" : "bin/orange.bmp";
-        expected.emplace_back(D3DPT_TRIANGLELIST, 128, texture(skin, true));
-        expected.insert(expected.end(), app->particles[p]->links.size(),
-                        {D3DPT_LINELIST, 1, texture("bin/def.bmp", false)});
-    }
+    expected.emplace_back(D3DPT_TRIANGLELIST, 9 * 128, texture("bin/orange.bmp", true));
+    expected.emplace_back(D3DPT_TRIANGLELIST, 128, texture("bin/noise.bmp", true));
+    expected.emplace_back(D3DPT_LINELIST, 30, texture("bin/def.bmp", false));
     std::vector<Draw> seen;
     for (const RecordedDraw& d : device().draws)
         seen.emplace_back(d.type, d.primitiveCount, d.textures[0]);
@@ -193,13 +141,6 @@ TEST_F(ApplicationTest, CameraThrustCancelsAndGlidesToRest) {
     app->runPass();
     EXPECT_VEC3_NEAR(app->cameraVelocity, Vec3(9.5f, 0, 0), 1e-4f);
     EXPECT_NEAR(app->scene.mainCamera.getEye().x, eye.x + 0.095f, 1e-5f);
-    // W alone: thrust 600 along forward; with Shift 1800.
-    app->cameraVelocity = {};
-    passHolding({'W'});
-    EXPECT_NEAR(length(app->cameraVelocity), 6.0f, 1e-3f);
-    app->cameraVelocity = {};
-    passHolding({'W', VK_SHIFT});
-    EXPECT_NEAR(length(app->cameraVelocity), 18.0f, 5e-3f);
 }
 
 TEST(CameraGlide, AStallMovesTheCameraNoFartherThanSixtyHertzFrames) {
@@ -248,8 +189,10 @@ TEST_F(ApplicationTest, ResetSingleStepAndHomeActOncePerPress) {
     EXPECT_EQ(app->editing.joinSel, nullptr);
     setDt(0.01f);
     app->runPass();
+    const std::uint64_t afterOnePass = stateHash(app->particles);
     app->runPass();
-    EXPECT_NE(stateHash(app->particles), kStartState);
+    EXPECT_NE(afterOnePass, kStartState);
+    EXPECT_NE(stateHash(app->particles), afterOnePass);
     os.setKey('R', false);
     setDt(0.0f);
     app->runPass();
@@ -296,6 +239,15 @@ TEST_F(ApplicationTest, AltThenEnterSwitchesTheDisplayModeButEnterThenAltDoesNot
         os.setKey(second, false);
         app->runPass();
     };
+    // A display mode without area: the window, the device and fullScreen stay as they are.
+    os.displayMode = {1280, 0, 60};
+    const Rect windowed = os.getWindowRect(windowHandle);
+    holdInOrder(VK_MENU, VK_RETURN);
+    EXPECT_FALSE(fullScreen);
+    EXPECT_EQ(os.getWindowRect(windowHandle), windowed);
+    EXPECT_EQ(device().resetCount, 0u);
+
+    os.displayMode = {1280, 800, 60};
     holdInOrder(VK_MENU, VK_RETURN);
     EXPECT_TRUE(fullScreen);
     EXPECT_EQ(device().presentParameters.BackBufferWidth, 1280u);
@@ -308,13 +260,14 @@ TEST_F(ApplicationTest, AltThenEnterSwitchesTheDisplayModeButEnterThenAltDoesNot
 }
 
 TEST_F(ApplicationTest, TitleChangesOnlyWhenFIsPressed) {
-    start(0.02f);
+    start(0.015f);
     const std::size_t titles = os.titles.size();
     app->runPass();
     EXPECT_EQ(os.titles.size(), titles);
     passHolding({'F'});
     ASSERT_EQ(os.titles.size(), titles + 1);
-    EXPECT_EQ(os.titles.back(), "Velmora - Using Direct3D - FPS: 50 - DT: 0.020000");
+    // 1 / 0.015 is 66.67: the rate is truncated.
+    EXPECT_EQ(os.titles.back(), "Velmora - Using Direct3D - FPS: 66 - DT: 0.015000");
     passHolding({'F'});  // held: no new edge, no new title
     EXPECT_EQ(os.titles.size(), titles + 1);
     // A pass that measured no time shows a frame rate of 0.
@@ -401,6 +354,131 @@ TEST_F(ApplicationTest, PausedRightClickSelectsTabDropsItAndShiftDragMovesAlongR
     os.setKey(VK_LBUTTON, false);
     app->runPass();
     EXPECT_EQ(app->editing.dragTarget, nullptr);
+}
+
+constexpr int kF5 = VK_F1 + 4;
+
+/// The files in a folder, by name.
+std::vector<std::string> sceneFilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(ApplicationTest, F5SavesWhatIsShownOncePerPressAndNeverOverwrites) {
+    velmora::testing::TempFolder dir;
+    start();
+    app->saveFolder = dir.path("");
+    for (int pass = 0; pass < 10; ++pass) {
+        app->runPass();
+    }
+    // Held over several passes, F5 saves once: the state the last frame showed.
+    const std::uint64_t shown = stateHash(app->particles);
+    os.setKey(kF5, true);
+    for (int pass = 0; pass < 3; ++pass) {
+        EXPECT_TRUE(app->runPass());
+    }
+    os.setKey(kF5, false);
+    auto names = sceneFilesIn(dir.path(""));
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_TRUE(std::regex_match(names[0], std::regex("velmora-[0-9]{8}-[0-9]{6}\\.json")))
+        << names[0];
+    EXPECT_NE(app->lastMessage.find(names[0]), std::string::npos) << app->lastMessage;
+    SceneDescription saved;
+    std::string error;
+    ASSERT_TRUE(readSceneFile(dir.path(names[0]), saved, error)) << error;
+    ParticleList rebuilt;
+    buildScene(saved, rebuilt);
+    EXPECT_EQ(stateHash(rebuilt), shown);
+    EXPECT_EQ(linkCount(rebuilt), 30u);
+    ASSERT_TRUE(saved.camera);
+    EXPECT_VEC3_NEAR(saved.camera->eye, Vec3(0, 0, 25), 0.0f);
+
+    // With the names of this second and the next two taken, a second press takes a suffix
+    // and overwrites nothing.
+    std::vector<std::string> taken;
+    for (std::time_t t = std::time(nullptr); taken.size() < 3; ++t) {
+        std::tm local{};
+        localtime_r(&t, &local);
+        char name[64];
+        std::strftime(name, sizeof name, "velmora-%Y%m%d-%H%M%S.json", &local);
+        if (name != names[0]) {
+            dir.write(name, std::string("taken"));
+        }
+        taken.push_back(name);
+    }
+    const std::string firstText = sceneText(saved);
+    app->runPass();
+    passHolding({kF5});
+    const auto now = sceneFilesIn(dir.path(""));
+    ASSERT_EQ(now.size(), names[0] == taken[0] ? 4u : 5u);
+    for (const std::string& name : now) {
+        if (std::find(taken.begin(), taken.end(), name) != taken.end() && name != names[0]) {
+            std::ifstream placeholder(dir.path(name));
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(placeholder), {}), "taken");
+        } else if (name != names[0]) {
+            EXPECT_TRUE(std::regex_match(name, std::regex("velmora-[0-9]{8}-[0-9]{6}-2\\.json")))
+                << name;
+        }
+    }
+    SceneDescription first;
+    ASSERT_TRUE(readSceneFile(dir.path(names[0]), first, error)) << error;
+    EXPECT_EQ(sceneText(first), firstText);
+
+    // A folder that cannot take the file: the run goes on and says why.
+    app->saveFolder = dir.path("missing");
+    app->runPass();
+    EXPECT_TRUE(passHolding({kF5}));
+    EXPECT_TRUE(app->lastMessage.starts_with("cannot save")) << app->lastMessage;
+    EXPECT_EQ(app->particles.size(), 10u);
+}
+
+TEST_F(ApplicationTest, AFailedLoadKeepsTheSceneAndRGoesBackToTheSceneAsLoaded) {
+    velmora::testing::TempFolder dir;
+    start();
+    for (int pass = 0; pass < 10; ++pass) {
+        app->runPass();
+    }
+    const std::uint64_t before = stateHash(app->particles);
+    const std::string selfLink =
+        dir.write("self.json", std::string(R"({"format": "velmora-scene", "version": 1,
+            "particles": [{"position": [0, 0, 0]}], "links": [{"a": 0, "b": 0}]})"));
+    for (const std::string& bad : {dir.path("missing.json"), selfLink, std::string("rope:11")}) {
+        EXPECT_FALSE(app->loadScene(bad));
+        EXPECT_NE(app->lastMessage.find(bad), std::string::npos) << app->lastMessage;
+        EXPECT_EQ(stateHash(app->particles), before);
+        EXPECT_EQ(linkCount(app->particles), 30u);
+    }
+
+    SceneDescription rope = ropeScene(3);
+    rope.camera = CameraPose{{3, 4, 30}, {1, 1, 1}};
+    std::string error;
+    const std::string file = dir.path("rope.json");
+    ASSERT_TRUE(writeSceneFile(file, rope, error)) << error;
+    ASSERT_TRUE(app->loadScene(file));
+    ParticleList expected;
+    buildScene(rope, expected);
+    const std::uint64_t loaded = stateHash(expected);
+    EXPECT_EQ(stateHash(app->particles), loaded);
+    EXPECT_VEC3_NEAR(app->scene.mainCamera.getEye(), Vec3(3, 4, 30), 0.0f);
+
+    // Moving, flying and a save later, R still returns to the file as it was loaded.
+    os.setKey('W', true);
+    for (int pass = 0; pass < 10; ++pass) {
+        app->runPass();
+    }
+    os.setKey('W', false);
+    ASSERT_TRUE(app->saveScene(dir.path("later.json")));
+    ASSERT_NE(stateHash(app->particles), loaded);
+    timer->fixedDeltaTime = 0.0f;  // so the pass that resets moves nothing
+    passHolding({'R'});
+    EXPECT_EQ(app->particles.size(), 3u);
+    EXPECT_EQ(stateHash(app->particles), loaded);
+    EXPECT_VEC3_NEAR(app->scene.mainCamera.getEye(), Vec3(3, 4, 30), 0.0f);
+    EXPECT_VEC3_NEAR(app->scene.mainCamera.getTarget(), Vec3(1, 1, 1), 0.0f);
 }
 
 }  // namespace

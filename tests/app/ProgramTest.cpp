@@ -1,40 +1,19 @@
 // The built program without a display: options, the run report, and the help text against the
 // README, so the three lists of controls cannot drift apart.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 
 #include "app/Controls.h"
+#include "tests/app/RunVelmora.h"
 
 namespace velmora {
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    std::string out;  ///< standard output
-};
-
-Outcome runVelmora(const std::string& arguments) {
-    const std::string command =
-        std::string("cd ") + VELMORA_BUILD_DIR + " && ./velmora " + arguments + " 2>/dev/null";
-    Outcome outcome;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return outcome;
-    }
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        outcome.out += buffer;
-    }
-    const int status = pclose(pipe);
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
-}
+using testing::Outcome;
+using testing::runVelmora;
 
 float field(const std::string& report, const std::string& name) {
     std::smatch m;

@@ -1,13 +1,20 @@
-// The shell on the real SDL operating system, each test on its own 1280 x 800 Xvfb screen
-// without a window manager; input comes from xdotool, close requests from X itself.
+// The shell on the real SDL operating system, each test on its own 1280 x 800 Xvfb screen,
+// without a window manager unless the test starts one; input comes from xdotool, close
+// requests from X itself.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 #include "app/FrameTimer.h"
 #include "app/InputState.h"
@@ -17,6 +24,7 @@
 // Last: X11 defines macros (None, Bool, Status) that clash with the headers above.
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 namespace velmora {
@@ -139,6 +147,18 @@ TEST_F(ShellSdlTest, TypedKeyAndClickedButtonGoDownStayDownAndComeUp) {
     }
 }
 
+TEST_F(ShellSdlTest, APointerWarpedByAnotherProgramIsReadWithoutWaitingForInput) {
+    // A warp makes no raw input; SDL's global state alone would keep the old position.
+    os.getCursorPos();
+    for (const Point target : {Point{300, 200}, Point{900, 650}}) {
+        xdotool("mousemove " + std::to_string(target.x) + " " + std::to_string(target.y));
+        EXPECT_TRUE(eventually([&] {
+            pumpMessages();
+            return os.getCursorPos() == target;
+        })) << target.x;
+    }
+}
+
 TEST_F(ShellSdlTest, FullScreenRoundTripPutsTheWindowBackInPlace) {
     ASSERT_TRUE(eventually([&] { return xClientRect().width() == 800; }));
     const Rect windowed = os.getWindowRect(windowHandle);
@@ -187,6 +207,121 @@ TEST_F(ShellSdlTest, CloseRequestArrivesAsWmCloseAndEndsInQuitZero) {
     ASSERT_TRUE(os.peekMessage(m));
     EXPECT_EQ(m.message, WM_QUIT);
     EXPECT_EQ(m.wParam, 0u);
+}
+
+/// The 32-bit items of a window property; empty when it is not set.
+std::vector<unsigned long> itemsOf(Display* on, ::Window window, Atom property) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned long> items;
+    if (XGetWindowProperty(on, window, property, 0, 64, False, AnyPropertyType, &type, &format,
+                           &count, &after, &data) == Success &&
+        data != nullptr && format == 32) {
+        const auto* longs = reinterpret_cast<const unsigned long*>(data);
+        items.assign(longs, longs + count);
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return items;
+}
+
+/// JWM on the test's screen, with its default settings, for as long as this lives; started
+/// and waited for before SDL looks for a window manager.
+class WindowManagerProcess {
+  public:
+    WindowManagerProcess() {
+        char config[] = "/tmp/velmora-jwmrc-XXXXXX";
+        const int fd = mkstemp(config);
+        if (fd < 0) {
+            return;
+        }
+        configFile = config;
+        const char text[] = "<?xml version=\"1.0\"?>\n<JWM></JWM>\n";
+        const bool written =
+            write(fd, text, sizeof text - 1) == static_cast<ssize_t>(sizeof text - 1);
+        close(fd);
+        if (!written) {
+            return;
+        }
+        process = fork();
+        if (process == 0) {
+            execlp("jwm", "jwm", "-f", config, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        if (Display* own = XOpenDisplay(nullptr)) {
+            const Atom check = XInternAtom(own, "_NET_SUPPORTING_WM_CHECK", False);
+            managing =
+                eventually([&] { return !itemsOf(own, DefaultRootWindow(own), check).empty(); });
+            XCloseDisplay(own);
+        }
+    }
+    ~WindowManagerProcess() {
+        if (process > 0) {
+            kill(process, SIGTERM);
+            waitpid(process, nullptr, 0);
+        }
+        if (!configFile.empty()) {
+            std::remove(configFile.c_str());
+        }
+    }
+    WindowManagerProcess(const WindowManagerProcess&) = delete;
+    WindowManagerProcess& operator=(const WindowManagerProcess&) = delete;
+
+    bool managing = false;
+
+  private:
+    pid_t process = -1;
+    std::string configFile;
+};
+
+/// The same with a window manager that took over the screen before SDL started (the base
+/// class WindowManagerProcess comes first, so it is made before ShellSdlTest's members).
+class ShellSdlWindowManagerTest : private WindowManagerProcess, public ShellSdlTest {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(managing) << "jwm did not start";
+        ShellSdlTest::SetUp();
+    }
+
+    /// Whether the window manager lets the user do this to the window now.
+    bool allows(const char* action) {
+        XSync(display, False);
+        const auto actions =
+            itemsOf(display, xWindow, XInternAtom(display, "_NET_WM_ALLOWED_ACTIONS", False));
+        const Atom wanted = XInternAtom(display, action, False);
+        return std::find(actions.begin(), actions.end(), wanted) != actions.end();
+    }
+};
+
+TEST_F(ShellSdlWindowManagerTest, TheWindowHasNoSizingMinimiseOrMaximise) {
+    const auto offersOnlyMoveAndClose = [&] {
+        return allows("_NET_WM_ACTION_CLOSE") && allows("_NET_WM_ACTION_MOVE") &&
+               !allows("_NET_WM_ACTION_MINIMIZE") && !allows("_NET_WM_ACTION_MAXIMIZE_HORZ") &&
+               !allows("_NET_WM_ACTION_MAXIMIZE_VERT") && !allows("_NET_WM_ACTION_RESIZE");
+    };
+    EXPECT_TRUE(eventually([&] {
+        pumpMessages();
+        return offersOnlyMoveAndClose();
+    }));
+    EXPECT_EQ(os.getClientRect(windowHandle), (Rect{0, 0, 800, 600}));
+
+    // Through full screen and back, with the window manager's frame around it again.
+    const Rect windowedClient = xClientRect();
+    fullScreen = true;
+    switchDisplayMode();
+    EXPECT_TRUE(eventually([&] {
+        pumpMessages();
+        return xClientRect() == Rect{0, 0, 1280, 800};
+    }));
+    fullScreen = false;
+    switchDisplayMode();
+    EXPECT_TRUE(eventually([&] {
+        pumpMessages();
+        return xClientRect() == windowedClient && offersOnlyMoveAndClose();
+    }));
 }
 
 }  // namespace

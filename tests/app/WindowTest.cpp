@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "app/FrameTimer.h"
 #include "app/Window.h"
 #include "platform/ScriptedOperatingSystem.h"
@@ -59,7 +57,7 @@ TEST_F(WindowTest, FullScreenRoundTripRestoresTheSavedOuterRectangle) {
     os.counter = 5040;
 
     fullScreen = true;
-    switchDisplayMode();
+    EXPECT_TRUE(switchDisplayMode());
     EXPECT_EQ(savedWindowRect, windowed);
     EXPECT_FLOAT_EQ(aspectRatio, 1.6f);
     EXPECT_EQ(os.calls,
@@ -77,12 +75,21 @@ TEST_F(WindowTest, FullScreenRoundTripRestoresTheSavedOuterRectangle) {
     EXPECT_FLOAT_EQ(aspectRatio, 804.0f / 632.0f);  // the outer ratio, frame included
     EXPECT_FLOAT_EQ(frameTimer.deltaTime, 0.06f);
     EXPECT_EQ(os.counterReads, 4);
+}
 
-    // A display mode that cannot be read leaves the ratio finite.
-    os.displayMode = {0, 0, 0};
-    fullScreen = true;
-    switchDisplayMode();
-    EXPECT_TRUE(std::isfinite(aspectRatio) && aspectRatio > 0.0f);
+TEST_F(WindowTest, ADisplayModeWithoutAreaLeavesTheWindowAsItIs) {
+    const Rect windowed = os.getWindowRect(windowHandle);
+    const float ratio = aspectRatio;
+    for (const DisplayMode mode : {DisplayMode{1280, 0, 60}, DisplayMode{0, 800, 60}}) {
+        os.displayMode = mode;
+        os.styles.clear();
+        fullScreen = true;
+        EXPECT_FALSE(switchDisplayMode());
+        EXPECT_EQ(os.getWindowRect(windowHandle), windowed);
+        EXPECT_TRUE(os.styles.empty());
+        EXPECT_EQ(savedWindowRect, Rect{});
+        EXPECT_EQ(aspectRatio, ratio);
+    }
 }
 
 }  // namespace

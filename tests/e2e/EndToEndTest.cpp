@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -189,6 +191,104 @@ bool isWood(std::uint32_t p) {
            b * 100 <= r * 55;
 }
 
+bool isLinkGrey(std::uint32_t p) {
+    const int r = red(p), g = green(p), b = blue(p);
+    return r > 150 && std::abs(r - g) < 16 && std::abs(g - b) < 16;
+}
+
+/// Polls until the condition holds, for at most the given time.
+bool within(double seconds, const std::function<bool()>& condition) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition())
+            return true;
+        sleepSeconds(0.05);
+    }
+    return condition();
+}
+
+struct Vec {
+    double x = 0, y = 0, z = 0;
+};
+Vec operator+(Vec a, Vec b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec operator-(Vec a, Vec b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec operator*(Vec a, double k) {
+    return {a.x * k, a.y * k, a.z * k};
+}
+double dot(Vec a, Vec b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+Vec unit(Vec a) {
+    return a * (1.0 / std::sqrt(dot(a, a)));
+}
+
+/// The camera at its start pose (eye (0, 0, 25), target (0, 0.1, 0), 60 degrees, 800 x 600),
+/// written out here so that the pictures are judged against the geometry, not the program.
+struct StartCamera {
+    Vec eye{0, 0, 25};
+    Vec forward = unit(Vec{0, 0.1, -25});
+    Vec right{1, 0, 0};                // forward x (0, 1, 0), normalised
+    Vec up{0, -forward.z, forward.y};  // right x forward
+    double tanHalf = std::tan(60.0 * 0.017453 * 0.5);
+
+    /// Client pixel (x right, y down) of a world point in front of the camera.
+    Vec pixelOf(Vec world) const {
+        const Vec d = world - eye;
+        const double depth = dot(d, forward);
+        return {400.0 + 300.0 * dot(d, right) / (depth * tanHalf),
+                300.0 - 300.0 * dot(d, up) / (depth * tanHalf), depth};
+    }
+    /// The world point on the plane z = 0 under a client pixel.
+    Vec onPlaneZ0(double x, double y) const {
+        const Vec ray = forward + right * ((x - 400.0) / 300.0 * tanHalf) +
+                        up * ((300.0 - y) / 300.0 * tanHalf);
+        return eye + ray * (-eye.z / ray.z);
+    }
+};
+
+/// The mean position of the pixels passing a test within a square around a point; z counts
+/// them.
+template <typename Test>
+Vec centroid(const Picture& picture, Vec around, int halfSide, Test test) {
+    Vec sum;
+    const int cx = static_cast<int>(std::lround(around.x));
+    const int cy = static_cast<int>(std::lround(around.y));
+    for (int y = std::max(0, cy - halfSide); y <= cy + halfSide && y < picture.height; ++y) {
+        for (int x = std::max(0, cx - halfSide); x <= cx + halfSide && x < picture.width; ++x) {
+            if (test(picture.pixels[static_cast<std::size_t>(y) * picture.width + x])) {
+                sum = sum + Vec{static_cast<double>(x), static_cast<double>(y), 1.0};
+            }
+        }
+    }
+    return sum.z == 0 ? sum : Vec{sum.x / sum.z, sum.y / sum.z, sum.z};
+}
+
+/// The pointer on the screen and the window's client origin, as the X server has them.
+struct PointerProbe {
+    PointerProbe() : display(XOpenDisplay(nullptr)) {}
+    ~PointerProbe() {
+        if (display != nullptr)
+            XCloseDisplay(display);
+    }
+    PointerProbe(const PointerProbe&) = delete;
+    PointerProbe& operator=(const PointerProbe&) = delete;
+
+    /// The pointer in client pixels of the window.
+    Vec inClient(unsigned long window) const {
+        ::Window root = 0, child = 0;
+        int rootX = 0, rootY = 0, x = 0, y = 0;
+        unsigned int mask = 0;
+        XQueryPointer(display, window, &root, &child, &rootX, &rootY, &x, &y, &mask);
+        return {static_cast<double>(x), static_cast<double>(y), 0};
+    }
+
+    Display* display;
+};
+
 /// Holds a key or button long enough for several passes to see it: the program polls, so a
 /// press and release between two passes would go unseen, as on the desktop.
 bool press(const std::string& what, bool button = false) {
@@ -270,6 +370,163 @@ TEST(EndToEnd, PauseLookSpawnAndQuitLikeAUser) {
     EXPECT_GT(countPixels(spawned, 380, 280, 420, 320, isOrange), 400);
 
     // Escape quits with 0.
+    ASSERT_TRUE(press("Escape"));
+    const auto code = program.waitForExit(20.0);
+    ASSERT_TRUE(code.has_value());
+    EXPECT_EQ(*code, 0) << program.standardError();
+}
+
+TEST(EndToEnd, FirstFrameShowsWoodOnEveryPanelAndLinesBetweenSpheres) {
+    const fs::path shot = fs::temp_directory_path() / "velmora-e2e-room.png";
+    fs::remove(shot);
+    // One pass: the particles have barely left their starting places.
+    ProgramUnderTest program(VELMORA_BUILD_DIR, {"--frames", "1", "--screenshot", shot.string()});
+    const auto code = program.waitForExit(60.0);
+    ASSERT_TRUE(code.has_value());
+    ASSERT_EQ(*code, 0) << program.standardError();
+    const Picture picture = readPng(shot.string());
+    fs::remove(shot);
+    ASSERT_EQ(picture.width, 800);
+    ASSERT_EQ(picture.height, 600);
+    const auto at = [&](Vec pixel) {
+        return picture.pixels[static_cast<std::size_t>(std::lround(pixel.y)) * 800 +
+                              static_cast<std::size_t>(std::lround(pixel.x))];
+    };
+    const StartCamera camera;
+
+    // Points 2 units and more inside each panel's edges, on the side away from the
+    // structure (x <= -2 on floor and ceiling), wherever they fall on the screen.
+    struct Panel {
+        const char* name;
+        std::function<Vec(double, double)> point;
+    };
+    const Panel panels[] = {
+        {"floor",
+         [](double a, double b) {
+             return Vec{-a - 1, -10, b};
+         }},
+        {"ceiling",
+         [](double a, double b) {
+             return Vec{-a - 1, 10, b};
+         }},
+        {"left wall",
+         [](double a, double b) {
+             return Vec{-10, a * 2 - 8, b};
+         }},
+        {"right wall",
+         [](double a, double b) {
+             return Vec{10, a * 2 - 8, b};
+         }},
+    };
+    for (const Panel& panel : panels) {
+        int seen = 0, wood = 0;
+        for (double a = 1; a <= 7; a += 2) {
+            for (double b = -6; b <= 6; b += 3) {
+                const Vec pixel = camera.pixelOf(panel.point(a, b));
+                if (pixel.x < 0 || pixel.x > 799 || pixel.y < 0 || pixel.y > 599)
+                    continue;
+                ++seen;
+                wood += isWood(at(pixel)) ? 1 : 0;
+            }
+        }
+        EXPECT_GE(seen, 10) << panel.name;
+        EXPECT_EQ(wood, seen) << panel.name;
+    }
+
+    // The link 4-5 from (0, 7.5, 0) to the pinned particle at (5, 9.5, 0), and 0-1 from the
+    // origin up to (0, 5, 0): along the middle of each, the grey line lies within two pixels.
+    const Vec links[][2] = {{{0, 7.5, 0}, {5, 9.5, 0}}, {{0, 0, 0}, {0, 5, 0}}};
+    for (const auto& [from, to] : links) {
+        const Vec a = camera.pixelOf(from), b = camera.pixelOf(to);
+        int samples = 0, onLine = 0;
+        for (double t = 0.35; t <= 0.65; t += 0.05) {
+            const Vec p = a + (b - a) * t;
+            ++samples;
+            onLine +=
+                countPixels(picture, static_cast<int>(p.x) - 2, static_cast<int>(p.y) - 2,
+                            static_cast<int>(p.x) + 3, static_cast<int>(p.y) + 3, isLinkGrey) > 0;
+        }
+        EXPECT_EQ(onLine, samples) << "link from (" << from.x << ", " << from.y << ")";
+    }
+}
+
+TEST(EndToEnd, ADraggedParticleStaysWhereItWasDropped) {
+    ProgramUnderTest program(VELMORA_BUILD_DIR);
+    const unsigned long window = program.waitForWindow(30.0);
+    ASSERT_NE(window, 0u) << program.standardError();
+    const std::string id = std::to_string(window);
+    ASSERT_TRUE(shell("xdotool windowfocus --sync " + id + " >/dev/null 2>&1"));
+    const PointerProbe pointer;
+    ASSERT_NE(pointer.display, nullptr);
+    const auto moveTo = [&](double x, double y) {
+        return shell("xdotool mousemove --window " + id + " " + std::to_string(std::lround(x)) +
+                     " " + std::to_string(std::lround(y)));
+    };
+    const auto pointerAt = [&](double x, double y) {
+        const Vec p = pointer.inClient(window);
+        return p.x == x && p.y == y;
+    };
+
+    // Paused, so that nothing but the drag moves a particle. Tab goes in once the loop runs
+    // (the picture changes): a press during start-up would come and go between two polls.
+    Picture last = grabWindow(window);
+    const auto picturesUntil = [&](bool changing) {
+        return within(20.0, [&] {
+            sleepSeconds(0.5);
+            Picture next = grabWindow(window);
+            const bool changed = differingShare(last, next) > 0.0;
+            last = std::move(next);
+            return changed == changing;
+        });
+    };
+    ASSERT_TRUE(picturesUntil(true)) << "the picture never changed";
+    ASSERT_TRUE(press("Tab"));
+    ASSERT_TRUE(picturesUntil(false)) << "Tab did not pause";
+
+    // A middle click on empty floor adds a particle on the plane z = 0 under the cursor.
+    const StartCamera camera;
+    const Vec click{250, 420};
+    ASSERT_TRUE(moveTo(click.x, click.y));
+    ASSERT_TRUE(press("2", true));
+    Vec before;
+    ASSERT_TRUE(within(10.0, [&] {
+        before = centroid(grabWindow(window), click, 40, isOrange);
+        return before.z > 800;
+    })) << "no particle appeared at the click";
+    EXPECT_NEAR(before.x, click.x, 3.0);
+    EXPECT_NEAR(before.y, click.y, 3.0);
+
+    // Grab it: the drag puts the cursor home (400, 300) at once.
+    ASSERT_TRUE(shell("xdotool mousedown 1"));
+    ASSERT_TRUE(within(10.0, [&] { return pointerAt(400, 300); }))
+        << "the particle was not grabbed";
+    // One step of 300 pixels right and 150 up moves it by 0.01 per pixel along the camera's
+    // right and up. The program reads the cursor and sends it home within one pass; a move
+    // that lands between the two is lost, and is made again.
+    const Vec shift = camera.right * 3.0 + camera.up * 1.5;
+    const Vec target = camera.pixelOf(camera.onPlaneZ0(click.x, click.y) + shift);
+    const Vec expected = before + (target - click);
+    bool moved = false;
+    for (int attempt = 0; attempt < 3 && !moved; ++attempt) {
+        ASSERT_TRUE(moveTo(700, 150));
+        ASSERT_TRUE(within(10.0, [&] { return pointerAt(400, 300); }));
+        moved = within(
+            3.0, [&] { return centroid(grabWindow(window), expected, 30, isOrange).z > 800; });
+    }
+    ASSERT_TRUE(shell("xdotool mouseup 1"));
+    ASSERT_TRUE(moved) << "the particle did not follow the cursor";
+
+    // Released: the cursor moves freely, the particle stays where it was dropped.
+    ASSERT_TRUE(moveTo(300, 500));
+    ASSERT_TRUE(within(10.0, [&] { return pointerAt(300, 500); }));
+    sleepSeconds(0.5);  // passes enough for a particle still held or moving to show it
+    const Picture dropped = grabWindow(window);
+    const Vec after = centroid(dropped, expected, 30, isOrange);
+    EXPECT_NEAR(after.x, expected.x, 2.0);
+    EXPECT_NEAR(after.y, expected.y, 2.0);
+    EXPECT_LT(centroid(dropped, click, 15, isOrange).z, 50) << "a particle stayed at the click";
+    EXPECT_TRUE(pointerAt(300, 500));
+
     ASSERT_TRUE(press("Escape"));
     const auto code = program.waitForExit(20.0);
     ASSERT_TRUE(code.has_value());

@@ -23,6 +23,13 @@ struct DrawSeen {
     std::uint32_t streamMask;  ///< streams with a buffer (GL: enabled attribute locations)
 };
 
+/// The scissor test and rectangle, back-buffer pixels from the top.
+struct ScissorSeen {
+    bool enabled = false;
+    Rect rect;
+    bool operator==(const ScissorSeen&) const = default;
+};
+
 struct RecordingBackend {
     RecordingBackend() { window = open800x600(os); }
     static Direct3DCreateFn factory() { return recordingDirect3DCreate; }
@@ -47,6 +54,13 @@ struct RecordingBackend {
                 static_cast<std::int32_t>(p.BackBufferHeight)};
     }
     int swapInterval() { return device().swapInterval; }
+    ScissorSeen scissorOfLastDraw() {
+        const RecordedDraw& d = device().draws.back();
+        return {d.scissorTest, d.scissorRect};
+    }
+    ScissorSeen scissorInForce() {
+        return {state().renderState(D3DRS_SCISSORTESTENABLE) != 0, state().scissorRect};
+    }
 
     ScriptedOperatingSystem os;
     WindowHandle window = nullptr;
@@ -91,6 +105,14 @@ struct GlBackend {
     }
     std::array<std::int32_t, 4> viewport() { return device().queryViewport(); }
     int swapInterval() { return device().swapInterval; }
+    /// GL's scissor box, whose rows count from the bottom, turned back into a rectangle.
+    ScissorSeen scissorInForce() {
+        const auto box = device().queryScissorBox();
+        const auto height = static_cast<std::int32_t>(device().presentParameters.BackBufferHeight);
+        return {device().queryScissorEnabled(),
+                {box[0], height - box[1] - box[3], box[0] + box[2], height - box[1]}};
+    }
+    ScissorSeen scissorOfLastDraw() { return scissorInForce(); }
 
     BoxKeepingSdl os;
     WindowHandle window = nullptr;
@@ -274,6 +296,51 @@ TYPED_TEST(RendererContract, FailedBufferCreationLeavesCountsZeroAndDrawsNothing
     const auto seen = this->backend.lastDraw();
     EXPECT_TRUE(!seen.has_value() || seen->primitives == 0);
     EXPECT_FALSE(this->backend.blending());
+}
+
+TYPED_TEST(RendererContract, ScissorReachesTheDrawAndTheGettersReportWhatWasSet) {
+    Device& device = *gRenderer->device;
+    const ScissorSeen whole{false, {0, 0, 800, 600}};
+    EXPECT_EQ(this->backend.scissorInForce(), whole);
+
+    D3DGeometryBuffer& triangle = this->make(3, 3, true);
+    ASSERT_EQ(device.setScissorRect({10, 20, 110, 70}), D3D_OK);
+    device.setRenderState(D3DRS_SCISSORTESTENABLE, 1);
+    gRenderer->drawGeometry(&triangle, Triangles);
+    EXPECT_EQ(this->backend.scissorOfLastDraw(), (ScissorSeen{true, {10, 20, 110, 70}}));
+    // Refused rectangles leave the one in force.
+    EXPECT_EQ(device.setScissorRect({-1, 0, 10, 10}), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device.setScissorRect({50, 0, 40, 10}), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device.setScissorRect({0, 50, 10, 40}), D3DERR_INVALIDCALL);
+    EXPECT_EQ(this->backend.scissorInForce(), (ScissorSeen{true, {10, 20, 110, 70}}));
+
+    std::uint32_t value = 0;
+    EXPECT_EQ(device.getRenderState(D3DRS_CULLMODE, value), D3D_OK);
+    EXPECT_EQ(value, D3DCULL_CW);
+    EXPECT_EQ(device.getSamplerState(0, D3DSAMP_MIPFILTER, value), D3D_OK);
+    EXPECT_EQ(value, D3DTEXF_LINEAR);
+    EXPECT_EQ(device.getSamplerState(kDeviceTextureStages, D3DSAMP_MIPFILTER, value),
+              D3DERR_INVALIDCALL);
+    VertexBuffer* buffer = nullptr;
+    std::uint32_t offset = 1;
+    std::uint32_t stride = 0;
+    EXPECT_EQ(device.getStreamSource(8, buffer, offset, stride), D3D_OK);
+    EXPECT_EQ(buffer, triangle.texCoord2Buffer());
+    EXPECT_EQ(offset, 0u);
+    EXPECT_EQ(stride, 8u);
+    IndexBuffer* indices = nullptr;
+    VertexDeclaration* declaration = nullptr;
+    Rect rect;
+    device.getIndices(indices);
+    device.getVertexDeclaration(declaration);
+    device.getScissorRect(rect);
+    EXPECT_EQ(indices, triangle.indexBuffer());
+    EXPECT_EQ(declaration, triangle.vertexDeclaration());
+    EXPECT_EQ(rect, (Rect{10, 20, 110, 70}));
+
+    // A reset opens the whole back buffer again and switches the test off.
+    gRenderer->reset(this->backend.window, false, true);
+    EXPECT_EQ(this->backend.scissorInForce(), whole);
 }
 
 }  // namespace

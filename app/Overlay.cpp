@@ -1,0 +1,225 @@
+#include "app/Overlay.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "app/Controls.h"
+#include "app/OverlayInput.h"
+
+namespace velmora {
+namespace {
+
+constexpr int kKeyF2 = VK_F1 + 1;
+/// Gap between the overlay's parts and the window's edges, pixels.
+constexpr float kMargin = 10.0f;
+/// The help panel's width where the window is wide enough, pixels.
+constexpr float kHelpWidth = 760.0f;
+/// One width for the panel's buttons, pixels.
+const ImVec2 kButtonSize = {150.0f, 0.0f};
+/// Parts that show only (status, message): no title, no moving, no keyboard focus.
+constexpr ImGuiWindowFlags kReadOutFlags =
+    ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize |
+    ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoFocusOnAppearing |
+    ImGuiWindowFlags_NoNav | ImGuiWindowFlags_NoMove;
+/// Panels: a title with a close box, fixed where they are put.
+constexpr ImGuiWindowFlags kPanelFlags =
+    ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize |
+    ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_AlwaysAutoResize |
+    ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoNav;
+
+/// The current window's rectangle in client pixels (call between Begin and End).
+Rect currentWindowRect() {
+    const ImVec2 position = ImGui::GetWindowPos();
+    const ImVec2 size = ImGui::GetWindowSize();
+    return {static_cast<std::int32_t>(std::floor(position.x)),
+            static_cast<std::int32_t>(std::floor(position.y)),
+            static_cast<std::int32_t>(std::ceil(position.x + size.x)),
+            static_cast<std::int32_t>(std::ceil(position.y + size.y))};
+}
+
+/// A two-column table of rows: the left column as wide as its widest entry, the right one
+/// wrapped to the rest of the panel.
+template <class Row>
+void rowsTable(const char* id, std::span<const Row> rows, const char* Row::*left,
+               const char* Row::*right) {
+    if (!ImGui::BeginTable(id, 2, ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_BordersInnerH))
+        return;
+    ImGui::TableSetupColumn("left", ImGuiTableColumnFlags_WidthFixed);
+    ImGui::TableSetupColumn("right", ImGuiTableColumnFlags_WidthStretch);
+    for (const Row& row : rows) {
+        ImGui::TableNextRow();
+        ImGui::TableSetColumnIndex(0);
+        ImGui::TextUnformatted(row.*left);
+        ImGui::TableSetColumnIndex(1);
+        ImGui::TextWrapped("%s", row.*right);
+    }
+    ImGui::EndTable();
+}
+
+}  // namespace
+
+Overlay::Overlay() : context_(ImGui::CreateContext()) {
+    ImGui::SetCurrentContext(context_);
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;  // the overlay writes no files
+    io.LogFilename = nullptr;
+    io.BackendRendererName = "velmora_overlay";
+    io.BackendFlags |= ImGuiBackendFlags_RendererHasVtxOffset;
+    // Built now so frames can be laid out before (or without) a device.
+    io.Fonts->Build();
+    ImGui::StyleColorsDark();
+}
+
+Overlay::~Overlay() {
+    renderer_.release();
+    ImGui::SetCurrentContext(context_);
+    if (frameStarted_)
+        ImGui::EndFrame();
+    ImGui::DestroyContext(context_);
+}
+
+bool Overlay::attach(Device& device, const char* effectFile) {
+    ImGui::SetCurrentContext(context_);
+    return renderer_.init(device, effectFile, *ImGui::GetIO().Fonts);
+}
+
+void Overlay::detach() {
+    renderer_.release();
+}
+
+void Overlay::newFrame(const InputState& input, WindowHandle window, float seconds) {
+    ImGui::SetCurrentContext(context_);
+    if (frameStarted_)
+        ImGui::EndFrame();  // a pass that laid nothing out
+    if (input.pressed[VK_F1])
+        helpOpen_ = !helpOpen_;
+    if (input.pressed[kKeyF2])
+        panelOpen_ = !panelOpen_;
+    messageSecondsLeft_ = std::max(0.0f, messageSecondsLeft_ - overlayTimeStep(seconds));
+    ImGuiIO& io = ImGui::GetIO();
+    feedOverlayInput(io, input, window, seconds);
+    ImGui::NewFrame();
+    frameStarted_ = true;
+    built_ = false;
+    wantsMouse_ = io.WantCaptureMouse;
+}
+
+OverlayActions Overlay::build(const OverlayStatus& status) {
+    ImGui::SetCurrentContext(context_);
+    OverlayActions actions;
+    if (!frameStarted_)
+        return actions;
+    layout_ = {};
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    if (display.x > 4 * kMargin && display.y > 4 * kMargin) {
+        buildStatus(status);
+        if (helpOpen_)
+            buildHelp();
+        if (panelOpen_)
+            buildPanel(status, actions);
+        buildMessage();
+    }
+    ImGui::Render();
+    frameStarted_ = false;
+    built_ = true;
+    return actions;
+}
+
+void Overlay::render() {
+    ImGui::SetCurrentContext(context_);
+    if (!built_)
+        return;
+    if (const ImDrawData* drawData = ImGui::GetDrawData(); drawData != nullptr)
+        renderer_.render(*drawData);
+}
+
+void Overlay::showMessage(std::string_view text) {
+    message_.assign(text);
+    messageSecondsLeft_ = kOverlayMessageSeconds;
+}
+
+void Overlay::buildStatus(const OverlayStatus& status) {
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    // Held inside the top-left quarter, so it never covers the centre, where particles spawn.
+    ImGui::SetNextWindowPos(ImVec2(kMargin, kMargin));
+    ImGui::SetNextWindowSizeConstraints(
+        ImVec2(0, 0), ImVec2(display.x * 0.5f - kMargin - 1, display.y * 0.5f - kMargin - 1));
+    ImGui::SetNextWindowBgAlpha(0.6f);
+    if (ImGui::Begin("##status", nullptr, kReadOutFlags)) {
+        ImGui::TextUnformatted(status.running ? "Running" : "Paused");
+        ImGui::Text("%zu particles, %zu links", status.particles, status.links);
+        ImGui::Text("%.0f fps, physics %.2f ms", static_cast<double>(status.framesPerSecond),
+                    static_cast<double>(status.physicsMilliseconds));
+        ImGui::TextUnformatted("F1 help, F2 panel");
+    }
+    layout_.status = currentWindowRect();
+    ImGui::End();
+}
+
+void Overlay::buildHelp() {
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    const float width = std::min(kHelpWidth, display.x - 2 * kMargin);
+    ImGui::SetNextWindowPos(ImVec2(display.x - kMargin, kMargin), ImGuiCond_Always,
+                            ImVec2(1.0f, 0.0f));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0), ImVec2(width, display.y - 2 * kMargin));
+    if (ImGui::Begin("Help (F1)", &helpOpen_, kPanelFlags)) {
+        ImGui::TextUnformatted("Controls");
+        rowsTable("controls", controlsTable(), &ControlRow::input, &ControlRow::effect);
+        ImGui::Spacing();
+        ImGui::TextUnformatted("Options");
+        rowsTable("options", optionsTable(), &OptionRow::form, &OptionRow::effect);
+    }
+    layout_.help = currentWindowRect();
+    ImGui::End();
+}
+
+void Overlay::buildPanel(const OverlayStatus& status, OverlayActions& actions) {
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    ImGui::SetNextWindowPos(ImVec2(kMargin, display.y - kMargin), ImGuiCond_Always,
+                            ImVec2(0.0f, 1.0f));
+    if (ImGui::Begin("Panel (F2)", &panelOpen_, kPanelFlags)) {
+        actions.toggleRun =
+            ImGui::Button(status.running ? "Pause (Tab)" : "Run (Tab)", kButtonSize);
+        ImGui::BeginDisabled(status.running);  // a single step is for a paused simulation
+        actions.singleStep = ImGui::Button("Step (N)", kButtonSize);
+        ImGui::EndDisabled();
+        actions.reset = ImGui::Button("Reset (R)", kButtonSize);
+        actions.toggleWireframe = ImGui::Button("Wireframe (Q)", kButtonSize);
+        actions.resetView = ImGui::Button("Reset view (Home)", kButtonSize);
+        if (!status.scenes.empty()) {
+            char preview[64];
+            std::snprintf(preview, sizeof preview, "%.*s",
+                          static_cast<int>(std::min<std::size_t>(status.currentScene.size(), 60)),
+                          status.currentScene.data());
+            if (ImGui::BeginCombo("scene", preview)) {
+                for (const std::string& name : status.scenes) {
+                    if (ImGui::Selectable(name.c_str(), name == status.currentScene))
+                        actions.chosenScene = name;
+                }
+                ImGui::EndCombo();
+            }
+            actions.saveScene = ImGui::Button("Save scene (F5)", kButtonSize);
+        }
+    }
+    layout_.panel = currentWindowRect();
+    ImGui::End();
+}
+
+void Overlay::buildMessage() {
+    if (messageSecondsLeft_ <= 0.0f || message_.empty())
+        return;
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    ImGui::SetNextWindowPos(ImVec2(display.x * 0.5f, display.y - kMargin), ImGuiCond_Always,
+                            ImVec2(0.5f, 1.0f));
+    ImGui::SetNextWindowBgAlpha(0.75f);
+    // A message never takes a click: it appears unasked, where the user may be aiming.
+    if (ImGui::Begin("##message", nullptr, kReadOutFlags | ImGuiWindowFlags_NoInputs))
+        ImGui::TextUnformatted(message_.data(), message_.data() + message_.size());
+    layout_.message = currentWindowRect();
+    ImGui::End();
+}
+
+}  // namespace velmora

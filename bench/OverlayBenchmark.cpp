@@ -1,0 +1,81 @@
+// Cost of the overlay per frame on the OpenGL device at 800 x 600: an empty frame (clear and
+// present), the same with the status corner, and with the help panel open as well. The
+// overlay's cost is the difference. Needs a display: scripts/with-display runs it on Xvfb.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "app/InputState.h"
+#include "app/Overlay.h"
+#include "platform/GlDevice.h"
+#include "platform/SdlOperatingSystem.h"
+#include "render/D3DRenderer.h"
+
+namespace velmora {
+namespace {
+
+enum class Shown { Nothing, Status, Help };
+
+/// A window, the renderer on the OpenGL device and an overlay, for one benchmark.
+struct GlFrames {
+    GlFrames() {
+        resetRendererToConstructedState();
+        WindowClass windowClass;
+        windowClass.windowProc = [](WindowHandle, std::uint32_t, std::uintptr_t,
+                                    std::intptr_t) -> std::intptr_t { return 0; };
+        windowClass.instance = &os;
+        windowClass.className = "renderer";
+        os.registerClass(windowClass);
+        const std::uint32_t style = WS_CAPTION | WS_SYSMENU;
+        const Rect outer = os.adjustWindowRect({0, 0, 800, 600}, style);
+        window = os.createWindow("renderer", "Velmora", style, 0, 0, outer.width(), outer.height());
+        os.showWindow(window, SW_SHOWNORMAL);
+        gRenderer->usePlatform(os, glDirect3DCreate);
+        ready = window != nullptr && gRenderer->init(window, false, false) &&
+                overlay.attach(*gRenderer->device, VELMORA_SOURCE_DIR "/assets/min.fx");
+        input.cursor = {-1000, -1000};
+    }
+    ~GlFrames() {
+        overlay.detach();
+        resetRendererToConstructedState();
+    }
+
+    void frame(Shown shown) {
+        gRenderer->beginScene();
+        gRenderer->clear(0xFF4080C0u, 1.0f);
+        if (shown != Shown::Nothing) {
+            input.pressed[VK_F1] = (shown == Shown::Help) != overlay.helpOpen();
+            overlay.newFrame(input, window, 1.0f / 60.0f);
+            overlay.build(status);
+            overlay.render();
+        }
+        gRenderer->endSceneAndPresent();
+    }
+
+    SdlOperatingSystem os;
+    WindowHandle window = nullptr;
+    InputState input{os};
+    Overlay overlay;
+    OverlayStatus status{true, 27, 60, 60.0f, 0.05f, {}, {}};
+    bool ready = false;
+};
+
+void overlayFrame(benchmark::State& state) {
+    const auto shown = static_cast<Shown>(state.range(0));
+    GlFrames frames;
+    if (!frames.ready) {
+        state.SkipWithError("no OpenGL 3.3 window (run under scripts/with-display)");
+        return;
+    }
+    for (int i = 0; i < 10; ++i)  // panels appear and settle over the first frames
+        frames.frame(shown);
+    for (auto _ : state)
+        frames.frame(shown);
+    state.SetLabel(shown == Shown::Nothing  ? "clear and present"
+                   : shown == Shown::Status ? "with the status corner"
+                                            : "with status and help panel");
+}
+BENCHMARK(overlayFrame)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,10 @@
+# velmora_files: replacing files atomically (POSIX, the C library only), for everything the
+# program writes: screenshots and scene files. Included by more than one project file.
+if(TARGET velmora_files)
+  return()
+endif()
+add_library(velmora_files STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/AtomicFile.cpp
+)
+get_filename_component(velmora_files_root ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+target_include_directories(velmora_files PUBLIC ${velmora_files_root})

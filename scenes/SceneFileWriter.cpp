@@ -1,0 +1,83 @@
+#include <charconv>
+
+#include "scenes/SceneFile.h"
+
+namespace velmora {
+namespace {
+
+/// The shortest text that reads back as the same float, always with a point or an exponent,
+/// so that JSON keeps it a float (an integer token would lose the sign of -0).
+void appendFloat(std::string& out, float value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    const std::string_view written(text, static_cast<std::size_t>(end - text));
+    out += written;
+    if (written.find_first_of(".e") == std::string_view::npos) {
+        out += ".0";
+    }
+}
+
+void appendVector(std::string& out, const char* key, const Vec3& v) {
+    out += '"';
+    out += key;
+    out += "\": [";
+    appendFloat(out, v.x);
+    out += ", ";
+    appendFloat(out, v.y);
+    out += ", ";
+    appendFloat(out, v.z);
+    out += ']';
+}
+
+}  // namespace
+
+std::string sceneText(const SceneDescription& scene) {
+    std::string out;
+    // About 80 bytes a particle and 30 a link.
+    out.reserve(256 + scene.particles.size() * 96 + scene.links.size() * 40);
+    out += "{\n  \"format\": \"";
+    out += kSceneFormat;
+    out += "\",\n  \"version\": " + std::to_string(kSceneVersion) + ",\n  \"particles\": [";
+    for (std::size_t i = 0; i < scene.particles.size(); ++i) {
+        const ParticleSpec& p = scene.particles[i];
+        out += i == 0 ? "\n    {" : ",\n    {";
+        appendVector(out, "position", p.position);
+        out += ", ";
+        appendVector(out, "velocity", p.velocity);
+        out += p.pinned ? ", \"pinned\": true}" : ", \"pinned\": false}";
+    }
+    out += scene.particles.empty() ? "],\n  \"links\": [" : "\n  ],\n  \"links\": [";
+    for (std::size_t i = 0; i < scene.links.size(); ++i) {
+        const LinkSpec& l = scene.links[i];
+        out += i == 0 ? "\n    {\"a\": " : ",\n    {\"a\": ";
+        out += std::to_string(l.a) + ", \"b\": " + std::to_string(l.b);
+        // A negative rest length stands for the distance at build time, which is also what a
+        // link without one gets when read.
+        if (!(l.restLength < 0.0f)) {
+            out += ", \"rest\": ";
+            appendFloat(out, l.restLength);
+        }
+        out += '}';
+    }
+    out += scene.links.empty() ? "]" : "\n  ]";
+    if (scene.camera) {
+        out += ",\n  \"camera\": {";
+        appendVector(out, "eye", scene.camera->eye);
+        out += ", ";
+        appendVector(out, "target", scene.camera->target);
+        out += '}';
+    }
+    out += "\n}\n";
+    return out;
+}
+
+bool writeSceneFile(const std::string& path, const SceneDescription& scene, std::string& error,
+                    WriteBytesFn writeBytes) {
+    if (auto problem = sceneProblem(scene)) {
+        error = "the scene cannot be saved as it is: " + *problem;
+        return false;
+    }
+    return replaceFile(path, sceneText(scene), error, writeBytes);
+}
+
+}  // namespace velmora

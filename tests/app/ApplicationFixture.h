@@ -1,0 +1,72 @@
+#pragma once
+// The real loop on the scripted operating system and the recording device, run from the
+// build folder so bin/min.fx and the pictures are found as the program finds them.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <initializer_list>
+#include <memory>
+
+#include "app/Application.h"
+#include "app/Window.h"
+#include "platform/RecordingDevice.h"
+#include "platform/ScriptedOperatingSystem.h"
+#include "render/D3DRenderer.h"
+#include "render/TextureManager.h"
+
+namespace velmora {
+
+inline void resetGlobals() {
+    resetRendererToConstructedState();
+    resetWindowState();
+    gTextureManager->clear();
+}
+
+class ApplicationTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(chdir(VELMORA_BUILD_DIR), 0);
+        resetGlobals();
+    }
+    void TearDown() override {
+        app.reset();
+        resetGlobals();
+    }
+
+    /// Starts the application; the clock then advances by dtSeconds per pass.
+    void start(float dtSeconds = 0.01f) {
+        app = std::make_unique<Application>(os, recordingDirect3DCreate);
+        const auto failed = app->startUp(SW_SHOWNORMAL);
+        ASSERT_FALSE(failed.has_value()) << app->failure;
+        setDt(dtSeconds);
+    }
+    void setDt(float dtSeconds) {
+        os.counterStep = static_cast<std::int64_t>(dtSeconds * static_cast<float>(os.frequency));
+    }
+    /// Holds keys for one pass, then lets them go.
+    bool passHolding(std::initializer_list<int> keys) {
+        for (int k : keys) {
+            os.setKey(k, true);
+        }
+        const bool goesOn = app->runPass();
+        for (int k : keys) {
+            os.setKey(k, false);
+        }
+        return goesOn;
+    }
+    void takeWaitingMessages() {
+        while (os.pendingMessages() > 0) {
+            ASSERT_TRUE(app->runPass());
+        }
+    }
+    RecordingDevice& device() { return static_cast<RecordingDevice&>(*gRenderer->device); }
+    void cursorAtClient(int x, int y) {
+        const Point home = app->cursorHomeOnScreen();
+        os.cursor = {home.x - 400 + x, home.y - 300 + y};
+    }
+
+    ScriptedOperatingSystem os;
+    std::unique_ptr<Application> app;
+};
+
+}  // namespace velmora

@@ -1,0 +1,108 @@
+// Every control held over several passes: held ones act on each pass, pressed ones once.
+#include "physics/Particle.h"
+#include "tests/app/ApplicationFixture.h"
+
+namespace velmora {
+namespace {
+
+class ControlsTest : public ApplicationTest {
+  protected:
+    void SetUp() override {
+        ApplicationTest::SetUp();
+        start();
+        timer->fixedDeltaTime = 0.01f;
+        takeWaitingMessages();
+    }
+    /// Holds the keys over `passes` passes, then lets them go and runs one more pass.
+    void hold(std::initializer_list<int> keys, int passes) {
+        for (int k : keys) {
+            os.setKey(k, true);
+        }
+        for (int i = 0; i < passes; ++i) {
+            app->runPass();
+        }
+        for (int k : keys) {
+            os.setKey(k, false);
+        }
+        app->runPass();
+    }
+};
+
+TEST_F(ControlsTest, EachThrustPushesItsWayOnEveryHeldPass) {
+    // From the starting pose forward is about -z and right is +x.
+    struct Thrust {
+        int key;
+        Vec3 direction;
+    };
+    for (const Thrust t :
+         {Thrust{'W', {0, 0, -1}}, Thrust{'S', {0, 0, 1}}, Thrust{'D', {1, 0, 0}},
+          Thrust{'A', {-1, 0, 0}}, Thrust{VK_SPACE, {0, 1, 0}}, Thrust{VK_CONTROL, {0, -1, 0}}}) {
+        const auto speedAfter = [&](std::initializer_list<int> keys, int passes) {
+            placeMainCamera(app->scene, CameraPose{});
+            app->cameraVelocity = Vec3();
+            for (int k : keys) {
+                os.setKey(k, true);
+            }
+            for (int i = 0; i < passes; ++i) {
+                app->runPass();
+            }
+            for (int k : keys) {
+                os.setKey(k, false);
+            }
+            return dot(app->cameraVelocity, t.direction);
+        };
+        // 600 units/s² less the drag, each pass; Shift triples it on every pass it is held.
+        EXPECT_NEAR(speedAfter({t.key}, 1), 6.0f, 0.01f) << t.key;
+        const float three = speedAfter({t.key}, 3);
+        EXPECT_NEAR(three, 6.0f * (1 + 0.95f + 0.95f * 0.95f), 0.05f) << t.key;
+        EXPECT_NEAR(speedAfter({t.key, VK_SHIFT}, 3), 3.0f * three, 0.1f) << t.key;
+        app->runPass();
+    }
+}
+
+TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
+    hold({VK_TAB}, 3);
+    EXPECT_FALSE(app->running);
+    hold({'Q'}, 3);
+    EXPECT_TRUE(gRenderer->wireframe);
+    const std::size_t titles = os.titles.size();
+    hold({'F'}, 3);
+    EXPECT_EQ(os.titles.size(), titles + 1);
+    os.setKey(VK_MENU, true);
+    hold({VK_RETURN}, 3);
+    os.setKey(VK_MENU, false);
+    EXPECT_TRUE(fullScreen);
+    EXPECT_EQ(device().resetCount, 1u);
+    // Mouse buttons: a held middle button spawns once; a held right button selects once, so
+    // the selection survives instead of pinning the particle on the next pass.
+    hold({VK_MENU, VK_RETURN}, 1);
+    ASSERT_FALSE(fullScreen);
+    cursorAtClient(150, 100);  // clear of the structure
+    const std::size_t count = app->particles.size();
+    hold({VK_MBUTTON}, 3);
+    ASSERT_EQ(app->particles.size(), count + 1);
+    Particle* spawned = app->particles.back().get();  // appended, not put in front
+    os.setKey(VK_RBUTTON, true);
+    app->runPass();
+    app->runPass();
+    EXPECT_EQ(app->editing.joinSel, spawned);
+    EXPECT_FALSE(spawned->pinned);
+    os.setKey(VK_RBUTTON, false);
+    hold({VK_ESCAPE}, 2);
+    EXPECT_EQ(os.postedQuits, std::vector<int>{0});
+}
+
+TEST_F(ControlsTest, MouseLookTurnsOnEveryPassWhileEIsHeld) {
+    const Point home = app->cursorHomeOnScreen();
+    os.setKey('E', true);
+    float lastX = app->scene.mainCamera.forward().x;
+    for (int i = 0; i < 3; ++i) {
+        os.cursor = {home.x + 40, home.y};  // 40 pixels right of home on every pass
+        app->runPass();
+        EXPECT_GT(app->scene.mainCamera.forward().x, lastX + 0.1f) << i;
+        lastX = app->scene.mainCamera.forward().x;
+    }
+}
+
+}  // namespace
+}  // namespace velmora

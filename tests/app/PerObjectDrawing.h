@@ -1,0 +1,32 @@
+#pragma once
+// The particles drawn one object at a time: a sphere mesh moved to each particle in turn and
+// a two-point line mesh rewritten and drawn for every link record, so each link twice. The
+// program draws batches instead; this is the picture they are held to, for the pixel
+// comparison and the frame benchmark.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "app/Scene.h"
+#include "render/Mesh.h"
+
+namespace velmora {
+
+class Effect;
+
+struct PerObjectDrawing {
+    /// Builds the two meshes; needs the renderer started. The line uses "bin/def.bmp".
+    void setUp();
+    /// The whole frame, sky and room as drawFrame draws them, then each particle's sphere
+    /// followed by its link records; presents.
+    void drawFrame(Scene& scene, const ParticleList& particles, std::size_t count,
+                   Effect* loadedEffect);
+
+    Mesh particleSphere;
+    Mesh linkLine;
+    /// When not empty, sphere i is drawn in vertex colour sphereColours[i] (0xAARRGGBB)
+    /// instead of white: a picture of which particle covers which pixel.
+    std::vector<std::uint32_t> sphereColours;
+};
+
+}  // namespace velmora

@@ -1,0 +1,254 @@
+// The batched frame against the per-object drawing on the OpenGL device (Xvfb): the same
+// particle states drawn both ways give the same picture but at object edges, and a batched
+// frame allocates nothing.
+//
+// Same picture, precisely: a pixel differs when a channel differs by more than 1 (rounding
+// inside a surface gives 1 at most). At most 0.5% of the pixels may differ, and every one of
+// them must lie on an edge in both pictures: in each picture it has a neighbour (of its 8)
+// showing another object. Which object shows where comes from a second frame drawn each way
+// with flat textures, every particle in its own colour: the sky, the panels and the lines
+// each have a colour too. A line or a sphere missing, moved or wrongly textured in one
+// picture shows as differing pixels inside an object of the other.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "app/Scene.h"
+#include "app/Window.h"
+#include "physics/Particle.h"
+#include "platform/GlDevice.h"
+#include "render/Image.h"
+#include "render/Texture.h"
+#include "render/TextureManager.h"
+#include "scenes/BuiltInScenes.h"
+#include "tests/app/AllocationCounter.h"
+#include "tests/app/PerObjectDrawing.h"
+#include "tests/render/RendererTestSupport.h"
+
+namespace velmora {
+namespace {
+
+using Pixels = std::vector<std::uint32_t>;
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+// Object colours of the second frame; particle i is kFirstParticle + i.
+constexpr std::uint32_t kSky = 0xFF0000FF, kPanel = 0xFF00FF00, kLine = 0xFFFF0000;
+constexpr std::uint32_t kFirstParticle = 0xFF800000;
+
+int channelDifference(std::uint32_t a, std::uint32_t b) {
+    int largest = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int d = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
+        largest = std::max(largest, std::abs(d));
+    }
+    return largest;
+}
+
+/// Whether pixel (x, y) of an object picture has, within 2 pixels, one showing another
+/// object.
+bool onEdge(const Pixels& objects, int x, int y) {
+    for (int dy = -2; dy <= 2; ++dy) {
+        for (int dx = -2; dx <= 2; ++dx) {
+            const int u = x + dx, v = y + dy;
+            if (u >= 0 && v >= 0 && u < kWidth && v < kHeight &&
+                objects[v * kWidth + u] != objects[y * kWidth + x]) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+struct Frames {
+    Pixels perObject, batched;                ///< as the program draws them
+    Pixels perObjectObjects, batchedObjects;  ///< which object shows at each pixel
+};
+
+class ScenePixels : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(chdir(VELMORA_BUILD_DIR), 0);  // bin/min.fx and the pictures
+        resetRendererToConstructedState();
+        gTextureManager->clear();
+        window = test::open800x600(os);
+        ASSERT_NE(window, nullptr);
+        gRenderer->usePlatform(os, glDirect3DCreate);
+        ASSERT_TRUE(gRenderer->init(window, false, false));
+        ASSERT_TRUE(gRenderer->loadEffect("bin/min.fx", effect));
+        aspectRatio = 800.0f / 600.0f;
+        scene = std::make_unique<Scene>();
+        perObject = std::make_unique<PerObjectDrawing>();
+        perObject->setUp();
+    }
+    void TearDown() override {
+        particles.clear();
+        perObject.reset();
+        scene.reset();
+        flat.clear();
+        gTextureManager->clear();
+        effect.reset();
+        resetRendererToConstructedState();
+    }
+
+    Pixels presented() {
+        Pixels pixels;
+        std::uint32_t width = 0, height = 0;
+        EXPECT_EQ(gRenderer->device->getFrontBufferData(pixels, width, height), D3D_OK);
+        EXPECT_TRUE(width == kWidth && height == kHeight);
+        pixels.resize(kWidth * kHeight);
+        return pixels;
+    }
+    Texture* flatTexture(std::uint32_t argb) {
+        Image image("no-such-picture.bmp");  // 1 x 1 white
+        std::memcpy(image.pixels.data(), &argb, 4);
+        flat.push_back(std::make_unique<Texture>(image, false));
+        return flat.back().get();
+    }
+    /// Vertex colours of the batch's spheres: copy by copy, free particles first, then the
+    /// pinned ones, each in list order.
+    void paintBatchedSpheres(bool white) {
+        BatchMesh& spheres = scene->particleSpheres;
+        ASSERT_GE(spheres.capacity(), particles.size());
+        void* data = nullptr;
+        ASSERT_EQ(spheres.mesh.geometry->colorBuffer()->lock(0, 0, &data, 0), D3D_OK);
+        std::uint32_t copy = 0;
+        for (const bool pinned : {false, true}) {
+            for (std::size_t i = 0; i < particles.size(); ++i) {
+                if (particles[i]->pinned != pinned)
+                    continue;
+                const std::uint32_t colour =
+                    white ? 0xFFFFFFFF : kFirstParticle + static_cast<std::uint32_t>(i);
+                for (std::uint32_t v = 0; v < spheres.modelVertexCount(); ++v) {
+                    std::memcpy(static_cast<std::uint8_t*>(data) +
+                                    4 * (copy * spheres.modelVertexCount() + v),
+                                &colour, 4);
+                }
+                ++copy;
+            }
+        }
+        spheres.mesh.geometry->colorBuffer()->unlock();
+    }
+
+    Frames drawBothWays() {
+        Frames frames;
+        const std::size_t n = particles.size();
+        perObject->drawFrame(*scene, particles, n, effect.get());
+        frames.perObject = presented();
+        drawFrame(*scene, particles, n, effect.get());
+        frames.batched = presented();
+
+        // The object pictures: flat white on every particle, one colour per object.
+        Texture* const orange = scene->orangeTexture;
+        Texture* const noise = scene->noiseTexture;
+        Texture* const wood = scene->roomPlane.textures[0];
+        Texture* const grid = scene->skyBox.textures[0];
+        Texture* const line = scene->linkLines.mesh.textures[0];
+        scene->orangeTexture = scene->noiseTexture = flatTexture(0xFFFFFFFF);
+        scene->roomPlane.setTexture(flatTexture(kPanel), 0);
+        scene->skyBox.setTexture(flatTexture(kSky), 0);
+        scene->linkLines.mesh.setTexture(flatTexture(kLine), 0);
+        perObject->linkLine.setTexture(scene->linkLines.mesh.textures[0], 0);
+        for (std::size_t i = 0; i < n; ++i)
+            perObject->sphereColours.push_back(kFirstParticle + static_cast<std::uint32_t>(i));
+        perObject->drawFrame(*scene, particles, n, effect.get());
+        frames.perObjectObjects = presented();
+        paintBatchedSpheres(false);
+        drawFrame(*scene, particles, n, effect.get());
+        frames.batchedObjects = presented();
+
+        paintBatchedSpheres(true);
+        perObject->sphereColours.clear();
+        scene->orangeTexture = orange;
+        scene->noiseTexture = noise;
+        scene->roomPlane.setTexture(wood, 0);
+        scene->skyBox.setTexture(grid, 0);
+        scene->linkLines.mesh.setTexture(line, 0);
+        perObject->linkLine.setTexture(line, 0);
+        return frames;
+    }
+
+    /// The frames of the present particles, drawn both ways, give the same picture, which
+    /// shows at least `particlesSeen` particles and `linePixels` pixels of lines.
+    void expectSamePicture(const char* what, std::size_t particlesSeen, int linePixels) {
+        SCOPED_TRACE(what);
+        const Frames f = drawBothWays();
+        std::set<std::uint32_t> seen;
+        int lines = 0, differing = 0, inside = 0;
+        std::ostringstream where;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const std::size_t i = static_cast<std::size_t>(y) * kWidth + x;
+                seen.insert(f.perObjectObjects[i]);
+                lines += f.perObjectObjects[i] == kLine;
+                if (channelDifference(f.perObject[i], f.batched[i]) <= 1)
+                    continue;
+                ++differing;
+                if (!onEdge(f.perObjectObjects, x, y) || !onEdge(f.batchedObjects, x, y)) {
+                    if (inside++ < 5)
+                        where << " (" << x << ", " << y << ")";
+                }
+            }
+        }
+        EXPECT_GE(seen.size(), particlesSeen + 1);  // the panels and the particles at least
+        EXPECT_GE(lines, linePixels);
+        EXPECT_LE(differing, kWidth * kHeight / 200);
+        EXPECT_EQ(inside, 0) << "differing inside an object at" << where.str();
+    }
+
+    test::BoxKeepingSdl os;
+    WindowHandle window = nullptr;
+    std::unique_ptr<Effect> effect;
+    std::unique_ptr<Scene> scene;
+    std::unique_ptr<PerObjectDrawing> perObject;
+    std::vector<std::unique_ptr<Texture>> flat;
+    ParticleList particles;
+};
+
+/// A 10 x 10 x 10 lattice shaken out of line so that spheres cut into each other and links
+/// show between them, every seventh particle pinned, and some long links across it.
+void crowd(ParticleList& particles) {
+    buildScene(latticeScene(10, 10, 10), particles);
+    unsigned seed = 12345;
+    const auto jitter = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (static_cast<float>((seed >> 16) & 0x7FFF) / 32767.0f - 0.5f) * 1.2f;
+    };
+    for (std::size_t i = 0; i < particles.size(); ++i) {
+        Vec3& p = particles[i]->current.position;
+        p = p + Vec3(jitter(), jitter(), jitter());
+        particles[i]->pinned = i % 7 == 3;
+    }
+    for (std::size_t i = 0; i + 137 < particles.size(); i += 29)
+        particles[i]->link(particles[i + 137].get(), -1.0f);
+}
+
+TEST_F(ScenePixels, BatchedAndPerObjectFramesShowTheSamePicture) {
+    setUpScene(*scene, particles, startScene());
+    expectSamePicture("starting structure", 10, 900);
+    particles.clear();
+    crowd(particles);
+    expectSamePicture("crowded lattice", 300, 1500);
+    placeMainCamera(*scene, {{14, 8, 16}, {0, -2, 0}});
+    expectSamePicture("crowded lattice, from the side", 180, 450);
+}
+
+TEST_F(ScenePixels, ABatchedFrameAllocatesNothingOnOpenGl) {
+    setUpScene(*scene, particles, startScene());
+    particles.clear();
+    crowd(particles);
+    drawFrame(*scene, particles, particles.size(), effect.get());
+    drawFrame(*scene, particles, particles.size(), effect.get());
+    testing::AllocationCounter allocations;
+    for (int frame = 0; frame < 3; ++frame)
+        drawFrame(*scene, particles, particles.size(), effect.get());
+    EXPECT_EQ(allocations.count(), 0u);
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,4 @@
+@technique MyEffect
+@pass P0
+@vertex
+@end

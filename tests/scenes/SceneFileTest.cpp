@@ -1,0 +1,185 @@
+// Scene text: what the writer writes the reader reads back to the bit, and a saved structure
+// keeps every particle's link order, so it moves on exactly as the original.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cstring>
+#include <limits>
+
+#include "physics/Particle.h"
+#include "physics/Simulation.h"
+#include "physics/StateSummary.h"
+#include "scenes/BuiltInScenes.h"
+#include "scenes/SceneFile.h"
+
+namespace velmora {
+namespace {
+
+std::uint32_t bits(float f) {
+    std::uint32_t b = 0;
+    std::memcpy(&b, &f, sizeof b);
+    return b;
+}
+
+void expectSameBits(const Vec3& a, const Vec3& b, const std::string& what) {
+    EXPECT_EQ(bits(a.x), bits(b.x)) << what << " x: " << a.x << " vs " << b.x;
+    EXPECT_EQ(bits(a.y), bits(b.y)) << what << " y: " << a.y << " vs " << b.y;
+    EXPECT_EQ(bits(a.z), bits(b.z)) << what << " z: " << a.z << " vs " << b.z;
+}
+
+SceneDescription readBack(const SceneDescription& scene) {
+    SceneDescription back;
+    std::string error;
+    EXPECT_TRUE(parseSceneText(sceneText(scene), back, error)) << error;
+    return back;
+}
+
+TEST(SceneFile, FloatsSurviveAWriteAndReadBitForBit) {
+    const float denormal = std::numeric_limits<float>::denorm_min();
+    const float awkward[] = {0.1f,     -0.0f,         FLT_MAX,  -FLT_MAX, FLT_MIN,
+                             denormal, -denormal * 7, 1.0f / 3, 1e30f,    -123456792.0f,
+                             9.5f,     16777217.0f,   2.5e-40f, 0.0f,     -1.17549421e-38f};
+    constexpr std::size_t n = std::size(awkward);
+    SceneDescription scene;
+    for (std::size_t i = 0; i < n; ++i) {
+        scene.particles.push_back({{awkward[i], awkward[(i + 1) % n], awkward[(i + 2) % n]},
+                                   {awkward[(i + 3) % n], awkward[(i + 4) % n], awkward[i]},
+                                   i % 3 == 0});
+    }
+    // Every positive value as a rest length; -1 stands for "the distance when built".
+    std::uint32_t b = 1;
+    for (const float rest : {0.1f, FLT_MAX, FLT_MIN, denormal, 1.0f / 3, 1e30f, -1.0f}) {
+        scene.links.push_back({0, b++, rest});
+    }
+    scene.camera = CameraPose{{-0.0f, denormal, FLT_MAX}, {0.1f, -FLT_MAX, 1.0f / 3}};
+
+    const SceneDescription back = readBack(scene);
+    ASSERT_EQ(back.particles.size(), n);
+    for (std::size_t i = 0; i < n; ++i) {
+        expectSameBits(back.particles[i].position, scene.particles[i].position,
+                       "position " + std::to_string(i));
+        expectSameBits(back.particles[i].velocity, scene.particles[i].velocity,
+                       "velocity " + std::to_string(i));
+        EXPECT_EQ(back.particles[i].pinned, scene.particles[i].pinned);
+    }
+    ASSERT_EQ(back.links.size(), scene.links.size());
+    for (std::size_t i = 0; i < scene.links.size(); ++i) {
+        EXPECT_EQ(back.links[i].a, scene.links[i].a);
+        EXPECT_EQ(back.links[i].b, scene.links[i].b);
+        EXPECT_EQ(bits(back.links[i].restLength), bits(scene.links[i].restLength)) << i;
+    }
+    ASSERT_TRUE(back.camera);
+    expectSameBits(back.camera->eye, scene.camera->eye, "eye");
+    expectSameBits(back.camera->target, scene.camera->target, "target");
+    EXPECT_FALSE(readBack(startScene()).camera);
+
+    // What people write by hand reads too: integers, whole-number indices written as floats,
+    // exponents, defaults for what is left out, keys in any order.
+    SceneDescription hand;
+    std::string error;
+    ASSERT_TRUE(parseSceneText(
+        R"({"links": [{"b": 1.0, "a": 0}], "particles": [{"position": [1, -2, 3e1]},
+            {"position": [0, 0, 0], "pinned": true, "velocity": [0.5, 0, -1E-2]}],
+            "version": 1, "format": "velmora-scene"})",
+        hand, error))
+        << error;
+    ASSERT_EQ(hand.particles.size(), 2u);
+    expectSameBits(hand.particles[0].position, {1, -2, 30}, "integers");
+    expectSameBits(hand.particles[0].velocity, {}, "velocity left out");
+    expectSameBits(hand.particles[1].velocity, {0.5f, 0, -0.01f}, "floats");
+    EXPECT_TRUE(hand.particles[1].pinned && !hand.particles[0].pinned);
+    ASSERT_EQ(hand.links.size(), 1u);
+    EXPECT_LT(hand.links[0].restLength, 0.0f);  // the distance when built
+    EXPECT_FALSE(hand.camera);
+}
+
+/// For every particle, the list index of the far end and the rest length of each record.
+std::vector<std::vector<std::pair<std::size_t, float>>> linkRecords(const ParticleList& list) {
+    std::vector<std::vector<std::pair<std::size_t, float>>> records;
+    for (const auto& p : list) {
+        records.emplace_back();
+        for (const ParticleLink& l : p->links) {
+            std::size_t other = 0;
+            while (list[other].get() != l.other) {
+                ++other;
+            }
+            records.back().emplace_back(other, l.restLength);
+        }
+    }
+    return records;
+}
+
+TEST(SceneFile, ASavedStructureMovesOnExactlyAsTheOriginal) {
+    ParticleList original;
+    buildScene(startScene(), original);
+    // Relinking puts a link last in both lists, out of the order the structure was made in.
+    original[0]->unlink(original[1].get());
+    original[1]->link(original[0].get(), 4.5f);
+    original[8]->unlink(original[3].get());
+    original[8]->link(original[3].get(), -1.0f);
+    for (int pass = 0; pass < 100; ++pass) {
+        simulationPass(original, true, 1.0f / 60.0f);
+    }
+    const CameraPose camera{{1, 2, 3}, {4, 5, 6}};
+    const SceneDescription saved = readBack(captureScene(original, camera));
+    ParticleList loaded;
+    buildScene(saved, loaded);
+
+    EXPECT_EQ(stateHash(loaded), stateHash(original));
+    EXPECT_EQ(linkRecords(loaded), linkRecords(original));
+    for (int pass = 0; pass < 100; ++pass) {
+        simulationPass(original, true, 1.0f / 60.0f);
+        simulationPass(loaded, true, 1.0f / 60.0f);
+    }
+    EXPECT_EQ(stateHash(loaded), stateHash(original));
+    expectSameBits(saved.camera->eye, camera.eye, "eye");
+}
+
+TEST(SceneFile, RefusedTextLeavesTheSceneAsItWasAndDeepNestingStopsEarly) {
+    SceneDescription kept = startScene();
+    std::string error;
+    // A sound start, then a link to a particle that is not there.
+    EXPECT_FALSE(parseSceneText(R"({"format": "velmora-scene", "version": 1,
+        "particles": [{"position": [0, 0, 0]}, {"position": [1, 0, 0]}],
+        "links": [{"a": 0, "b": 1}, {"a": 1, "b": 2}]})",
+                                kept, error));
+    EXPECT_EQ(error, "link 1: particle index 2 is out of range (2 particles)");
+    EXPECT_EQ(kept.particles.size(), 10u);
+    EXPECT_EQ(kept.links.size(), 30u);
+
+    // A million brackets: refused at the fifth, without a million of anything.
+    const std::string deep(1'000'000, '[');
+    EXPECT_FALSE(parseSceneText(deep, kept, error));
+    EXPECT_EQ(error, "the file must hold one JSON object, not an array");
+    const std::string deepInside =
+        R"({"format": "velmora-scene", "version": 1, "particles": [{"position": )" + deep;
+    EXPECT_FALSE(parseSceneText(deepInside, kept, error));
+    EXPECT_EQ(error, "particle 0: nested deeper than a scene file goes");
+    EXPECT_EQ(kept.particles.size(), 10u);
+}
+
+TEST(SceneFile, TheLargestScenesReadAndOneMoreDoesNot) {
+    // Written and read through the file text, at each limit and one past it.
+    const auto attempt = [](std::size_t particles, std::size_t links, std::string& error) {
+        SceneDescription scene;
+        scene.particles.resize(particles);
+        for (std::uint32_t a = 0; a < particles && scene.links.size() < links; ++a) {
+            for (std::uint32_t b = a + 1; b < particles && scene.links.size() < links; ++b) {
+                scene.links.push_back({a, b, 1.0f});
+            }
+        }
+        SceneDescription back;
+        return parseSceneText(sceneText(scene), back, error) &&
+               back.particles.size() == particles && back.links.size() == links;
+    };
+    std::string error;
+    EXPECT_TRUE(attempt(kMaxSceneParticles, 0, error)) << error;
+    EXPECT_FALSE(attempt(kMaxSceneParticles + 1, 0, error));
+    EXPECT_EQ(error, "more than 10000 particles");
+    EXPECT_TRUE(attempt(500, kMaxSceneLinks, error)) << error;
+    EXPECT_FALSE(attempt(500, kMaxSceneLinks + 1, error));
+    EXPECT_EQ(error, "more than 100000 links");
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,79 @@
+// Saving replaces a file in one step: a save that fails, however far it got, leaves the old
+// file byte for byte and no temporary file behind.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "scenes/BuiltInScenes.h"
+#include "scenes/SceneFile.h"
+#include "tests/render/PictureFiles.h"
+
+namespace velmora {
+namespace {
+
+std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+std::size_t filesIn(const std::string& folder) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) {
+        ++n;
+    }
+    return n;
+}
+
+/// Writes the first half, then fails as a full disk does.
+bool writeHalfThenFail(int fd, const void* data, std::size_t size) {
+    writeAllBytes(fd, data, size / 2);
+    errno = ENOSPC;
+    return false;
+}
+
+TEST(SceneSave, AFailedSaveLeavesTheOldFileByteForByte) {
+    testing::TempFolder dir;
+    const std::string path = dir.path("scene.json");
+    std::string error;
+    ASSERT_TRUE(writeSceneFile(path, startScene(), error)) << error;
+    const std::string old = contents(path);
+    SceneDescription read;
+    ASSERT_TRUE(readSceneFile(path, read, error)) << error;
+
+    const SceneDescription other = latticeScene(3, 3, 3);
+    EXPECT_FALSE(writeSceneFile(path, other, error, writeHalfThenFail));
+    EXPECT_NE(error.find("No space left"), std::string::npos) << error;
+    EXPECT_EQ(contents(path), old);
+    EXPECT_EQ(filesIn(dir.path("")), 1u);  // the half-written temporary file is gone
+
+    // A scene the reader would refuse is not written at all.
+    SceneDescription zeroRest = startScene();
+    zeroRest.links[3].restLength = 0.0f;
+    EXPECT_FALSE(writeSceneFile(path, zeroRest, error));
+    EXPECT_NE(error.find("link 3: rest length"), std::string::npos) << error;
+    EXPECT_EQ(contents(path), old);
+
+    // Nowhere to write: a folder at the name, a missing folder, a file taken for a folder.
+    for (const std::string& bad :
+         {dir.path(""), dir.path("missing/scene.json"), dir.path("scene.json/inside.json")}) {
+        EXPECT_FALSE(canReplaceFile(bad, error)) << bad;
+        EXPECT_FALSE(writeSceneFile(bad, other, error)) << bad;
+        EXPECT_FALSE(error.empty());
+    }
+    EXPECT_EQ(filesIn(dir.path("")), 1u);
+    EXPECT_TRUE(canReplaceFile(path, error));
+
+    // And a save that succeeds replaces the file whole.
+    ASSERT_TRUE(writeSceneFile(path, other, error)) << error;
+    EXPECT_EQ(contents(path), sceneText(other));
+    EXPECT_EQ(filesIn(dir.path("")), 1u);
+}
+
+}  // namespace
+}  // namespace velmora
