@@ -42,7 +42,8 @@ clean:
 # $(FUZZ_BUILD)/ as crash-* files. Not part of `make test`.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := images:tests/render/corpus scenes:tests/scenes/corpus effects:tests/platform/corpus
+FUZZ_TARGETS := images:tests/render/corpus scenes:tests/scenes/corpus effects:tests/platform/corpus \
+                sessions:tests/app/corpus
 .PHONY: fuzz
 fuzz:
 	@command -v clang++ >/dev/null || { echo "fuzz: clang++ with libFuzzer is needed" >&2; exit 1; }

@@ -109,6 +109,15 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             ++i;
         } else if (arg == "--paused") {
             result.paused = true;
+        } else if (arg == "--record" || arg == "--replay") {
+            if (!hasValue || value.empty() || value.starts_with("--")) {
+                error = arg + " needs a file name";
+                return std::nullopt;
+            }
+            (arg == "--record" ? result.record : result.replay) = value;
+            ++i;
+        } else if (arg == "--window") {
+            result.window = true;
         } else if (arg == "--headless") {
             result.headless = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -119,6 +128,20 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             error = "unknown option '" + arg + "'";
             return std::nullopt;
         }
+    }
+    if (!result.replay.empty()) {
+        // A replay takes its scene, start, frame times and length from the recording.
+        for (const char* clash :
+             {"--scene", "--paused", "--frame-time", "--frames", "--record", "--headless"}) {
+            if (seen.contains(clash)) {
+                error = std::string(clash) + " cannot go with --replay: the recording decides";
+                return std::nullopt;
+            }
+        }
+        result.headless = !result.window;
+    } else if (result.window) {
+        error = "--window goes with --replay";
+        return std::nullopt;
     }
     if (result.headless && !result.screenshot.empty()) {
         error = "--screenshot needs a display; --headless draws no pixels";

@@ -14,6 +14,9 @@ struct CommandLine {
     std::string scene = "start";     ///< a built-in scene's name or a scene file
     std::string saveScene;           ///< save the final state here as a scene file
     bool paused = false;             ///< start with the simulation paused
+    std::string record;              ///< write a session recording here
+    std::string replay;              ///< replay this session recording
+    bool window = false;             ///< show a replay in a window instead of headless
     bool headless = false;           ///< scripted operating system and recording device
     bool help = false;
     bool version = false;

@@ -45,6 +45,11 @@ constexpr OptionRow kOptions[] = {
     {"--headless",
      "no window and no display: scripted input and a recording device (300 passes unless "
      "--frames)"},
+    {"--record FILE", "record the session into FILE as it runs (JSON lines)"},
+    {"--replay FILE",
+     "replay a recorded session headless and end with the run report; exit 5 if it ends in "
+     "another state than recorded"},
+    {"--window", "with --replay: show the replay in a window"},
     {"--help", "show this text"},
     {"--version", "show the version"},
 };

@@ -1,5 +1,8 @@
 #include "app/SessionPlayer.h"
 
+#include <chrono>
+#include <thread>
+
 #include "app/Application.h"
 #include "app/SessionReader.h"
 #include "app/Window.h"
@@ -67,10 +70,19 @@ void SessionPlayer::setCursorPos(std::int32_t x, std::int32_t y) {
 
 namespace velmora {
 
-long replayPasses(Application& app, SessionPlayer& player, SessionReader& reader) {
+long replayPasses(Application& app, SessionPlayer& player, SessionReader& reader, bool realTime) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    double recordedSeconds = 0.0;
     PassRecord pass;
     long passes = 0;
     while (!player.closeRequested() && reader.nextPass(pass)) {
+        if (realTime) {
+            std::this_thread::sleep_until(start +
+                                          std::chrono::duration_cast<Clock::duration>(
+                                              std::chrono::duration<double>(recordedSeconds)));
+        }
+        recordedSeconds += pass.dt;
         player.loadPass(pass);
         timer->fixedDeltaTime = pass.dt;
         if (!app.runPass()) {

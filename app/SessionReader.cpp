@@ -26,7 +26,14 @@ bool SessionReader::readLine(std::string& line, bool& tooLong) {
 }
 
 bool SessionReader::open(const std::string& fileName, std::string& error) {
-    file_ = std::fopen(fileName.c_str(), "rb");
+    return open(std::fopen(fileName.c_str(), "rb"), fileName, error);
+}
+
+bool SessionReader::open(std::FILE* file, const std::string& fileName, std::string& error) {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+    file_ = file;
     if (file_ == nullptr) {
         error = fileName + ": cannot be read";
         return false;

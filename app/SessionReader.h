@@ -20,6 +20,8 @@ class SessionReader {
     /// False with a one-line reason ("FILE: line 7: a bad \"down\" field") when the file
     /// cannot be read or a line is not what its place calls for.
     bool open(const std::string& fileName, std::string& error);
+    /// The same for an open file, which the reader then owns; name is for the messages.
+    bool open(std::FILE* file, const std::string& name, std::string& error);
 
     const SessionHeader& header() const { return header_; }
     /// Whole pass lines in the file.

@@ -2,6 +2,7 @@
 // for tests, documentation and benchmarks.
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,11 @@
 #include "app/Controls.h"
 #include "app/PngWriter.h"
 #include "app/RunReport.h"
+#include "app/SessionPlayer.h"
+#include "app/SessionReader.h"
+#include "app/SessionRecorder.h"
+#include "app/Window.h"
+#include "physics/StateSummary.h"
 #include "platform/AtomicFile.h"
 #include "platform/GlDevice.h"
 #include "platform/RecordingDevice.h"
@@ -28,7 +34,10 @@ namespace {
 constexpr int kExitUsage = 2;
 /// A screenshot or a scene to save at the end that cannot be written.
 constexpr int kExitCannotWrite = 3;
-constexpr int kExitBadSceneFile = 4;
+/// A scene file or a session recording that cannot be used.
+constexpr int kExitBadInput = 4;
+/// A replay that ends in another state than the recording says.
+constexpr int kExitReplayDiffers = 5;
 /// A headless run has no user to press Escape: it quits after this many passes by default.
 constexpr long kHeadlessPasses = 300;
 /// A headless run's clock advances this much per counter read, and a pass reads it once: a
@@ -54,7 +63,7 @@ bool saveScreenshot(const std::string& fileName) {
 /// The outputs asked for at the end must be writable before the run starts, not only after
 /// the whole session.
 bool outputsWritable(const CommandLine& options) {
-    for (const std::string* path : {&options.screenshot, &options.saveScene}) {
+    for (const std::string* path : {&options.screenshot, &options.saveScene, &options.record}) {
         std::string error;
         if (!path->empty() && !canReplaceFile(*path, error)) {
             std::fprintf(stderr, "velmora: cannot write %s: %s\n", path->c_str(), error.c_str());
@@ -64,32 +73,132 @@ bool outputsWritable(const CommandLine& options) {
     return true;
 }
 
-int run(OperatingSystem& os, Direct3DCreateFn createDirect3D, const CommandLine& options,
-        SceneDescription startingScene, long frames) {
-    Application app(os, createDirect3D);
-    app.fixedFrameTime = options.frameTime;
-    app.startingScene = std::move(startingScene);
-    app.startsPaused = options.paused;
-    if (const auto code = app.startUp(SW_SHOWNORMAL)) {
-        std::fprintf(stderr, "velmora: %s\n", app.failure.c_str());
-        return *code;
-    }
-    if (auto* recording = dynamic_cast<RecordingDevice*>(gRenderer->device.get())) {
-        recording->keepLog = false;  // nobody reads it, and it would grow every pass
-    }
-    long passes = 0;
-    while (app.runPass()) {
-        if (frames > 0 && ++passes == frames) {
-            os.postQuitMessage(0);
-        }
-    }
+/// The end of every run: screenshot, saved scene, report line, shut-down. Returns the exit
+/// code.
+int finishRun(Application& app, const CommandLine& options, bool report) {
     const bool shotOk = options.screenshot.empty() || saveScreenshot(options.screenshot);
     const bool sceneOk = options.saveScene.empty() || app.saveScene(options.saveScene);
-    if (frames > 0) {
+    if (report) {
         std::printf("%s\n", runReportLine(app.particles, app.passTimes).c_str());
     }
     const int code = app.shutDown();
     return shotOk && sceneOk ? code : kExitCannotWrite;
+}
+
+/// Start-up; the exit code when it fails, with its reason on standard error.
+std::optional<int> startApplication(Application& app) {
+    if (const auto code = app.startUp(SW_SHOWNORMAL)) {
+        std::fprintf(stderr, "velmora: %s\n", app.failure.c_str());
+        return code;
+    }
+    if (auto* recording = dynamic_cast<RecordingDevice*>(gRenderer->device.get())) {
+        recording->keepLog = false;  // nobody reads it, and it would grow every pass
+    }
+    return std::nullopt;
+}
+
+int run(OperatingSystem& os, Direct3DCreateFn createDirect3D, const CommandLine& options,
+        SceneDescription startingScene, long frames) {
+    std::optional<SessionRecorder> recorder;
+    Application app(options.record.empty() ? os : recorder.emplace(os), createDirect3D);
+    app.fixedFrameTime = options.frameTime;
+    app.startingScene = std::move(startingScene);
+    app.startsPaused = options.paused;
+    if (const auto code = startApplication(app)) {
+        return *code;
+    }
+    std::string error;
+    if (recorder) {
+        const Rect client = os.getClientRect(windowHandle);
+        const SessionHeader header{std::string("velmora ") + VELMORA_VERSION, options.scene,
+                                   options.paused, client.width(), client.height()};
+        if (!recorder->open(options.record, header, error)) {
+            std::fprintf(stderr, "velmora: %s\n", error.c_str());
+            app.shutDown();
+            return kExitCannotWrite;
+        }
+    }
+    long passes = 0;
+    while (true) {
+        if (recorder) {
+            recorder->beginPass();
+        }
+        if (!app.runPass()) {
+            break;
+        }
+        if (recorder) {
+            recorder->endPass(app.passDt);
+        }
+        if (frames > 0 && ++passes == frames) {
+            os.postQuitMessage(0);
+        }
+    }
+    bool recordingOk = true;
+    if (recorder && !recorder->finish({app.passTimes.passes, stateHash(app.particles)}, error)) {
+        std::fprintf(stderr, "velmora: %s: %s\n", options.record.c_str(), error.c_str());
+        recordingOk = false;
+    }
+    const int code = finishRun(app, options, frames > 0);
+    return recordingOk ? code : kExitCannotWrite;
+}
+
+/// Replays a recording, headless or in a window, and ends with the run report.
+int replay(const CommandLine& options) {
+    SessionReader reader;
+    std::string error;
+    if (!reader.open(options.replay, error)) {
+        std::fprintf(stderr, "velmora: %s\n", error.c_str());
+        return kExitBadInput;
+    }
+    SceneSourceError sceneError;
+    std::optional<SceneDescription> scene = openScene(reader.header().scene, sceneError);
+    if (!scene) {
+        std::fprintf(stderr, "velmora: %s: the recorded scene cannot be loaded: %s\n",
+                     options.replay.c_str(), sceneError.message.c_str());
+        return kExitBadInput;
+    }
+    std::unique_ptr<OperatingSystem> os;
+    Direct3DCreateFn createDirect3D = recordingDirect3DCreate;
+    if (options.window) {
+        auto sdl = std::make_unique<SdlOperatingSystem>();
+        if (!sdl->videoReady()) {
+            std::fprintf(stderr, "velmora: no display to open the window on\n");
+            return kExitWindowOrDevice;
+        }
+        os = std::move(sdl);
+        createDirect3D = glDirect3DCreate;
+    } else {
+        auto scripted = std::make_unique<ScriptedOperatingSystem>();
+        scripted->keepHistory = false;
+        os = std::move(scripted);
+    }
+    SessionPlayer player(*os);
+    Application app(player, createDirect3D);
+    app.startingScene = std::move(*scene);
+    app.startsPaused = reader.header().paused;
+    if (const auto code = startApplication(app)) {
+        return *code;
+    }
+    const long passes = replayPasses(app, player, reader, options.window);
+    const std::uint64_t hash = stateHash(app.particles);
+    const int code = finishRun(app, options, true);
+    if (!reader.complete()) {
+        std::fprintf(stderr,
+                     "velmora: %s ends after pass %ld without its end line (cut off?); the "
+                     "replay stopped there\n",
+                     options.replay.c_str(), reader.passCount());
+        return kExitBadInput;
+    }
+    if (passes != reader.end().passes || hash != reader.end().hash) {
+        std::fprintf(stderr,
+                     "velmora: the replay ends after %ld passes in state %016llx; %s ended after "
+                     "%ld in %016llx (recorded by %s)\n",
+                     passes, static_cast<unsigned long long>(hash), options.replay.c_str(),
+                     reader.end().passes, static_cast<unsigned long long>(reader.end().hash),
+                     reader.header().program.c_str());
+        return kExitReplayDiffers;
+    }
+    return code;
 }
 
 }  // namespace
@@ -111,13 +220,16 @@ int main(int argc, char** argv) {
         std::printf("velmora %s\n", VELMORA_VERSION);
         return 0;
     }
+    if (!options->replay.empty()) {
+        return outputsWritable(*options) ? replay(*options) : kExitCannotWrite;
+    }
     // The scene is whole before anything opens, so a bad one leaves nothing half made.
     SceneSourceError sceneError;
     std::optional<SceneDescription> scene = openScene(options->scene, sceneError);
     if (!scene) {
         if (sceneError.badFile) {
             std::fprintf(stderr, "velmora: %s\n", sceneError.message.c_str());
-            return kExitBadSceneFile;
+            return kExitBadInput;
         }
         std::fprintf(stderr, "velmora: %s\n%s", sceneError.message.c_str(), usageText().c_str());
         return kExitUsage;

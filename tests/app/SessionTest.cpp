@@ -18,6 +18,7 @@
 #include "platform/ScriptedOperatingSystem.h"
 #include "render/D3DRenderer.h"
 #include "render/TextureManager.h"
+#include "tests/app/RunVelmora.h"
 
 namespace velmora {
 namespace {
@@ -96,6 +97,13 @@ class SessionTest : public ::testing::Test {
         }
         pass({VK_ESCAPE});
         EXPECT_FALSE(app.runPass());
+        // Every pass is on disk as it ends, before the recording is finished.
+        std::ifstream written(kFile);
+        std::size_t lines = 0;
+        for (std::string line; std::getline(written, line);) {
+            ++lines;
+        }
+        EXPECT_EQ(lines, hashes.size() + 1);
         EXPECT_TRUE(recorder.finish({static_cast<long>(hashes.size()), hashes.back()}, error));
         app.shutDown();
         resetGlobals();
@@ -164,6 +172,46 @@ TEST_F(SessionTest, AReplayReachesTheRecordedStateEvenWhenCutOff) {
                                            : hashes[static_cast<std::size_t>(cutPasses - 1)];
         EXPECT_EQ(cutHash, expected) << "cut at byte " << cut;
     }
+}
+
+TEST(SessionProgram, ReplaysEndInTheRecordedStateOrSaySoWithTheirExitCodes) {
+    using testing::runVelmora;
+    const std::string file = "program-session.jsonl";
+    // Replaces the text from `from` on (to the end of the file if `toEnd`) with `to`.
+    const auto rewrite = [&](const std::string& from, const std::string& to, bool toEnd = false) {
+        std::stringstream text;
+        text << std::ifstream(std::string(VELMORA_BUILD_DIR) + "/" + file).rdbuf();
+        std::string s = text.str();
+        s.replace(s.find(from), toEnd ? std::string::npos : from.size(), to);
+        std::ofstream(std::string(VELMORA_BUILD_DIR) + "/" + file + ".changed") << s;
+    };
+    const testing::Outcome recorded =
+        runVelmora("--headless --frames 90 --scene rope:6 --paused --record " + file);
+    ASSERT_EQ(recorded.exitCode, 0) << recorded.err;
+    const std::string hash = recorded.out.substr(recorded.out.find("hash="), 21);
+    const testing::Outcome replayed = runVelmora("--replay " + file);
+    EXPECT_EQ(replayed.exitCode, 0) << replayed.err;
+    EXPECT_NE(replayed.out.find("passes=90 particles=6 links=5"), std::string::npos);
+    EXPECT_NE(replayed.out.find(hash), std::string::npos);
+
+    rewrite(hash.substr(5), "0123456789abcdef");  // a recording of another end state
+    const testing::Outcome differs = runVelmora("--replay " + file + ".changed");
+    EXPECT_EQ(differs.exitCode, 5);
+    EXPECT_NE(differs.err.find("0123456789abcdef"), std::string::npos) << differs.err;
+    rewrite("{\"end\"", "{\"dt\":0}\n{\"dt\":0.01", true);  // cut off in its last line
+    const testing::Outcome cut = runVelmora("--replay " + file + ".changed");
+    EXPECT_EQ(cut.exitCode, 4);
+    EXPECT_NE(cut.out.find("passes=91"), std::string::npos) << cut.out;
+    EXPECT_NE(cut.err.find("without its end line"), std::string::npos) << cut.err;
+    rewrite("\"version\":1", "\"version\":7");
+    const testing::Outcome version = runVelmora("--replay " + file + ".changed");
+    EXPECT_EQ(version.exitCode, 4);
+    EXPECT_TRUE(version.out.empty());
+    rewrite("rope:6", "rope:99");
+    EXPECT_EQ(runVelmora("--replay " + file + ".changed").exitCode, 4);
+    EXPECT_EQ(runVelmora("--replay " + file + " --frames 3").exitCode, 2);
+    std::remove((std::string(VELMORA_BUILD_DIR) + "/" + file).c_str());
+    std::remove((std::string(VELMORA_BUILD_DIR) + "/" + file + ".changed").c_str());
 }
 
 TEST(SessionFormat, HostileRecordingsAreRefusedWithTheLine) {

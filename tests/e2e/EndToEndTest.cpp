@@ -533,6 +533,67 @@ TEST(EndToEnd, ADraggedParticleStaysWhereItWasDropped) {
     EXPECT_EQ(*code, 0) << program.standardError();
 }
 
+TEST(EndToEnd, ARecordedSessionReplaysHeadlessToTheSameState) {
+    const fs::path recording = fs::temp_directory_path() / "velmora-e2e-session.jsonl";
+    fs::remove(recording);
+    ProgramUnderTest program(VELMORA_BUILD_DIR, {"--record", recording.string()});
+    const unsigned long window = program.waitForWindow(30.0);
+    ASSERT_NE(window, 0u) << program.standardError();
+    const std::string id = std::to_string(window);
+    ASSERT_TRUE(shell("xdotool windowfocus --sync " + id + " >/dev/null 2>&1"));
+    const auto clickAt = [&](int x, int y, const char* button) {
+        return shell("xdotool mousemove --window " + id + " " + std::to_string(x) + " " +
+                     std::to_string(y)) &&
+               press(button, true);
+    };
+    Picture last = grabWindow(window);
+    ASSERT_TRUE(within(20.0, [&] {
+        sleepSeconds(0.3);
+        Picture next = grabWindow(window);
+        const bool changed = differingShare(last, next) > 0.0;
+        last = std::move(next);
+        return changed;
+    })) << "the loop never ran";
+
+    // Paused: spawn two particles on the floor's side of the structure, link them with two
+    // right clicks, drag the second a little, then run again and quit.
+    ASSERT_TRUE(press("Tab"));
+    ASSERT_TRUE(clickAt(250, 420, "2"));
+    ASSERT_TRUE(clickAt(320, 420, "2"));
+    ASSERT_TRUE(clickAt(250, 420, "3"));
+    ASSERT_TRUE(clickAt(320, 420, "3"));
+    ASSERT_TRUE(shell("xdotool mousemove --window " + id + " 320 420 mousedown 1"));
+    sleepSeconds(0.3);
+    ASSERT_TRUE(shell("xdotool mousemove --window " + id + " 360 380"));
+    sleepSeconds(0.3);
+    ASSERT_TRUE(shell("xdotool mouseup 1"));
+    ASSERT_TRUE(press("Tab"));
+    sleepSeconds(1.0);
+    ASSERT_TRUE(press("Escape"));
+    const auto code = program.waitForExit(20.0);
+    ASSERT_TRUE(code.has_value());
+    ASSERT_EQ(*code, 0) << program.standardError();
+
+    // The replay, headless, reaches the recorded state (exit 0) with the edits in it.
+    std::string out;
+    const std::string command = std::string("cd ") + VELMORA_BUILD_DIR + " && ./velmora --replay " +
+                                recording.string() + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+        out += buffer;
+    const int status = pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << out;
+    EXPECT_NE(out.find("particles=12 links=31"), std::string::npos) << out;
+    std::stringstream text;
+    text << std::ifstream(recording).rdbuf();
+    for (const char* edit : {"\"down\":[1]", "\"down\":[2]", "\"down\":[4]"}) {
+        EXPECT_NE(text.str().find(edit), std::string::npos) << edit;
+    }
+    fs::remove(recording);
+}
+
 TEST(EndToEnd, WithoutADisplayItSaysSoAndExitsWith1) {
     // SDL would otherwise fall back to a driver whose window nobody sees, and run on.
     const std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";

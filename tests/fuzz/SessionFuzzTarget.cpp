@@ -1,0 +1,46 @@
+// Feeds every input to the session reader as a file. The sanitizers catch bad reads and
+// writes; the checks catch a refused input without a reason, and an accepted one whose passes
+// do not read back as many as counted or do not write back to lines that read the same.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "app/SessionReader.h"
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace velmora;
+    std::vector<std::uint8_t> copy(data, data + size);
+    std::FILE* file = size == 0 ? std::tmpfile() : fmemopen(copy.data(), size, "rb");
+    SessionReader reader;
+    std::string error;
+    if (!reader.open(file, "input", error)) {
+        check(!error.empty());
+        return 0;
+    }
+    PassRecord pass, again;
+    std::string line;
+    long passes = 0;
+    while (reader.nextPass(pass)) {
+        ++passes;
+        passLine(pass, line);
+        check(parsePassLine(line, again, error));
+        std::string second;
+        passLine(again, second);
+        check(second == line);
+    }
+    check(passes == reader.passCount());
+    check(!reader.complete() || reader.end().passes == passes);
+    return 0;
+}
