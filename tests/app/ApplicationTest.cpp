@@ -12,6 +12,7 @@
 
 #include "app/CameraMotion.h"
 #include "physics/StateSummary.h"
+#include "platform/ForwardingOperatingSystem.h"
 #include "render/TextureManager.h"
 #include "scenes/BuiltInScenes.h"
 #include "scenes/SceneFile.h"
@@ -91,12 +92,42 @@ TEST_F(ApplicationTest, StartUpBuildsTheSceneAndTheFirstPassDrawsItInOrder) {
     ASSERT_EQ(seen.size(), expected.size());
     for (std::size_t i = 0; i < seen.size(); ++i)
         EXPECT_EQ(seen[i], expected[i]) << "draw " << i;
+    // The room: floor, ceiling, the two side walls turned a quarter about z, the back wall a
+    // quarter about x, each moved 10 out from the centre.
+    const float quarter = 3.14159f * 0.5f;
+    const Matrix4 viewProjection =
+        lookAt({0, 0, 25}, {0, 0.1f, 0}) * perspectiveFov(60, 0.01f, 2000, 1.3333334f);
+    const Matrix4 panels[5] = {translation({0, -10, 0}), translation({0, 10, 0}),
+                               rotationZ(quarter) * translation({-10, 0, 0}),
+                               rotationZ(quarter) * translation({10, 0, 0}),
+                               rotationX(quarter) * translation({0, 0, -10})};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_MATRIX4_NEAR(device().draws[1 + i].wvp, panels[i] * viewProjection, 1e-4f) << i;
     // Colour and depth cleared first, then depth alone after the sky.
     ASSERT_EQ(device().clears.size(), 2u);
     EXPECT_EQ(device().clears[0].flags, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
     EXPECT_EQ(device().clears[0].color, 0xff000000u);
     EXPECT_EQ(device().clears[1].flags, static_cast<std::uint32_t>(D3DCLEAR_ZBUFFER));
     EXPECT_EQ(device().presentCount, 1u);
+}
+
+TEST_F(ApplicationTest, TimeSpentStartingUpDoesNotReachTheFirstPass) {
+    // A window that takes five seconds to appear; the first pass still measures one frame.
+    struct SlowWindows final : ForwardingOperatingSystem {
+        ScriptedOperatingSystem& scripted;
+        explicit SlowWindows(ScriptedOperatingSystem& s)
+            : ForwardingOperatingSystem(s), scripted(s) {}
+        WindowHandle createWindow(const char* c, const char* t, std::uint32_t s, std::int32_t x,
+                                  std::int32_t y, std::int32_t w, std::int32_t h) override {
+            scripted.counter += 5'000'000;
+            return inner.createWindow(c, t, s, x, y, w, h);
+        }
+    } slow(os);
+    os.counterStep = 10'000;
+    app = std::make_unique<Application>(slow, recordingDirect3DCreate);
+    ASSERT_FALSE(app->startUp(SW_SHOWNORMAL).has_value());
+    app->runPass();
+    EXPECT_FLOAT_EQ(app->passDt, 0.01f);
 }
 
 TEST_F(ApplicationTest, EscapeAndCloseEndTheLoopAtTheQuitMessage) {
