@@ -166,6 +166,7 @@ void Overlay::buildHelp() {
                             ImVec2(1.0f, 0.0f));
     ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0), ImVec2(width, display.y - 2 * kMargin));
     if (ImGui::Begin("Help (F1)", &helpOpen_, kPanelFlags)) {
+        ImGui::SetWindowFontScale(0.85f);  // every row fits at 800 x 600
         ImGui::TextUnformatted("Controls");
         rowsTable("controls", controlsTable(), &ControlRow::input, &ControlRow::effect);
         ImGui::Spacing();
