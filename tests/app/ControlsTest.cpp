@@ -61,9 +61,10 @@ TEST_F(ControlsTest, EachThrustPushesItsWayOnEveryHeldPass) {
 }
 
 TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
-    hold({VK_TAB}, 3);
+    // Held over an even number of passes, a toggle read as held would end where it began.
+    hold({VK_TAB}, 4);
     EXPECT_FALSE(app->running);
-    hold({'Q'}, 3);
+    hold({'Q'}, 4);
     EXPECT_TRUE(gRenderer->wireframe);
     const std::size_t titles = os.titles.size();
     hold({'F'}, 3);

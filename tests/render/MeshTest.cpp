@@ -83,8 +83,12 @@ TEST_F(MeshTest, SphereCountsPolesAndOutwardWinding) {
     EXPECT_TRUE(positions[0].nearlyEqual({0, 1, 0}));
     EXPECT_TRUE(positions[80].nearlyEqual({0, -1, 0}));
     EXPECT_TRUE(positions[9 * 4 + 2].nearlyEqual({0, 0, -1}));  // equator, a quarter turn
-    // Vertex 17: column 8 of ring 1 repeats column 0 with u = 1.
-    EXPECT_EQ(contents<float>(sphere.geometry->texCoordBuffer())[2 * 17], 1.0f);
+    // (u, v) runs from (0, 1) at the +y pole to (1, 0) at the -y pole; vertex 17, column 8
+    // of ring 1, repeats column 0 with u = 1.
+    const auto uv = contents<float>(sphere.geometry->texCoordBuffer());
+    EXPECT_EQ((std::vector<float>{uv[0], uv[1], uv[160], uv[161]}),
+              (std::vector<float>{0, 1, 1, 0}));
+    EXPECT_EQ(uv[2 * 17], 1.0f);
     for (const Triangle& t : triangles(sphere)) {
         ASSERT_GT(dot(t.normal, t.centre), 0.0f) << "a triangle faces inward";
     }
@@ -141,7 +145,18 @@ TEST_F(MeshTest, TheSkyBoxIsSeenFromInsideOnly) {
     Mesh box;
     box.createBox(3, 3, 3, 0xFFFFFFFFu);
     EXPECT_EQ(box.geometry->vertexCount, 24u);
+    // Each face's own texture coordinates: the top face, then the z = +hz face.
+    const auto uv = contents<float>(box.geometry->texCoordBuffer());
+    EXPECT_EQ((std::vector<float>(uv.begin(), uv.begin() + 8)),
+              (std::vector<float>{1, 0, 1, 1, 0, 0, 0, 1}));
+    EXPECT_EQ((std::vector<float>(uv.begin() + 40, uv.end())),
+              (std::vector<float>{1, 1, 1, 0, 0, 1, 0, 0}));
+    // A transform applied later acts after the one held: moved up, then turned about z.
     box.applyTransform(translation({0, 16, 0}));
+    Mesh turned;
+    turned.applyTransform(translation({0, 16, 0}));
+    turned.applyTransform(rotationZ(kPi * 0.5f));
+    EXPECT_TRUE(transformRow({0, 0, 0}, turned.transform).nearlyEqual({-16, 0, 0}));
     ASSERT_EQ(triangles(box).size(), 12u);
     EXPECT_EQ(facing(box, {0, 16, 0}), 12);
     // From outside, in front of the z = +1.5 face: that face is culled and the inner sides

@@ -71,6 +71,29 @@ TEST_F(RendererRecording, OperationsAreSafeBeforeInitWithoutEffectAndAfterShutdo
     everything();  // after shutdown
 }
 
+TEST_F(RendererRecording, BlendingMixesBySourceAlphaAndExtraStagesFollowTheirParity) {
+    const DeviceState& state = device().state;
+    gRenderer->setBlending(true);
+    EXPECT_EQ(state.renderState(D3DRS_ALPHABLENDENABLE), 1u);
+    EXPECT_EQ(state.renderState(D3DRS_SRCBLEND), static_cast<std::uint32_t>(D3DBLEND_SRCALPHA));
+    EXPECT_EQ(state.renderState(D3DRS_DESTBLEND), static_cast<std::uint32_t>(D3DBLEND_INVSRCALPHA));
+    EXPECT_EQ(state.textureStageState(0, D3DTSS_ALPHAOP),
+              static_cast<std::uint32_t>(D3DTOP_MODULATE));
+    // Stages past the first: an even one takes its texture's colour, an odd one keeps the
+    // colour so far and takes its texture's alpha; every stage filters linearly.
+    for (std::uint32_t stage = 1; stage < 5; ++stage) {
+        gRenderer->setTexture(stage, nullptr);
+        const bool odd = stage % 2 == 1;
+        EXPECT_EQ(state.textureStageState(stage, D3DTSS_COLORARG1),
+                  odd ? static_cast<std::uint32_t>(D3DTA_CURRENT) : D3DTA_TEXTURE)
+            << stage;
+        EXPECT_EQ(state.textureStageState(stage, D3DTSS_ALPHAOP) == D3DTOP_SELECTARG1, odd)
+            << stage;
+        EXPECT_EQ(state.samplerState(stage, D3DSAMP_MINFILTER),
+                  static_cast<std::uint32_t>(D3DTEXF_LINEAR));
+    }
+}
+
 TEST_F(RendererRecording, GeometryMakesOptionalStreamsOnlyFromWhatItIsGiven) {
     D3DGeometryBuffer plain;
     // Tangents and scalars without normals are not read: all three streams stay zero.
