@@ -32,7 +32,7 @@ namespace velmora {
 
 class GlEffect;
 
-class GlDevice final : public Device {
+class GlDevice final : public StateKeepingDevice {
   public:
     /// Makes a context on the window; D3DERR_NOTAVAILABLE without OpenGL 3.3.
     static HRESULT create(SDL_Window* window, D3DPRESENT_PARAMETERS& parameters,
@@ -63,33 +63,6 @@ class GlDevice final : public Device {
     HRESULT setTexture(std::uint32_t stage, DeviceTexture* texture) override;
     HRESULT setTransform(D3DTRANSFORMSTATETYPE state, const Matrix4& matrix) override;
     HRESULT setScissorRect(const Rect& rect) override;
-    HRESULT getRenderState(D3DRENDERSTATETYPE type, std::uint32_t& value) override {
-        value = state.renderState(type);
-        return D3D_OK;
-    }
-    HRESULT getSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type,
-                            std::uint32_t& value) override {
-        return state.getSamplerState(sampler, type, value);
-    }
-    HRESULT getTexture(std::uint32_t stage, DeviceTexture*& texture) override {
-        return state.getTexture(stage, texture);
-    }
-    HRESULT getStreamSource(std::uint32_t stream, VertexBuffer*& buffer, std::uint32_t& offset,
-                            std::uint32_t& stride) override {
-        return state.getStreamSource(stream, buffer, offset, stride);
-    }
-    HRESULT getIndices(IndexBuffer*& indices) override {
-        indices = state.indices;
-        return D3D_OK;
-    }
-    HRESULT getVertexDeclaration(VertexDeclaration*& declaration) override {
-        declaration = state.declaration;
-        return D3D_OK;
-    }
-    HRESULT getScissorRect(Rect& rect) override {
-        rect = state.scissorRect;
-        return D3D_OK;
-    }
 
     HRESULT clear(std::uint32_t flags, std::uint32_t color, float z,
                   std::uint32_t stencil) override;
@@ -135,7 +108,6 @@ class GlDevice final : public Device {
     DrawCall lastDraw;
     std::uint32_t drawCalls = 0;  ///< drawIndexedPrimitive calls, refused ones included
 
-    DeviceState state;  ///< everything set, also what has no GL meaning
     D3DPRESENT_PARAMETERS presentParameters;
     int swapInterval = 1;  ///< as asked; the driver may not honour it
 

@@ -154,7 +154,7 @@ class RecordingEffect final : public EffectWithCore {
     std::shared_ptr<RecordingDevice*> device_;  ///< null inside once the device is gone
 };
 
-class RecordingDevice final : public Device {
+class RecordingDevice final : public StateKeepingDevice {
   public:
     RecordingDevice(std::shared_ptr<RecordingFaults> faults, OperatingSystem& os,
                     const D3DPRESENT_PARAMETERS& parameters);
@@ -184,33 +184,6 @@ class RecordingDevice final : public Device {
     HRESULT setTexture(std::uint32_t stage, DeviceTexture* texture) override;
     HRESULT setTransform(D3DTRANSFORMSTATETYPE state, const Matrix4& matrix) override;
     HRESULT setScissorRect(const Rect& rect) override;
-    HRESULT getRenderState(D3DRENDERSTATETYPE type, std::uint32_t& value) override {
-        value = state.renderState(type);
-        return D3D_OK;
-    }
-    HRESULT getSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type,
-                            std::uint32_t& value) override {
-        return state.getSamplerState(sampler, type, value);
-    }
-    HRESULT getTexture(std::uint32_t stage, DeviceTexture*& texture) override {
-        return state.getTexture(stage, texture);
-    }
-    HRESULT getStreamSource(std::uint32_t stream, VertexBuffer*& buffer, std::uint32_t& offset,
-                            std::uint32_t& stride) override {
-        return state.getStreamSource(stream, buffer, offset, stride);
-    }
-    HRESULT getIndices(IndexBuffer*& indices) override {
-        indices = state.indices;
-        return D3D_OK;
-    }
-    HRESULT getVertexDeclaration(VertexDeclaration*& declaration) override {
-        declaration = state.declaration;
-        return D3D_OK;
-    }
-    HRESULT getScissorRect(Rect& rect) override {
-        rect = state.scissorRect;
-        return D3D_OK;
-    }
 
     HRESULT clear(std::uint32_t flags, std::uint32_t color, float z,
                   std::uint32_t stencil) override;
@@ -226,7 +199,6 @@ class RecordingDevice final : public Device {
 
     RecordingFaults& faults() { return *faults_; }
 
-    DeviceState state;
     /// As given to createDevice or the last reset, a zero back-buffer size filled in from
     /// the window's client area.
     D3DPRESENT_PARAMETERS presentParameters;

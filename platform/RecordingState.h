@@ -198,4 +198,39 @@ class EffectWithCore : public Effect {
     EffectCore core;
 };
 
+/// A device that keeps every state it is given in a DeviceState (also what has no GL
+/// meaning); the Get calls read them back, alike on both devices.
+class StateKeepingDevice : public Device {
+  public:
+    HRESULT getRenderState(D3DRENDERSTATETYPE type, std::uint32_t& value) override {
+        value = state.renderState(type);
+        return D3D_OK;
+    }
+    HRESULT getSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type,
+                            std::uint32_t& value) override {
+        return state.getSamplerState(sampler, type, value);
+    }
+    HRESULT getTexture(std::uint32_t stage, DeviceTexture*& texture) override {
+        return state.getTexture(stage, texture);
+    }
+    HRESULT getStreamSource(std::uint32_t stream, VertexBuffer*& buffer, std::uint32_t& offset,
+                            std::uint32_t& stride) override {
+        return state.getStreamSource(stream, buffer, offset, stride);
+    }
+    HRESULT getIndices(IndexBuffer*& indices) override {
+        indices = state.indices;
+        return D3D_OK;
+    }
+    HRESULT getVertexDeclaration(VertexDeclaration*& declaration) override {
+        declaration = state.declaration;
+        return D3D_OK;
+    }
+    HRESULT getScissorRect(Rect& rect) override {
+        rect = state.scissorRect;
+        return D3D_OK;
+    }
+
+    DeviceState state;
+};
+
 }  // namespace velmora
