@@ -5,14 +5,17 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
+#include <tuple>
 
 #include "app/Controls.h"
 #include "app/Overlay.h"
 #include "platform/RecordingDevice.h"
 #include "render/Image.h"
 #include "render/Texture.h"
+#include "tests/app/ApplicationFixture.h"
 #include "tests/render/RendererTestSupport.h"
 
 namespace velmora::test {
@@ -159,7 +162,7 @@ TEST_F(OverlayTest, StatusShowsRunStateAndCountsMessagesExpireAndNeitherCoversTh
     pass(status);
     pass(status);
     std::string text = drawnText(overlay);
-    for (const char* shown : {"Running", "27particles,60links", "60fps,physics0.25ms", "F1help"})
+    for (const char* shown : {"Running", "27particles,60links", "60fps,physics0.250ms", "F1help"})
         EXPECT_NE(text.find(shown), std::string::npos) << shown << " in " << text;
     status.running = false;
     pass(status);
@@ -192,52 +195,9 @@ TEST_F(OverlayTest, StatusShowsRunStateAndCountsMessagesExpireAndNeitherCoversTh
     }
 }
 
-TEST_F(OverlayTest, TheMouseOverAPanelIsTheOverlaysAndBesideItTheScenes) {
-    tap(VK_F1 + 1);  // F2: the panel of buttons
-    pass();
-    const Rect panel = overlay.layout().panel;
-    ASSERT_GT(panel.width(), 0);
-    const int middleY = (panel.top + panel.bottom) / 2;
-
-    cursorAtClient((panel.left + panel.right) / 2, middleY);
-    os.setKey(VK_MBUTTON, true);
-    pass();
-    EXPECT_TRUE(overlay.wantsMouse());
-    os.setKey(VK_MBUTTON, false);
-    cursorAtClient(panel.right + 30, middleY);
-    pass();
-    os.setKey(VK_MBUTTON, true);
-    pass();
-    EXPECT_FALSE(overlay.wantsMouse());
-    os.setKey(VK_MBUTTON, false);
-    pass();
-
-    // The first button (run / pause) under a left click: taken, and asked for on release.
-    const ImGuiStyle& style = ImGui::GetStyle();
-    const float titleHeight = ImGui::GetFontSize() + 2 * style.FramePadding.y;
-    cursorAtClient(panel.left + static_cast<int>(style.WindowPadding.x) + 6,
-                   panel.top + static_cast<int>(titleHeight + style.WindowPadding.y) + 6);
-    pass();
-    os.setKey(VK_LBUTTON, true);
-    pass();
-    EXPECT_TRUE(overlay.wantsMouse());
-    EXPECT_FALSE(actions.toggleRun);
-    os.setKey(VK_LBUTTON, false);
-    pass();
-    EXPECT_TRUE(actions.toggleRun);
-    EXPECT_FALSE(actions.reset || actions.singleStep || actions.toggleWireframe);
-
-    // ImGui's 0xAABBGGRR colours reach the device as 0xAARRGGBB (the buttons are blue).
-    const ImVec4 c = style.Colors[ImGuiCol_Button];
-    const auto byte = [](float v) { return static_cast<std::uint32_t>(v * 255.0f + 0.5f); };
-    const std::uint32_t button = byte(c.w) << 24 | byte(c.x) << 16 | byte(c.y) << 8 | byte(c.z);
-    const auto colors =
-        contents<std::uint32_t>(overlay.renderer().colorStream(), overlay.renderer().vertexCount());
-    EXPECT_NE(std::find(colors.begin(), colors.end(), button), colors.end());
-}
-
 TEST_F(OverlayTest, DrawsAreBlendedAndClippedAndEveryStateTheSceneUsesIsPutBack) {
     tap(VK_F1);
+    tap(VK_F1 + 1);
     // The scene's states: wireframe, a textured geometry with all its streams, a scissor
     // rectangle of its own (test off).
     Image white("no-such-picture.bmp");
@@ -292,6 +252,186 @@ TEST_F(OverlayTest, DrawsAreBlendedAndClippedAndEveryStateTheSceneUsesIsPutBack)
     EXPECT_FLOAT_EQ(800 * m.m[0][0] + m.m[3][0], 1.0f);
     EXPECT_FLOAT_EQ(0 * m.m[1][1] + m.m[3][1], 1.0f);
     EXPECT_FLOAT_EQ(600 * m.m[1][1] + m.m[3][1], -1.0f);
+
+    // ImGui's 0xAABBGGRR colours reach the device as 0xAARRGGBB (the buttons are blue).
+    const ImVec4 c = ImGui::GetStyle().Colors[ImGuiCol_Button];
+    const auto byte = [](float v) { return static_cast<std::uint32_t>(v * 255.0f + 0.5f); };
+    const std::uint32_t button = byte(c.w) << 24 | byte(c.x) << 16 | byte(c.y) << 8 | byte(c.z);
+    const auto colors =
+        contents<std::uint32_t>(overlay.renderer().colorStream(), overlay.renderer().vertexCount());
+    EXPECT_NE(std::find(colors.begin(), colors.end(), button), colors.end());
+}
+
+/// The overlay in the real loop: what the status corner shows, which clicks it keeps from the
+/// mouse tools, and the selection rings the scene draws.
+class OverlayInTheLoop : public ApplicationTest {
+  protected:
+    /// The scene's draws of the last pass (those of the scene's effect), as type, primitive
+    /// count and texture.
+    std::vector<std::tuple<D3DPRIMITIVETYPE, std::uint32_t, DeviceTexture*>> sceneDraws() {
+        std::vector<std::tuple<D3DPRIMITIVETYPE, std::uint32_t, DeviceTexture*>> draws;
+        for (std::size_t i = drawsBefore; i < device().draws.size(); ++i) {
+            const RecordedDraw& d = device().draws[i];
+            if (d.effect == app->loadedEffect.get())
+                draws.emplace_back(d.type, d.primitiveCount, d.textures[0]);
+        }
+        return draws;
+    }
+    /// One pass, holding the keys; the draws before it are forgotten.
+    void pass(std::initializer_list<int> keys = {}) {
+        drawsBefore = device().draws.size();
+        passHolding(keys);
+    }
+    std::string shown() { return drawnText(app->overlay); }
+    bool shows(std::string_view text) {
+        return shown().find(withoutSpaces(text)) != std::string::npos;
+    }
+    /// Puts the cursor on the particle's centre as the last frame showed it.
+    void cursorOn(const Particle* particle) {
+        const Vec3 p = particle->current.position;
+        const Matrix4 m = gRenderer->view * gRenderer->projection;
+        const float w = p.x * m.m[0][3] + p.y * m.m[1][3] + p.z * m.m[2][3] + m.m[3][3];
+        const Vec3 clip = transformRow(p, m);
+        cursorAtClient(static_cast<int>(std::lround((clip.x / w + 1.0f) * 400.0f)),
+                       static_cast<int>(std::lround((1.0f - clip.y / w) * 300.0f)));
+    }
+    std::size_t drawsBefore = 0;
+};
+
+TEST_F(OverlayInTheLoop, StatusCornerShowsRunStateCountsAndTheFrameRateOfHalfASecond) {
+    start();
+    pass();
+    pass();
+    EXPECT_TRUE(shows("Running") && shows("10 particles, 30 links")) << shown();
+    pass({VK_TAB});
+    EXPECT_TRUE(shows("Paused") && !shows("Running")) << shown();
+    cursorAtClient(200, 450);
+    pass({VK_MBUTTON});
+    EXPECT_TRUE(shows("11 particles, 30 links")) << shown();
+    // Passes of 0.2 and 0.4 s: every half second of them is two passes in 0.6 s, 3.33 a
+    // second; a single pass would say 5 or 2.5.
+    for (int i = 0; i < 8; ++i) {
+        setDt(i % 2 == 0 ? 0.2f : 0.4f);
+        pass();
+        if (i > 4) {
+            EXPECT_TRUE(shows("3 fps, physics")) << i << ": " << shown();
+        }
+    }
+    // F1 shows the help, in the pass that sees it pressed; held, it stays; neither F1 nor F2
+    // pauses, steps, resets or spawns.
+    os.setKey(VK_F1, true);
+    os.setKey(VK_F1 + 1, true);
+    for (int i = 0; i < 4; ++i) {
+        pass();
+        EXPECT_TRUE(app->overlay.helpOpen() && app->overlay.panelOpen()) << i;
+    }
+    os.setKey(VK_F1, false);
+    os.setKey(VK_F1 + 1, false);
+    EXPECT_TRUE(shows("Help (F1)") && shows("Panel (F2)")) << shown();
+    EXPECT_FALSE(app->running);
+    EXPECT_EQ(app->particles.size(), 11u);
+}
+
+TEST_F(OverlayInTheLoop, APressOnAPanelStaysThereAndBesideItReachesTheTools) {
+    start();
+    pass({VK_F1 + 1});
+    pass();
+    pass();
+    const Rect panel = app->overlay.layout().panel;
+    ASSERT_GT(panel.width(), 0);
+    const int middleY = (panel.top + panel.bottom) / 2;
+    cursorAtClient((panel.left + panel.right) / 2, middleY);
+    pass({VK_MBUTTON});
+    pass({VK_RBUTTON});
+    pass();
+    EXPECT_EQ(app->particles.size(), 10u);
+    EXPECT_FALSE(shows("right click")) << shown();
+    cursorAtClient(panel.right + 20, middleY);
+    pass({VK_MBUTTON});
+    EXPECT_EQ(app->particles.size(), 11u);
+    // Running, a right click beside the panel says how to use it.
+    pass({VK_RBUTTON});
+    pass();
+    EXPECT_TRUE(shows("right click works while paused (Tab)")) << shown();
+
+    // The panel's first button, run / pause: the click goes to the panel, the next pass
+    // pauses, and no particle is grabbed.
+    const float titleHeight = ImGui::GetFontSize() + 2 * ImGui::GetStyle().FramePadding.y;
+    cursorAtClient(panel.left + 20, panel.top + static_cast<int>(titleHeight) + 14);
+    pass({VK_LBUTTON});
+    EXPECT_EQ(app->editing.dragTarget, nullptr);
+    pass();  // released over the button: the panel asks
+    EXPECT_TRUE(app->running);
+    pass();
+    EXPECT_FALSE(app->running);
+}
+
+TEST_F(OverlayInTheLoop, RingsShowTheHeldParticlesAndGoWithTheSelection) {
+    start();
+    pass({VK_TAB});
+    pass();
+    const auto plain = sceneDraws();
+    ASSERT_EQ(plain.size(), 9u);  // sky, five panels, two sphere groups, the links
+    Particle* corner = app->particles[6].get();
+    Particle* top = app->particles[kStartingStructurePinned].get();
+    /// The ring draw of the last pass, checked to circle the particle facing the camera.
+    const auto expectRingAround = [&](const Particle* held) {
+        const auto draws = sceneDraws();
+        ASSERT_EQ(draws.size(), plain.size() + 1);
+        EXPECT_TRUE(std::equal(plain.begin(), plain.end(), draws.begin()));
+        const auto [type, segments, texture] = draws.back();
+        EXPECT_EQ(type, D3DPT_LINELIST);
+        ASSERT_EQ(segments, 2 * kSelectionRingSegments);
+        const auto points =
+            contents<Vec3>(app->scene.selectionRings.mesh.geometry->positionBuffer(), 2 * segments);
+        const Vec3 forward = app->scene.mainCamera.forward();
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const Vec3 d = points[i] - held->current.position;
+            EXPECT_NEAR(length(d), kSelectionRingRadii[i < segments ? 0 : 1], 1e-4f) << i;
+            EXPECT_NEAR(dot(d, forward), 0.0f, 1e-4f) << i;
+        }
+    };
+
+    cursorOn(corner);
+    pass({VK_RBUTTON});
+    ASSERT_EQ(app->editing.joinSel, corner);
+    expectRingAround(corner);
+    pass();
+    EXPECT_TRUE(shows("select a second particle to link")) << shown();
+    cursorOn(top);
+    pass({VK_RBUTTON});
+    EXPECT_TRUE(corner->isLinkedTo(top));
+    EXPECT_EQ(sceneDraws().size(), plain.size());
+    pass();
+    EXPECT_TRUE(shows("linked") && !shows("unlinked")) << shown();
+    const auto rightClickOn = [&](const Particle* particle) {
+        cursorOn(particle);
+        pass({VK_RBUTTON});
+        pass();
+    };
+    rightClickOn(corner);
+    rightClickOn(top);
+    EXPECT_FALSE(corner->isLinkedTo(top));
+    EXPECT_TRUE(shows("unlinked")) << shown();
+    rightClickOn(top);
+    rightClickOn(top);
+    EXPECT_FALSE(top->pinned);
+    EXPECT_TRUE(shows("unpinned")) << shown();
+    rightClickOn(top);
+    rightClickOn(top);
+    EXPECT_TRUE(top->pinned);
+    EXPECT_TRUE(shows("pinned") && !shows("unpinned")) << shown();
+    EXPECT_EQ(sceneDraws(), plain);  // the same frame as before any selection
+
+    // Held by the left button, a particle has its ring until it is let go.
+    cursorOn(corner);
+    os.setKey(VK_LBUTTON, true);
+    pass();
+    ASSERT_EQ(app->editing.dragTarget, corner);
+    expectRingAround(corner);
+    os.setKey(VK_LBUTTON, false);
+    pass();
+    EXPECT_EQ(sceneDraws(), plain);
 }
 
 }  // namespace
