@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/Controls.h"
+#include "app/HelpPicture.h"
 #include "app/OverlayInput.h"
 
 namespace velmora {
@@ -17,10 +17,8 @@ constexpr int kKeyF2 = VK_F1 + 1;
 constexpr float kMargin = 10.0f;
 /// The help panel's widest, pixels; narrower windows give it their width less the margins.
 constexpr float kHelpMaxWidth = 1000.0f;
-/// The help panel's key column: this many characters, the keys' longest word.
-constexpr int kHelpKeyCharacters = 13;
-const ImVec4 kHeadingColour = {1.0f, 0.85f, 0.35f, 1.0f};
-const ImVec4 kKeyColour = {0.55f, 0.8f, 1.0f, 1.0f};
+/// Below this width the help's columns would hold a few letters a line: it is not shown.
+constexpr float kHelpMinWidth = 300.0f;
 const ImVec4 kPausedColour = {1.0f, 0.6f, 0.2f, 1.0f};
 /// One width for the panel's buttons, pixels.
 const ImVec2 kButtonSize = {150.0f, 0.0f};
@@ -44,94 +42,6 @@ Rect currentWindowRect() {
             static_cast<std::int32_t>(std::ceil(position.x + size.x)),
             static_cast<std::int32_t>(std::ceil(position.y + size.y))};
 }
-
-/// The help panel's entries: a heading, the controls, a heading, the options. An entry with
-/// no right text is a heading.
-struct HelpEntry {
-    const char* left = nullptr;
-    const char* right = nullptr;
-};
-
-std::size_t helpEntryCount() {
-    return 2 + controlsTable().size() + optionsTable().size();
-}
-
-HelpEntry helpEntry(std::size_t i) {
-    const std::size_t controls = controlsTable().size();
-    if (i == 0)
-        return {"Controls", nullptr};
-    if (i <= controls)
-        return {controlsTable()[i - 1].input, controlsTable()[i - 1].effect};
-    if (i == controls + 1)
-        return {"Options", nullptr};
-    const OptionRow& row = optionsTable()[i - controls - 2];
-    return {row.form, row.effect};
-}
-
-/// How the help panel lays its entries out in two columns, each a key beside its effect,
-/// both wrapped; window-local pixels.
-struct HelpColumns {
-    float keyWidth = 0.0f;
-    float columnWidth = 0.0f;
-    float gap = 0.0f;
-
-    float height(const HelpEntry& entry) const {
-        const float spacing = ImGui::GetStyle().ItemSpacing.y;
-        if (entry.right == nullptr)
-            return ImGui::GetTextLineHeight() + spacing;
-        const float key = ImGui::CalcTextSize(entry.left, nullptr, false, keyWidth).y;
-        const float effect =
-            ImGui::CalcTextSize(entry.right, nullptr, false, columnWidth - keyWidth - gap).y;
-        return std::max(key, effect) + spacing;
-    }
-    /// The first entry of the second column: the split that makes the taller column shortest,
-    /// with no heading left at the foot of the first. tallerHeight gets that column's height.
-    std::size_t split(float& tallerHeight) const {
-        const std::size_t count = helpEntryCount();
-        float total = 0.0f;
-        for (std::size_t i = 0; i < count; ++i)
-            total += height(helpEntry(i));
-        std::size_t best = count;
-        float first = 0.0f;
-        tallerHeight = total;
-        for (std::size_t i = 0; i < count; ++i) {
-            first += height(helpEntry(i));
-            const float taller = std::max(first, total - first);
-            if (taller < tallerHeight) {
-                tallerHeight = taller;
-                best = i + 1;
-            }
-        }
-        if (best > 0 && best < count && helpEntry(best - 1).right == nullptr) {
-            first = 0.0f;
-            for (std::size_t i = 0; i + 1 < best; ++i)
-                first += height(helpEntry(i));
-            tallerHeight = std::max(first, total - first);
-            --best;
-        }
-        return best;
-    }
-    void draw(std::size_t from, std::size_t to, float x, float top) const {
-        ImGui::SetCursorPos(ImVec2(x, top));
-        for (std::size_t i = from; i < to; ++i) {
-            const HelpEntry entry = helpEntry(i);
-            ImGui::SetCursorPosX(x);
-            if (entry.right == nullptr) {
-                ImGui::TextColored(kHeadingColour, "%s", entry.left);
-                continue;
-            }
-            ImGui::PushStyleColor(ImGuiCol_Text, kKeyColour);
-            ImGui::PushTextWrapPos(x + keyWidth);
-            ImGui::TextUnformatted(entry.left);
-            ImGui::PopTextWrapPos();
-            ImGui::PopStyleColor();
-            ImGui::SameLine(x + keyWidth + gap);
-            ImGui::PushTextWrapPos(x + columnWidth);
-            ImGui::TextUnformatted(entry.right);
-            ImGui::PopTextWrapPos();
-        }
-    }
-};
 
 }  // namespace
 
@@ -157,11 +67,14 @@ Overlay::~Overlay() {
 
 bool Overlay::attach(Device& device, const char* effectFile) {
     ImGui::SetCurrentContext(context_);
+    helpPictureWidth_ = 0;  // drawn again for this device
     return renderer_.init(device, effectFile, *ImGui::GetIO().Fonts);
 }
 
 void Overlay::detach() {
     renderer_.release();
+    helpPicture_ = nullptr;
+    helpPictureWidth_ = 0;
 }
 
 void Overlay::newFrame(const InputState& input, WindowHandle window, float seconds) {
@@ -238,38 +151,41 @@ void Overlay::buildStatus(const OverlayStatus& status) {
 
 void Overlay::buildHelp() {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
-    const float width = std::min(kHelpMaxWidth, display.x - 2 * kMargin);
-    // Compact: the whole of both tables fits an 800 x 600 window, and every pixel the panel
-    // covers costs fill time on a software renderer.
-    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(8.0f, 4.0f));
-    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(8.0f, 2.0f));
-    const ImGuiStyle& style = ImGui::GetStyle();
-    HelpColumns columns;
-    columns.gap = style.ItemSpacing.x;
-    columns.keyWidth = ImGui::CalcTextSize("M").x * kHelpKeyCharacters;
-    columns.columnWidth = (width - 2 * style.WindowPadding.x - 3 * columns.gap) * 0.5f;
-    float columnHeight = 0.0f;
-    const std::size_t split = columns.split(columnHeight);
-    // Below the status corner, so the run state stays in sight; moved up over it (opaque)
-    // where the window is too short for both.
-    const float height = columnHeight + ImGui::GetFrameHeight() + 2 * style.WindowPadding.y;
+    const float width = std::floor(std::min(kHelpMaxWidth, display.x - 2 * kMargin));
+    if (width < kHelpMinWidth)
+        return;
+    if (static_cast<int>(width) != helpPictureWidth_)
+        drawHelpPicture(width);
+    const auto height = static_cast<float>(helpPictureHeight_);
+    // Below the status corner, so the run state stays in sight; moved up over it where the
+    // window is too short for both.
     float top = static_cast<float>(layout_.status.bottom) + kMargin;
     if (top + height > display.y - kMargin)
-        top = std::max(kMargin, display.y - kMargin - height);
+        top = std::max(kMargin, std::floor(display.y - kMargin - height));
     ImGui::SetNextWindowPos(ImVec2(display.x - kMargin, top), ImGuiCond_Always, ImVec2(1.0f, 0.0f));
-    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0),
-                                        ImVec2(width, std::max(display.y - kMargin - top, 0.0f)));
-    ImGui::SetNextWindowBgAlpha(1.0f);
-    if (ImGui::Begin("Help (F1)", &helpOpen_, kPanelFlags)) {
-        const float left = ImGui::GetCursorPosX();
-        const float firstLine = ImGui::GetCursorPosY();
-        columns.draw(0, split, left, firstLine);
-        columns.draw(split, helpEntryCount(), left + columns.columnWidth + 3 * columns.gap,
-                     firstLine);
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0.0f, 0.0f));
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0.0f);
+    // The picture is the whole panel, background included.
+    if (ImGui::Begin("##help", nullptr, kReadOutFlags | ImGuiWindowFlags_NoBackground)) {
+        if (helpPicture_ != nullptr)
+            ImGui::Image(helpPicture_, ImVec2(width, height));
+        else
+            ImGui::Dummy(ImVec2(width, height));  // no device: laid out, drawn as nothing
     }
     layout_.help = currentWindowRect();
     ImGui::End();
     ImGui::PopStyleVar(2);
+}
+
+void Overlay::drawHelpPicture(float width) {
+    ImDrawList list(ImGui::GetDrawListSharedData());
+    const int height = layOutHelp(width, list);
+    HelpPicture picture;
+    helpPicture_ = paintQuads(list, *ImGui::GetIO().Fonts, static_cast<int>(width), height, picture)
+                       ? renderer_.setPicture(picture.pixels.data(), picture.width, picture.height)
+                       : nullptr;
+    helpPictureWidth_ = static_cast<int>(width);
+    helpPictureHeight_ = height;
 }
 
 void Overlay::buildPanel(const OverlayStatus& status, OverlayActions& actions) {

@@ -11,7 +11,9 @@
 #include <tuple>
 
 #include "app/Controls.h"
+#include "app/HelpPicture.h"
 #include "app/Overlay.h"
+#include "physics/StateSummary.h"
 #include "platform/RecordingDevice.h"
 #include "render/Image.h"
 #include "render/Texture.h"
@@ -36,10 +38,9 @@ std::vector<T> contents(VertexBuffer* buffer, std::size_t count) {
     return out;
 }
 
-/// The text the overlay's last render put in the device's buffers, one character per glyph
-/// quad found in the texture-coordinate stream, in drawing order. Spaces have no glyph.
-std::string drawnText(const Overlay& overlay) {
-    ImGui::SetCurrentContext(overlay.context());
+/// The text of a run of (u, v) pairs, one character per glyph quad found, in drawing order.
+/// Spaces have no glyph.
+std::string glyphText(const std::vector<float>& uv) {
     const ImFont& font = *ImGui::GetIO().Fonts->Fonts[0];
     std::map<std::pair<float, float>, const ImFontGlyph*> byCorner;
     for (char c = '!'; c <= '~'; ++c) {
@@ -47,8 +48,6 @@ std::string drawnText(const Overlay& overlay) {
         if (glyph != nullptr)
             byCorner[{glyph->U0, glyph->V0}] = glyph;
     }
-    const OverlayRenderer& renderer = overlay.renderer();
-    const auto uv = contents<float>(renderer.texCoordStream(), renderer.vertexCount() * 2u);
     std::string text;
     // A glyph is four vertices: top left (U0, V0), top right, bottom right (U1, V1), bottom left.
     for (std::size_t v = 0; v + 3 < uv.size() / 2;) {
@@ -62,6 +61,13 @@ std::string drawnText(const Overlay& overlay) {
         }
     }
     return text;
+}
+
+/// The text the overlay's last render put in the device's buffers.
+std::string drawnText(const Overlay& overlay) {
+    ImGui::SetCurrentContext(overlay.context());
+    const OverlayRenderer& renderer = overlay.renderer();
+    return glyphText(contents<float>(renderer.texCoordStream(), renderer.vertexCount() * 2u));
 }
 
 bool contains(const Rect& r, Point p) {
@@ -116,13 +122,12 @@ class OverlayTest : public ::testing::Test {
     std::size_t overlayDraws = 0;
 };
 
-TEST_F(OverlayTest, F1TogglesTheHelpPanelOnItsPressedEdgeAndThePanelListsEveryRow) {
+TEST_F(OverlayTest, F1TogglesTheHelpPanelWhosePictureListsEveryRow) {
     pass();
     pass();
     const std::size_t closedDraws = overlayDraws;
     const std::uint32_t closedVertices = overlay.renderer().vertexCount();
     ASSERT_GT(closedDraws, 0u);
-    EXPECT_EQ(drawnText(overlay).find("Help(F1)"), std::string::npos);
 
     os.setKey(VK_F1, true);
     for (int held = 0; held < 3; ++held) {
@@ -131,10 +136,33 @@ TEST_F(OverlayTest, F1TogglesTheHelpPanelOnItsPressedEdgeAndThePanelListsEveryRo
     }
     os.setKey(VK_F1, false);
     pass();
-    EXPECT_GT(overlayDraws, closedDraws);
-    EXPECT_GT(overlay.renderer().vertexCount(), closedVertices + 2000);
-    const std::string text = drawnText(overlay);
-    EXPECT_NE(text.find("Help(F1)"), std::string::npos) << text;
+    // One draw more: the help's picture, texel for pixel where the panel is, not blended.
+    ASSERT_EQ(overlayDraws, closedDraws + 1);
+    const Rect help = overlay.layout().help;
+    EXPECT_EQ(help.right, 790);
+    EXPECT_GE(help.top, overlay.layout().status.bottom);
+    EXPECT_LE(help.bottom, 590);  // the whole of it fits an 800 x 600 window
+    const RecordedDraw* shown = nullptr;
+    for (std::size_t i = device().draws.size() - overlayDraws; i < device().draws.size(); ++i) {
+        if (device().draws[i].textures[0] != ImGui::GetIO().Fonts->TexID)
+            shown = &device().draws[i];
+    }
+    ASSERT_NE(shown, nullptr);
+    EXPECT_FALSE(shown->blending);
+    EXPECT_EQ(shown->primitiveCount, 2u);
+    const auto& level = dynamic_cast<RecordingTexture&>(*shown->textures[0]).store.levels.at(0);
+    ASSERT_EQ(level.width, static_cast<std::uint32_t>(help.width()));
+    ASSERT_EQ(level.height, static_cast<std::uint32_t>(help.height()));
+
+    // The picture is the layout painted: every row, and every solid glyph pixel in its
+    // colour where the atlas puts it.
+    ImDrawList list(ImGui::GetDrawListSharedData());
+    ASSERT_EQ(layOutHelp(static_cast<float>(help.width()), list), help.height());
+    std::vector<float> uv;
+    for (const ImDrawVert& v : list.VtxBuffer)
+        uv.insert(uv.end(), {v.uv.x, v.uv.y});
+    const std::string text = glyphText(uv);
+    EXPECT_NE(text.find("Help(F1closesit)"), std::string::npos) << text;
     for (const ControlRow& row : controlsTable()) {
         EXPECT_NE(text.find(withoutSpaces(row.input)), std::string::npos) << row.input;
         EXPECT_NE(text.find(withoutSpaces(row.effect)), std::string::npos) << row.effect;
@@ -143,7 +171,33 @@ TEST_F(OverlayTest, F1TogglesTheHelpPanelOnItsPressedEdgeAndThePanelListsEveryRo
         EXPECT_NE(text.find(withoutSpaces(row.form)), std::string::npos) << row.form;
         EXPECT_NE(text.find(withoutSpaces(row.effect)), std::string::npos) << row.effect;
     }
-    EXPECT_FALSE(overlay.layout().help == Rect{});
+    std::vector<std::uint32_t> picture(level.texels.size() / 4);
+    std::memcpy(picture.data(), level.texels.data(), level.texels.size());
+    unsigned char* atlas = nullptr;
+    int atlasWidth = 0, atlasHeight = 0;
+    ImGui::GetIO().Fonts->GetTexDataAsRGBA32(&atlas, &atlasWidth, &atlasHeight);
+    int solid = 0;
+    for (int v = 4; v + 3 < list.VtxBuffer.Size; v += 4) {  // after the background's four
+        const ImDrawVert& corner = list.VtxBuffer[v];
+        const ImDrawVert& far = list.VtxBuffer[v + 2];
+        const ImU32 c = corner.col;  // 0xAABBGGRR
+        const std::uint32_t argb = (c & 0xFF00FF00u) | (c & 0xFFu) << 16 | (c >> 16 & 0xFFu);
+        const int u0 = static_cast<int>(std::lround(corner.uv.x * atlasWidth));
+        const int v0 = static_cast<int>(std::lround(corner.uv.y * atlasHeight));
+        for (int y = static_cast<int>(corner.pos.y); y < static_cast<int>(far.pos.y); ++y) {
+            for (int x = static_cast<int>(corner.pos.x); x < static_cast<int>(far.pos.x); ++x) {
+                const int texel = (v0 + y - static_cast<int>(corner.pos.y)) * atlasWidth + u0 + x -
+                                  static_cast<int>(corner.pos.x);
+                if (atlas[texel * 4 + 3] == 255) {
+                    ++solid;
+                    ASSERT_EQ(picture[static_cast<std::size_t>(y) * help.width() + x], argb)
+                        << x << ", " << y;
+                }
+            }
+        }
+    }
+    EXPECT_GT(solid, 10000);
+    EXPECT_EQ(picture[0], 0xFF0F0F0Fu);  // the dark background
 
     tap(VK_F1);
     EXPECT_FALSE(overlay.helpOpen());
@@ -223,19 +277,25 @@ TEST_F(OverlayTest, DrawsAreBlendedAndClippedAndEveryStateTheSceneUsesIsPutBack)
 
     ASSERT_GT(device().draws.size(), first);
     std::vector<Rect> scissors;
+    int pictures = 0;
     for (std::size_t i = first; i < device().draws.size(); ++i) {
         const RecordedDraw& d = device().draws[i];
         EXPECT_EQ(d.result, D3D_OK);
-        EXPECT_TRUE(d.blending && d.sourceBlend == D3DBLEND_SRCALPHA &&
-                    d.destBlend == D3DBLEND_INVSRCALPHA);
+        // Glyphs and shapes from the font atlas are blended, the help's picture is opaque;
+        // the panel's buttons come after the picture.
+        const bool fromAtlas = d.textures[0] == ImGui::GetIO().Fonts->TexID;
+        pictures += fromAtlas ? 0 : 1;
+        EXPECT_EQ(d.blending, fromAtlas);
+        EXPECT_TRUE(d.sourceBlend == D3DBLEND_SRCALPHA && d.destBlend == D3DBLEND_INVSRCALPHA);
         EXPECT_FALSE(d.depthTest);
         EXPECT_EQ(d.cullMode, D3DCULL_NONE);
         EXPECT_EQ(d.fillMode, D3DFILL_SOLID);
         EXPECT_NE(d.effect, effect.get());  // the scene's effect keeps its parameters
-        EXPECT_EQ(d.textures[0], ImGui::GetIO().Fonts->TexID);  // the font atlas
         EXPECT_TRUE(d.scissorTest);
         scissors.push_back(d.scissorRect);
     }
+    EXPECT_EQ(pictures, 1);
+    EXPECT_TRUE(device().draws.back().blending);
     // Backgrounds may use the whole client area; each part's contents are clipped to it.
     for (const Rect& part : {overlay.layout().status, overlay.layout().help}) {
         const auto inPart = [&](const Rect& s) {
@@ -327,7 +387,8 @@ TEST_F(OverlayInTheLoop, StatusCornerShowsRunStateCountsAndTheFrameRateOfHalfASe
     }
     os.setKey(VK_F1, false);
     os.setKey(VK_F1 + 1, false);
-    EXPECT_TRUE(shows("Help (F1)") && shows("Panel (F2)")) << shown();
+    EXPECT_GT(app->overlay.layout().help.height(), 0);
+    EXPECT_TRUE(shows("Panel (F2)")) << shown();
     EXPECT_FALSE(app->running);
     EXPECT_EQ(app->particles.size(), 11u);
 }
@@ -354,16 +415,34 @@ TEST_F(OverlayInTheLoop, APressOnAPanelStaysThereAndBesideItReachesTheTools) {
     pass();
     EXPECT_TRUE(shows("right click works while paused (Tab)")) << shown();
 
-    // The panel's first button, run / pause: the click goes to the panel, the next pass
-    // pauses, and no particle is grabbed.
-    const float titleHeight = ImGui::GetFontSize() + 2 * ImGui::GetStyle().FramePadding.y;
-    cursorAtClient(panel.left + 20, panel.top + static_cast<int>(titleHeight) + 14);
+    // The panel's buttons, from the top: run / pause, step, reset. A click is the panel's
+    // (a left press in the scene would drop the selection); the pass after its release acts.
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const auto click = [&](int button) {
+        const float y = static_cast<float>(panel.top) + ImGui::GetFrameHeight() +
+                        style.WindowPadding.y + ImGui::GetFrameHeightWithSpacing() * button;
+        cursorAtClient(panel.left + 20, static_cast<int>(y) + 8);
+        pass({VK_LBUTTON});
+        pass();
+        pass();
+    };
+    app->editing.joinSel = app->particles[0].get();
+    cursorAtClient(panel.left + 20, panel.top + static_cast<int>(ImGui::GetFrameHeight()) + 14);
     pass({VK_LBUTTON});
-    EXPECT_EQ(app->editing.dragTarget, nullptr);
+    EXPECT_EQ(app->editing.joinSel, app->particles[0].get());
     pass();  // released over the button: the panel asks
     EXPECT_TRUE(app->running);
     pass();
     EXPECT_FALSE(app->running);
+    const std::uint64_t paused = stateHash(app->particles);
+    click(1);
+    const std::uint64_t stepped = stateHash(app->particles);
+    EXPECT_NE(stepped, paused);
+    pass();
+    EXPECT_EQ(stateHash(app->particles), stepped);  // one step per click
+    click(2);
+    EXPECT_EQ(app->particles.size(), 10u);
+    EXPECT_TRUE(app->running);
 }
 
 TEST_F(OverlayInTheLoop, RingsShowTheHeldParticlesAndGoWithTheSelection) {
