@@ -204,6 +204,18 @@ TEST_F(OverlayTest, F1TogglesTheHelpPanelWhosePictureListsEveryRow) {
     EXPECT_EQ(overlayDraws, closedDraws);
     EXPECT_EQ(overlay.renderer().vertexCount(), closedVertices);
     EXPECT_EQ(overlay.layout().help, Rect{});
+
+    // A wider window gets a picture laid out for its width.
+    os.setWindowPos(window, 100, 50, 1280, 800);
+    tap(VK_F1);
+    pass();
+    EXPECT_EQ(overlay.layout().help.width(), 1000);
+    for (std::size_t i = device().draws.size() - overlayDraws; i < device().draws.size(); ++i) {
+        if (device().draws[i].textures[0] != ImGui::GetIO().Fonts->TexID) {
+            const auto* wide = dynamic_cast<RecordingTexture*>(device().draws[i].textures[0]);
+            EXPECT_EQ(wide->store.levels.at(0).width, 1000u);
+        }
+    }
 }
 
 TEST_F(OverlayTest, StatusShowsRunStateAndCountsMessagesExpireAndNeitherCoversTheCentre) {
