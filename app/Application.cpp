@@ -6,10 +6,12 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "app/PickRayFromCursor.h"
 #include "app/Window.h"
 #include "physics/Simulation.h"
+#include "physics/StateSummary.h"
 #include "platform/VirtualKeys.h"
 #include "render/D3DRenderer.h"
 #include "scenes/SceneFile.h"
@@ -64,6 +66,27 @@ std::string freeSnapshotName(const std::string& folder) {
     return {};
 }
 
+/// What a right click did that the user is told, or nothing to say.
+const char* rightClickMessage(RightClick result) {
+    switch (result) {
+        case RightClick::IgnoredWhileRunning:
+            return "right click works while paused (Tab)";
+        case RightClick::SelectedFirst:
+            return "select a second particle to link";
+        case RightClick::Linked:
+            return "linked";
+        case RightClick::Unlinked:
+            return "unlinked";
+        case RightClick::Pinned:
+            return "pinned";
+        case RightClick::Unpinned:
+            return "unpinned";
+        case RightClick::None:
+            break;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 Application::Application(OperatingSystem& os_, Direct3DCreateFn createDirect3D_)
@@ -71,7 +94,8 @@ Application::Application(OperatingSystem& os_, Direct3DCreateFn createDirect3D_)
 
 Application::~Application() {
     // A start-up that failed after the device was made still releases it here, while the
-    // window it draws into exists.
+    // window it draws into exists; the overlay's objects go first.
+    overlay.detach();
     if (gRenderer->device != nullptr) {
         gRenderer->shutdown();
     }
@@ -110,6 +134,9 @@ std::optional<int> Application::startUp(int showCommand) {
                                              : std::string("cannot read ") + kEffectFile +
                                                    " (run velmora from the folder that holds bin/)";
         return kExitEffect;
+    }
+    if (!overlay.attach(*gRenderer->device, kEffectFile)) {
+        std::fprintf(stderr, "velmora: the on-screen overlay cannot be drawn on this device\n");
     }
     setUpScene(scene, particles, startingScene);
     timer->tick();
@@ -168,7 +195,8 @@ bool Application::loadScene(std::string_view nameOrFile) {
     }
     startingScene = std::move(*loaded);
     resetScene();
-    lastMessage = "loaded " + std::string(nameOrFile);
+    sceneName.assign(nameOrFile);
+    lastMessage = "loaded " + sceneName;
     return true;
 }
 
@@ -226,8 +254,28 @@ void Application::runEditingTools(float dt) {
     in.cursorDy = input->cursor.y - input->previousCursor.y;
     in.running = running;
     in.dt = dt;
+    // A press on a part of the overlay is the overlay's; a drag begun in the scene goes on.
+    if (overlay.wantsMouse()) {
+        in.middlePressed = in.rightPressed = in.leftPressed = false;
+    }
     PickRayFromCursor source(os);
-    velmora::runEditingTools(in, source, scene.mainCamera, particles, editing);
+    const RightClick right =
+        velmora::runEditingTools(in, source, scene.mainCamera, particles, editing);
+    if (const char* message = rightClickMessage(right)) {
+        overlay.showMessage(message);
+    }
+}
+
+OverlayStatus Application::overlayStatus() const {
+    OverlayStatus status;
+    status.running = running;
+    status.particles = particles.size();
+    status.links = linkCount(particles);
+    status.framesPerSecond = passAverages.framesPerSecond();
+    status.physicsMilliseconds = passAverages.physicsMilliseconds();
+    status.scenes = pickerScenes;
+    status.currentScene = sceneName;
+    return status;
 }
 
 bool Application::runPass() {
@@ -245,6 +293,10 @@ bool Application::runPass() {
     const float dt = timer->deltaTime;
     passDt = dt;
     input->update();
+    overlay.newFrame(*input, windowHandle, dt);
+    // The panel's buttons act as their keys do, one pass after the click.
+    const OverlayActions asked = std::move(panelAsked_);
+    panelAsked_ = {};
 
     if (input->pressed[VK_ESCAPE]) {
         os.postQuitMessage(0);
@@ -252,28 +304,33 @@ bool Application::runPass() {
     if (hasFocus && input->down[kKeyE]) {
         mouseLook();
     }
-    if (input->pressed[VK_TAB]) {
+    if (input->pressed[VK_TAB] || asked.toggleRun) {
         editing.joinSel = nullptr;
         running = !running;
     }
-    if (input->pressed[kKeyQ]) {
+    if (input->pressed[kKeyQ] || asked.toggleWireframe) {
         gRenderer->toggleWireframe();
     }
     if (input->down[VK_MENU] && input->pressed[VK_RETURN]) {
         switchDisplayModeAndDevice();
     }
-    if (input->pressed[kKeyR]) {
+    if (input->pressed[kKeyR] || asked.reset) {
         resetScene();
     }
-    if (input->pressed[VK_HOME]) {
+    if (input->pressed[VK_HOME] || asked.resetView) {
         placeMainCamera(scene, startingScene.camera.value_or(CameraPose{}));
         cameraVelocity = Vec3();
     }
     // What is saved is what the last frame showed: before this pass edits or steps anything.
-    if (input->pressed[kKeyF5]) {
+    if (input->pressed[kKeyF5] || asked.saveScene) {
         saveSnapshot();
+        overlay.showMessage(lastMessage);
     }
-    const bool singleStep = !running && input->pressed[kKeyN];
+    if (!asked.chosenScene.empty()) {
+        loadScene(asked.chosenScene);
+        overlay.showMessage(lastMessage);
+    }
+    const bool singleStep = !running && (input->pressed[kKeyN] || asked.singleStep);
     moveCamera(dt);
     if (input->pressed[kKeyF]) {
         showFrameRateInTitle();
@@ -283,9 +340,15 @@ bool Application::runPass() {
     const std::size_t count = particles.size();
     const Clock::time_point physicsStart = Clock::now();
     stepSimulation(count, dt, singleStep);
-    passTimes.physicsSeconds += secondsSince(physicsStart);
+    const double physicsSeconds = secondsSince(physicsStart);
+    passTimes.physicsSeconds += physicsSeconds;
+    passAverages.add(dt, physicsSeconds);
+    // Drawing includes laying out the overlay: its whole cost shows in draw_ms.
     const Clock::time_point drawStart = Clock::now();
-    drawFrame(scene, particles, count, loadedEffect.get());
+    panelAsked_ = overlay.build(overlayStatus());
+    drawScene(scene, particles, count, loadedEffect.get(), {editing.joinSel, editing.dragTarget});
+    overlay.render();
+    gRenderer->endSceneAndPresent();
     passTimes.drawSeconds += secondsSince(drawStart);
     gRenderer->setView(scene.mainCamera.getEye(), scene.mainCamera.getTarget());
     passTimes.seconds += secondsSince(passStart);
@@ -294,6 +357,7 @@ bool Application::runPass() {
 }
 
 int Application::shutDown() {
+    overlay.detach();
     gRenderer->shutdown();
     input = nullptr;
     timer = nullptr;

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -7,6 +8,8 @@
 #include "app/CameraMotion.h"
 #include "app/FrameTimer.h"
 #include "app/InputState.h"
+#include "app/Overlay.h"
+#include "app/PassAverages.h"
 #include "app/PickRayFromCursor.h"
 #include "app/RunReport.h"
 #include "app/Scene.h"
@@ -90,6 +93,14 @@ class Application {
     /// The last thing a save or a load said, one line, for whatever shows it on screen.
     std::string lastMessage;
 
+    // The on-screen overlay: status corner, help (F1), panel of buttons (F2), messages.
+    Overlay overlay;
+    PassAverages passAverages;  ///< the status corner's frame rate and physics time
+    /// The panel's scene picker: built-in scenes a user may want to try.
+    std::array<std::string, 6> pickerScenes{"start",   "lattice:3x3x3", "lattice:5x5x5",
+                                            "rope:10", "sheet:10x10",   "lattice:10x10x10"};
+    std::string sceneName;  ///< what loadScene last loaded, for the picker; empty: not known
+
   private:
     void mouseLook();
     void switchDisplayModeAndDevice();
@@ -97,6 +108,9 @@ class Application {
     void stepSimulation(std::size_t count, float dt, bool singleStep);
     void showFrameRateInTitle();
     void runEditingTools(float dt);
+    OverlayStatus overlayStatus() const;
+    /// What the panel's buttons asked for in the last pass; this pass carries it out.
+    OverlayActions panelAsked_;
 };
 
 }  // namespace velmora

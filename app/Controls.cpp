@@ -7,6 +7,10 @@ namespace velmora {
 namespace {
 
 constexpr ControlRow kControls[] = {
+    {"F1", "show / hide the help panel: every control and option"},
+    {"F2",
+     "show / hide the panel of buttons: run / pause, step, reset, wireframe, reset view, scene "
+     "picker, save"},
     {"W / S, D / A", "thrust forward / back, right / left (the camera glides to rest)"},
     {"Space / Ctrl", "thrust up / down"},
     {"Shift (held)", "three times the thrust; five times the drag speed of the left button"},

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/Controls.h"
+#include "app/HelpPicture.h"
 #include "app/OverlayInput.h"
 
 namespace velmora {
@@ -15,8 +15,11 @@ namespace {
 constexpr int kKeyF2 = VK_F1 + 1;
 /// Gap between the overlay's parts and the window's edges, pixels.
 constexpr float kMargin = 10.0f;
-/// The help panel's width where the window is wide enough, pixels.
-constexpr float kHelpWidth = 760.0f;
+/// The help panel's widest, pixels; narrower windows give it their width less the margins.
+constexpr float kHelpMaxWidth = 1000.0f;
+/// Below this width the help's columns would hold a few letters a line: it is not shown.
+constexpr float kHelpMinWidth = 300.0f;
+const ImVec4 kPausedColour = {1.0f, 0.6f, 0.2f, 1.0f};
 /// One width for the panel's buttons, pixels.
 const ImVec2 kButtonSize = {150.0f, 0.0f};
 /// Parts that show only (status, message): no title, no moving, no keyboard focus.
@@ -38,25 +41,6 @@ Rect currentWindowRect() {
             static_cast<std::int32_t>(std::floor(position.y)),
             static_cast<std::int32_t>(std::ceil(position.x + size.x)),
             static_cast<std::int32_t>(std::ceil(position.y + size.y))};
-}
-
-/// A two-column table of rows: the left column as wide as its widest entry, the right one
-/// wrapped to the rest of the panel.
-template <class Row>
-void rowsTable(const char* id, std::span<const Row> rows, const char* Row::*left,
-               const char* Row::*right) {
-    if (!ImGui::BeginTable(id, 2, ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_BordersInnerH))
-        return;
-    ImGui::TableSetupColumn("left", ImGuiTableColumnFlags_WidthFixed);
-    ImGui::TableSetupColumn("right", ImGuiTableColumnFlags_WidthStretch);
-    for (const Row& row : rows) {
-        ImGui::TableNextRow();
-        ImGui::TableSetColumnIndex(0);
-        ImGui::TextUnformatted(row.*left);
-        ImGui::TableSetColumnIndex(1);
-        ImGui::TextWrapped("%s", row.*right);
-    }
-    ImGui::EndTable();
 }
 
 }  // namespace
@@ -83,11 +67,14 @@ Overlay::~Overlay() {
 
 bool Overlay::attach(Device& device, const char* effectFile) {
     ImGui::SetCurrentContext(context_);
+    helpPictureWidth_ = 0;  // drawn again for this device
     return renderer_.init(device, effectFile, *ImGui::GetIO().Fonts);
 }
 
 void Overlay::detach() {
     renderer_.release();
+    helpPicture_ = nullptr;
+    helpPictureWidth_ = 0;
 }
 
 void Overlay::newFrame(const InputState& input, WindowHandle window, float seconds) {
@@ -149,9 +136,12 @@ void Overlay::buildStatus(const OverlayStatus& status) {
         ImVec2(0, 0), ImVec2(display.x * 0.5f - kMargin - 1, display.y * 0.5f - kMargin - 1));
     ImGui::SetNextWindowBgAlpha(0.6f);
     if (ImGui::Begin("##status", nullptr, kReadOutFlags)) {
-        ImGui::TextUnformatted(status.running ? "Running" : "Paused");
+        if (status.running)
+            ImGui::TextUnformatted("Running");
+        else
+            ImGui::TextColored(kPausedColour, "Paused");
         ImGui::Text("%zu particles, %zu links", status.particles, status.links);
-        ImGui::Text("%.0f fps, physics %.2f ms", static_cast<double>(status.framesPerSecond),
+        ImGui::Text("%.0f fps, physics %.3f ms", static_cast<double>(status.framesPerSecond),
                     static_cast<double>(status.physicsMilliseconds));
         ImGui::TextUnformatted("F1 help, F2 panel");
     }
@@ -161,20 +151,41 @@ void Overlay::buildStatus(const OverlayStatus& status) {
 
 void Overlay::buildHelp() {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
-    const float width = std::min(kHelpWidth, display.x - 2 * kMargin);
-    ImGui::SetNextWindowPos(ImVec2(display.x - kMargin, kMargin), ImGuiCond_Always,
-                            ImVec2(1.0f, 0.0f));
-    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0), ImVec2(width, display.y - 2 * kMargin));
-    if (ImGui::Begin("Help (F1)", &helpOpen_, kPanelFlags)) {
-        ImGui::SetWindowFontScale(0.85f);  // every row fits at 800 x 600
-        ImGui::TextUnformatted("Controls");
-        rowsTable("controls", controlsTable(), &ControlRow::input, &ControlRow::effect);
-        ImGui::Spacing();
-        ImGui::TextUnformatted("Options");
-        rowsTable("options", optionsTable(), &OptionRow::form, &OptionRow::effect);
+    const float width = std::floor(std::min(kHelpMaxWidth, display.x - 2 * kMargin));
+    if (width < kHelpMinWidth)
+        return;
+    if (static_cast<int>(width) != helpPictureWidth_)
+        drawHelpPicture(width);
+    const auto height = static_cast<float>(helpPictureHeight_);
+    // Below the status corner, so the run state stays in sight; moved up over it where the
+    // window is too short for both.
+    float top = static_cast<float>(layout_.status.bottom) + kMargin;
+    if (top + height > display.y - kMargin)
+        top = std::max(kMargin, std::floor(display.y - kMargin - height));
+    ImGui::SetNextWindowPos(ImVec2(display.x - kMargin, top), ImGuiCond_Always, ImVec2(1.0f, 0.0f));
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0.0f, 0.0f));
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0.0f);
+    // The picture is the whole panel, background included.
+    if (ImGui::Begin("##help", nullptr, kReadOutFlags | ImGuiWindowFlags_NoBackground)) {
+        if (helpPicture_ != nullptr)
+            ImGui::Image(helpPicture_, ImVec2(width, height));
+        else
+            ImGui::Dummy(ImVec2(width, height));  // no device: laid out, drawn as nothing
     }
     layout_.help = currentWindowRect();
     ImGui::End();
+    ImGui::PopStyleVar(2);
+}
+
+void Overlay::drawHelpPicture(float width) {
+    ImDrawList list(ImGui::GetDrawListSharedData());
+    const int height = layOutHelp(width, list);
+    HelpPicture picture;
+    helpPicture_ = paintQuads(list, *ImGui::GetIO().Fonts, static_cast<int>(width), height, picture)
+                       ? renderer_.setPicture(picture.pixels.data(), picture.width, picture.height)
+                       : nullptr;
+    helpPictureWidth_ = static_cast<int>(width);
+    helpPictureHeight_ = height;
 }
 
 void Overlay::buildPanel(const OverlayStatus& status, OverlayActions& actions) {
@@ -191,11 +202,15 @@ void Overlay::buildPanel(const OverlayStatus& status, OverlayActions& actions) {
         actions.toggleWireframe = ImGui::Button("Wireframe (Q)", kButtonSize);
         actions.resetView = ImGui::Button("Reset view (Home)", kButtonSize);
         if (!status.scenes.empty()) {
-            char preview[64];
-            std::snprintf(preview, sizeof preview, "%.*s",
-                          static_cast<int>(std::min<std::size_t>(status.currentScene.size(), 60)),
-                          status.currentScene.data());
-            if (ImGui::BeginCombo("scene", preview)) {
+            char preview[64] = "choose a scene";
+            if (!status.currentScene.empty()) {
+                std::snprintf(
+                    preview, sizeof preview, "%.*s",
+                    static_cast<int>(std::min<std::size_t>(status.currentScene.size(), 60)),
+                    status.currentScene.data());
+            }
+            ImGui::SetNextItemWidth(kButtonSize.x);
+            if (ImGui::BeginCombo("##scene", preview)) {
                 for (const std::string& name : status.scenes) {
                     if (ImGui::Selectable(name.c_str(), name == status.currentScene))
                         actions.chosenScene = name;

@@ -1,9 +1,9 @@
 #pragma once
 // The on-screen overlay: a small status corner (run state, counts, frame rate, physics time,
-// the F1 hint), the help panel (F1: every control and option from the one table), the panel
-// of buttons (F2), and short messages. Dear ImGui lays it out; OverlayRenderer draws it
-// through the GPU seam; its input comes from the input snapshot. One ImGui context per
-// Overlay, made and destroyed with it; it writes no files.
+// the F1 hint), the help panel (F1: every control and option from the one table, drawn once
+// into a picture, see HelpPicture.h), the panel of buttons (F2), and short messages. Dear ImGui
+// lays it out; OverlayRenderer draws it through the GPU seam; its input comes from the input
+// snapshot. One ImGui context per Overlay, made and destroyed with it; it writes no files.
 //
 // Per pass, in this order: newFrame (after the input snapshot's update; then wantsMouse
 // tells whether this pass's mouse belongs to the overlay), build (returns what its buttons
@@ -92,6 +92,8 @@ class Overlay {
   private:
     void buildStatus(const OverlayStatus& status);
     void buildHelp();
+    /// Lays the help out for a panel this wide and makes its picture.
+    void drawHelpPicture(float width);
     void buildPanel(const OverlayStatus& status, OverlayActions& actions);
     void buildMessage();
 
@@ -105,6 +107,9 @@ class Overlay {
     std::string message_;
     float messageSecondsLeft_ = 0.0f;
     OverlayLayout layout_;
+    DeviceTexture* helpPicture_ = nullptr;  ///< the renderer's; null without a device
+    int helpPictureWidth_ = 0;              ///< 0: to be drawn
+    int helpPictureHeight_ = 0;
 };
 
 }  // namespace velmora

@@ -1,7 +1,9 @@
 #include "app/Scene.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
+#include <iterator>
 
 #include "app/Window.h"
 #include "math/Matrix4.h"
@@ -12,6 +14,9 @@
 
 namespace velmora {
 namespace {
+
+constexpr auto kSegmentsPerRing =
+    static_cast<std::uint32_t>(kSelectionRingSegments * std::size(kSelectionRingRadii));
 
 void aimSkyCamera(Scene& scene) {
     const Vec3 direction = scene.mainCamera.getTarget() - scene.mainCamera.getEye();
@@ -92,6 +97,44 @@ void drawLinks(Scene& scene, const ParticleList& particles, std::size_t count) {
     lines.draw(0, line);
 }
 
+void makeSelectionRings(BatchMesh& batch) {
+    // Like the link lines: each copy is one segment whose two points every frame writes.
+    batch.setModel({{0, 0, 0}, {0, 0, 0}}, {0, 0, 0, 0}, {0, 1}, kSelectionRingColour, Lines);
+}
+
+/// Rings of kSelectionRingSegments segments per circle in the camera's screen plane, around
+/// each held particle.
+void drawSelectionRings(Scene& scene, const SceneSelection& selection) {
+    const Particle* held[2] = {selection.linkStart, selection.dragged};
+    const std::uint32_t heldCount = (held[0] != nullptr ? 1u : 0u) + (held[1] != nullptr ? 1u : 0u);
+    if (heldCount == 0)
+        return;  // the frame stays the plain scene: not even an empty draw
+    BatchMesh& rings = scene.selectionRings;
+    const std::uint32_t open = rings.begin(heldCount * kSegmentsPerRing);
+    const Vec3 right = scene.mainCamera.right();
+    const Vec3 up = unitVector(right.cross(scene.mainCamera.forward()));
+    std::uint32_t segment = 0;
+    for (const Particle* particle : held) {
+        if (particle == nullptr)
+            continue;
+        const Vec3 centre = particle->current.position;
+        for (const float radius : kSelectionRingRadii) {
+            for (std::uint32_t i = 0; i < kSelectionRingSegments && segment < open; ++i) {
+                const auto point = [&](std::uint32_t k) {
+                    const float angle = 2.0f * kPi * static_cast<float>(k) /
+                                        static_cast<float>(kSelectionRingSegments);
+                    return centre + (right * std::cos(angle) + up * std::sin(angle)) * radius;
+                };
+                rings.setVertex(2 * segment, point(i));
+                rings.setVertex(2 * segment + 1, point(i + 1));
+                ++segment;
+            }
+        }
+    }
+    rings.end();
+    rings.draw(0, segment);
+}
+
 }  // namespace
 
 void placeMainCamera(Scene& scene, const CameraPose& pose) {
@@ -118,6 +161,9 @@ void setUpScene(Scene& scene, ParticleList& particles, const SceneDescription& s
     scene.linkLines.mesh.loadTexture("bin/def.bmp", false, 0);
 
     makeParticleSpheres(scene.particleSpheres);
+    makeSelectionRings(scene.selectionRings);
+    scene.selectionRings.mesh.loadTexture("bin/def.bmp", false, 0);
+    scene.selectionRings.reserve(2 * kSegmentsPerRing);
 
     scene.orangeTexture = gTextureManager->load("bin/orange.bmp", true);
     scene.noiseTexture = gTextureManager->load("bin/noise.bmp", true);
@@ -161,14 +207,20 @@ void drawSkyAndRoom(Scene& scene, Effect* loadedEffect) {
     }
 }
 
-void drawFrame(Scene& scene, const ParticleList& particles, std::size_t count,
-               Effect* loadedEffect) {
+void drawScene(Scene& scene, const ParticleList& particles, std::size_t count, Effect* loadedEffect,
+               const SceneSelection& selection) {
     drawSkyAndRoom(scene, loadedEffect);
     // Spheres and lines are opaque and depth-tested with LEQUAL, so drawing all spheres and
     // then each link once gives the picture of drawing each sphere with its link records.
     count = std::min(count, particles.size());
     drawSpheres(scene, particles, count);
     drawLinks(scene, particles, count);
+    drawSelectionRings(scene, selection);
+}
+
+void drawFrame(Scene& scene, const ParticleList& particles, std::size_t count, Effect* loadedEffect,
+               const SceneSelection& selection) {
+    drawScene(scene, particles, count, loadedEffect, selection);
     gRenderer->endSceneAndPresent();
 }
 

@@ -6,8 +6,10 @@ add_library(velmora_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/CameraMotion.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Controls.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/HelpPicture.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Overlay.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/OverlayInput.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/PassAverages.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PickRayFromCursor.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PngWriter.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/RunReport.cpp

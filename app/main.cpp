@@ -103,6 +103,7 @@ int run(OperatingSystem& os, Direct3DCreateFn createDirect3D, const CommandLine&
     Application app(options.record.empty() ? os : recorder.emplace(os), createDirect3D);
     app.fixedFrameTime = options.frameTime;
     app.startingScene = std::move(startingScene);
+    app.sceneName = options.scene;
     app.startsPaused = options.paused;
     if (const auto code = startApplication(app)) {
         return *code;
@@ -175,6 +176,7 @@ int replay(const CommandLine& options) {
     SessionPlayer player(*os);
     Application app(player, createDirect3D);
     app.startingScene = std::move(*scene);
+    app.sceneName = reader.header().scene;
     app.startsPaused = reader.header().paused;
     if (const auto code = startApplication(app)) {
         return *code;

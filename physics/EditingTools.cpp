@@ -37,23 +37,31 @@ void middleButton(PickSource& source, const Camera& camera, ParticleList& partic
     }
 }
 
-void rightButton(PickSource& source, const Camera& camera, ParticleList& particles,
-                 EditingState& state) {
+RightClick rightButton(PickSource& source, const Camera& camera, ParticleList& particles,
+                       EditingState& state) {
     Particle* prev = state.joinSel;
     state.joinSel = nullptr;
     state.dragTarget = nullptr;
     state.joinSel = pickParticle(source.makePickRay(), camera, particles);
-    if (state.joinSel == nullptr || prev == nullptr) {
-        return;
+    if (state.joinSel == nullptr) {
+        return RightClick::None;
     }
+    if (prev == nullptr) {
+        return RightClick::SelectedFirst;
+    }
+    RightClick result = RightClick::None;
     if (state.joinSel == prev) {
         prev->pinned = !prev->pinned;
+        result = prev->pinned ? RightClick::Pinned : RightClick::Unpinned;
     } else if (state.joinSel->isLinkedTo(prev)) {
         state.joinSel->unlink(prev);
+        result = RightClick::Unlinked;
     } else {
         state.joinSel->link(prev, -1.0f);
+        result = RightClick::Linked;
     }
     state.joinSel = nullptr;
+    return result;
 }
 
 void dragStep(const EditingInput& in, PickSource& source, const Camera& camera, Particle& target) {
@@ -90,13 +98,15 @@ bool pickLineMeetsPlaneZ0(const PickRay& ray, Vec3& point) {
     return isFinite(point);
 }
 
-void runEditingTools(const EditingInput& in, PickSource& source, const Camera& camera,
-                     ParticleList& particles, EditingState& state) {
+RightClick runEditingTools(const EditingInput& in, PickSource& source, const Camera& camera,
+                           ParticleList& particles, EditingState& state) {
     if (in.middlePressed) {
         middleButton(source, camera, particles, state);
     }
-    if (in.rightPressed && !in.running) {
-        rightButton(source, camera, particles, state);
+    RightClick right = RightClick::None;
+    if (in.rightPressed) {
+        right = in.running ? RightClick::IgnoredWhileRunning
+                           : rightButton(source, camera, particles, state);
     }
     if (in.leftPressed) {
         state.joinSel = nullptr;
@@ -108,6 +118,7 @@ void runEditingTools(const EditingInput& in, PickSource& source, const Camera& c
     if (in.leftHeld && state.dragTarget != nullptr) {
         dragStep(in, source, camera, *state.dragTarget);
     }
+    return right;
 }
 
 }  // namespace velmora

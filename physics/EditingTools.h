@@ -40,10 +40,23 @@ class PickSource {
 inline constexpr float kDragFactor = 0.01f;
 inline constexpr float kDragFactorFast = 0.05f;
 
+/// What the right button did in a pass, for telling the user what a click changed that the
+/// picture may not show.
+enum class RightClick {
+    None,                 ///< no press, or a press on empty space
+    IgnoredWhileRunning,  ///< the tool works only while paused
+    SelectedFirst,        ///< the first particle of a pair is held in joinSel
+    Linked,
+    Unlinked,
+    Pinned,
+    Unpinned,
+};
+
 /// The three mouse tools, once per pass, in order: middle (delete or spawn), right (only
-/// while paused: select, link/unlink, pin), left (grab, release, drag).
-void runEditingTools(const EditingInput& in, PickSource& source, const Camera& camera,
-                     ParticleList& particles, EditingState& state);
+/// while paused: select, link/unlink, pin), left (grab, release, drag). Returns what the
+/// right button did.
+RightClick runEditingTools(const EditingInput& in, PickSource& source, const Camera& camera,
+                           ParticleList& particles, EditingState& state);
 
 /// Where the pick line meets the plane z = 0, through the unit direction as the tools
 /// compute it. False when the line runs parallel to the plane or the point is not finite.

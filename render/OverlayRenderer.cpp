@@ -164,7 +164,33 @@ bool OverlayRenderer::init(Device& device, const char* effectFile, ImFontAtlas& 
     return true;
 }
 
+DeviceTexture* OverlayRenderer::setPicture(const std::uint32_t* pixels, int width, int height) {
+    picture_.reset();
+    std::unique_ptr<DeviceTexture> texture;
+    if (device_ == nullptr || pixels == nullptr || width <= 0 || height <= 0 ||
+        device_->createTexture(static_cast<std::uint32_t>(width),
+                               static_cast<std::uint32_t>(height), 1, 0, D3DFMT_A8R8G8B8,
+                               D3DPOOL_MANAGED, texture) != D3D_OK) {
+        return nullptr;
+    }
+    D3DLOCKED_RECT locked;
+    if (texture->lockRect(0, locked) != D3D_OK)
+        return nullptr;
+    const auto rowBytes = static_cast<std::size_t>(width) * 4;
+    for (int y = 0; y < height; ++y) {
+        std::memcpy(static_cast<std::uint8_t*>(locked.pBits) +
+                        static_cast<std::size_t>(y) * static_cast<std::size_t>(locked.Pitch),
+                    pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width),
+                    rowBytes);
+    }
+    if (texture->unlockRect(0) != D3D_OK)
+        return nullptr;
+    picture_ = std::move(texture);
+    return picture_.get();
+}
+
 void OverlayRenderer::release() {
+    picture_.reset();
     indices_.reset();
     texCoords_.reset();
     colors_.reset();
@@ -270,8 +296,6 @@ void OverlayRenderer::render(const ImDrawData& drawData) {
     device.setRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device.setRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     device.setRenderState(D3DRS_SCISSORTESTENABLE, 1);
-    device.setSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    device.setSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
     device.setSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
     device.setVertexDeclaration(declaration_.get());
     device.setStreamSource(0, positions_.get(), 0, kPositionBytes);
@@ -307,6 +331,11 @@ void OverlayRenderer::drawLists(const ImDrawData& drawData) {
                 if (!inPass || texture != passTexture) {
                     if (inPass)
                         effect_->endPass();
+                    // A picture is drawn texel for pixel: no blending, no filtering.
+                    const bool picture = texture != nullptr && texture == picture_.get();
+                    device.setRenderState(D3DRS_ALPHABLENDENABLE, picture ? 0 : 1);
+                    for (const D3DSAMPLERSTATETYPE filter : {D3DSAMP_MAGFILTER, D3DSAMP_MINFILTER})
+                        device.setSamplerState(0, filter, picture ? D3DTEXF_POINT : D3DTEXF_LINEAR);
                     effect_->setTexture("tex0", texture);
                     inPass = effect_->beginPass(pass) == D3D_OK;
                     passTexture = texture;

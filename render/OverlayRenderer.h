@@ -3,7 +3,8 @@
 // recording device records them. The font atlas becomes a DeviceTexture; each frame's
 // vertices are split into three streams (position, colour, texture coordinate) of dynamic
 // buffers that grow only when a frame needs more, with 32-bit indices; every command is one
-// indexed draw of the effect's "MyEffect" (texture x vertex colour) with alpha blending, no
+// indexed draw of the effect's "MyEffect" (texture x vertex colour) with alpha blending and
+// bilinear filtering (neither for the opaque picture of setPicture, drawn texel for pixel), no
 // depth test, no culling, solid fill, an orthographic projection in pixels and the command's
 // clip rectangle as the scissor. Every device state it changes is read before and put back
 // after, so the 3D frame drawn next sees the device as it left it.
@@ -29,6 +30,12 @@ class OverlayRenderer {
     void release();
     bool ready() const { return device_ != nullptr; }
 
+    /// Uploads a picture (0xAARRGGBB, rows top down) as the overlay's one picture, replacing
+    /// the one before; returns its texture, whose address draw lists use as the texture id,
+    /// or null when it cannot be made. Pictures are opaque: commands that draw one are drawn
+    /// without blending.
+    DeviceTexture* setPicture(const std::uint32_t* pixels, int width, int height);
+
     /// Draws the lists inside the caller's scene (between beginScene and endScene).
     void render(const ImDrawData& drawData);
 
@@ -46,6 +53,7 @@ class OverlayRenderer {
     Device* device_ = nullptr;
     std::unique_ptr<Effect> effect_;
     std::unique_ptr<DeviceTexture> fontTexture_;
+    std::unique_ptr<DeviceTexture> picture_;
     std::unique_ptr<VertexDeclaration> declaration_;
     std::unique_ptr<VertexBuffer> positions_;
     std::unique_ptr<VertexBuffer> colors_;

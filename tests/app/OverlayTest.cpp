@@ -5,14 +5,19 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
+#include <tuple>
 
 #include "app/Controls.h"
+#include "app/HelpPicture.h"
 #include "app/Overlay.h"
+#include "physics/StateSummary.h"
 #include "platform/RecordingDevice.h"
 #include "render/Image.h"
 #include "render/Texture.h"
+#include "tests/app/ApplicationFixture.h"
 #include "tests/render/RendererTestSupport.h"
 
 namespace velmora::test {
@@ -33,10 +38,9 @@ std::vector<T> contents(VertexBuffer* buffer, std::size_t count) {
     return out;
 }
 
-/// The text the overlay's last render put in the device's buffers, one character per glyph
-/// quad found in the texture-coordinate stream, in drawing order. Spaces have no glyph.
-std::string drawnText(const Overlay& overlay) {
-    ImGui::SetCurrentContext(overlay.context());
+/// The text of a run of (u, v) pairs, one character per glyph quad found, in drawing order.
+/// Spaces have no glyph.
+std::string glyphText(const std::vector<float>& uv) {
     const ImFont& font = *ImGui::GetIO().Fonts->Fonts[0];
     std::map<std::pair<float, float>, const ImFontGlyph*> byCorner;
     for (char c = '!'; c <= '~'; ++c) {
@@ -44,8 +48,6 @@ std::string drawnText(const Overlay& overlay) {
         if (glyph != nullptr)
             byCorner[{glyph->U0, glyph->V0}] = glyph;
     }
-    const OverlayRenderer& renderer = overlay.renderer();
-    const auto uv = contents<float>(renderer.texCoordStream(), renderer.vertexCount() * 2u);
     std::string text;
     // A glyph is four vertices: top left (U0, V0), top right, bottom right (U1, V1), bottom left.
     for (std::size_t v = 0; v + 3 < uv.size() / 2;) {
@@ -59,6 +61,13 @@ std::string drawnText(const Overlay& overlay) {
         }
     }
     return text;
+}
+
+/// The text the overlay's last render put in the device's buffers.
+std::string drawnText(const Overlay& overlay) {
+    ImGui::SetCurrentContext(overlay.context());
+    const OverlayRenderer& renderer = overlay.renderer();
+    return glyphText(contents<float>(renderer.texCoordStream(), renderer.vertexCount() * 2u));
 }
 
 bool contains(const Rect& r, Point p) {
@@ -113,13 +122,12 @@ class OverlayTest : public ::testing::Test {
     std::size_t overlayDraws = 0;
 };
 
-TEST_F(OverlayTest, F1TogglesTheHelpPanelOnItsPressedEdgeAndThePanelListsEveryRow) {
+TEST_F(OverlayTest, F1TogglesTheHelpPanelWhosePictureListsEveryRow) {
     pass();
     pass();
     const std::size_t closedDraws = overlayDraws;
     const std::uint32_t closedVertices = overlay.renderer().vertexCount();
     ASSERT_GT(closedDraws, 0u);
-    EXPECT_EQ(drawnText(overlay).find("Help(F1)"), std::string::npos);
 
     os.setKey(VK_F1, true);
     for (int held = 0; held < 3; ++held) {
@@ -128,10 +136,33 @@ TEST_F(OverlayTest, F1TogglesTheHelpPanelOnItsPressedEdgeAndThePanelListsEveryRo
     }
     os.setKey(VK_F1, false);
     pass();
-    EXPECT_GT(overlayDraws, closedDraws);
-    EXPECT_GT(overlay.renderer().vertexCount(), closedVertices + 2000);
-    const std::string text = drawnText(overlay);
-    EXPECT_NE(text.find("Help(F1)"), std::string::npos) << text;
+    // One draw more: the help's picture, texel for pixel where the panel is, not blended.
+    ASSERT_EQ(overlayDraws, closedDraws + 1);
+    const Rect help = overlay.layout().help;
+    EXPECT_EQ(help.right, 790);
+    EXPECT_GE(help.top, overlay.layout().status.bottom);
+    EXPECT_LE(help.bottom, 590);  // the whole of it fits an 800 x 600 window
+    const RecordedDraw* shown = nullptr;
+    for (std::size_t i = device().draws.size() - overlayDraws; i < device().draws.size(); ++i) {
+        if (device().draws[i].textures[0] != ImGui::GetIO().Fonts->TexID)
+            shown = &device().draws[i];
+    }
+    ASSERT_NE(shown, nullptr);
+    EXPECT_FALSE(shown->blending);
+    EXPECT_EQ(shown->primitiveCount, 2u);
+    const auto& level = dynamic_cast<RecordingTexture&>(*shown->textures[0]).store.levels.at(0);
+    ASSERT_EQ(level.width, static_cast<std::uint32_t>(help.width()));
+    ASSERT_EQ(level.height, static_cast<std::uint32_t>(help.height()));
+
+    // The picture is the layout painted: every row, and every solid glyph pixel in its
+    // colour where the atlas puts it.
+    ImDrawList list(ImGui::GetDrawListSharedData());
+    ASSERT_EQ(layOutHelp(static_cast<float>(help.width()), list), help.height());
+    std::vector<float> uv;
+    for (const ImDrawVert& v : list.VtxBuffer)
+        uv.insert(uv.end(), {v.uv.x, v.uv.y});
+    const std::string text = glyphText(uv);
+    EXPECT_NE(text.find("Help(F1closesit)"), std::string::npos) << text;
     for (const ControlRow& row : controlsTable()) {
         EXPECT_NE(text.find(withoutSpaces(row.input)), std::string::npos) << row.input;
         EXPECT_NE(text.find(withoutSpaces(row.effect)), std::string::npos) << row.effect;
@@ -140,13 +171,51 @@ TEST_F(OverlayTest, F1TogglesTheHelpPanelOnItsPressedEdgeAndThePanelListsEveryRo
         EXPECT_NE(text.find(withoutSpaces(row.form)), std::string::npos) << row.form;
         EXPECT_NE(text.find(withoutSpaces(row.effect)), std::string::npos) << row.effect;
     }
-    EXPECT_FALSE(overlay.layout().help == Rect{});
+    std::vector<std::uint32_t> picture(level.texels.size() / 4);
+    std::memcpy(picture.data(), level.texels.data(), level.texels.size());
+    unsigned char* atlas = nullptr;
+    int atlasWidth = 0, atlasHeight = 0;
+    ImGui::GetIO().Fonts->GetTexDataAsRGBA32(&atlas, &atlasWidth, &atlasHeight);
+    int solid = 0;
+    for (int v = 4; v + 3 < list.VtxBuffer.Size; v += 4) {  // after the background's four
+        const ImDrawVert& corner = list.VtxBuffer[v];
+        const ImDrawVert& far = list.VtxBuffer[v + 2];
+        const ImU32 c = corner.col;  // 0xAABBGGRR
+        const std::uint32_t argb = (c & 0xFF00FF00u) | (c & 0xFFu) << 16 | (c >> 16 & 0xFFu);
+        const int u0 = static_cast<int>(std::lround(corner.uv.x * atlasWidth));
+        const int v0 = static_cast<int>(std::lround(corner.uv.y * atlasHeight));
+        for (int y = static_cast<int>(corner.pos.y); y < static_cast<int>(far.pos.y); ++y) {
+            for (int x = static_cast<int>(corner.pos.x); x < static_cast<int>(far.pos.x); ++x) {
+                const int texel = (v0 + y - static_cast<int>(corner.pos.y)) * atlasWidth + u0 + x -
+                                  static_cast<int>(corner.pos.x);
+                if (atlas[texel * 4 + 3] == 255) {
+                    ++solid;
+                    ASSERT_EQ(picture[static_cast<std::size_t>(y) * help.width() + x], argb)
+                        << x << ", " << y;
+                }
+            }
+        }
+    }
+    EXPECT_GT(solid, 10000);
+    EXPECT_EQ(picture[0], 0xFF0F0F0Fu);  // the dark background
 
     tap(VK_F1);
     EXPECT_FALSE(overlay.helpOpen());
     EXPECT_EQ(overlayDraws, closedDraws);
     EXPECT_EQ(overlay.renderer().vertexCount(), closedVertices);
     EXPECT_EQ(overlay.layout().help, Rect{});
+
+    // A wider window gets a picture laid out for its width.
+    os.setWindowPos(window, 100, 50, 1280, 800);
+    tap(VK_F1);
+    pass();
+    EXPECT_EQ(overlay.layout().help.width(), 1000);
+    for (std::size_t i = device().draws.size() - overlayDraws; i < device().draws.size(); ++i) {
+        if (device().draws[i].textures[0] != ImGui::GetIO().Fonts->TexID) {
+            const auto* wide = dynamic_cast<RecordingTexture*>(device().draws[i].textures[0]);
+            EXPECT_EQ(wide->store.levels.at(0).width, 1000u);
+        }
+    }
 }
 
 TEST_F(OverlayTest, StatusShowsRunStateAndCountsMessagesExpireAndNeitherCoversTheCentre) {
@@ -159,7 +228,7 @@ TEST_F(OverlayTest, StatusShowsRunStateAndCountsMessagesExpireAndNeitherCoversTh
     pass(status);
     pass(status);
     std::string text = drawnText(overlay);
-    for (const char* shown : {"Running", "27particles,60links", "60fps,physics0.25ms", "F1help"})
+    for (const char* shown : {"Running", "27particles,60links", "60fps,physics0.250ms", "F1help"})
         EXPECT_NE(text.find(shown), std::string::npos) << shown << " in " << text;
     status.running = false;
     pass(status);
@@ -192,52 +261,9 @@ TEST_F(OverlayTest, StatusShowsRunStateAndCountsMessagesExpireAndNeitherCoversTh
     }
 }
 
-TEST_F(OverlayTest, TheMouseOverAPanelIsTheOverlaysAndBesideItTheScenes) {
-    tap(VK_F1 + 1);  // F2: the panel of buttons
-    pass();
-    const Rect panel = overlay.layout().panel;
-    ASSERT_GT(panel.width(), 0);
-    const int middleY = (panel.top + panel.bottom) / 2;
-
-    cursorAtClient((panel.left + panel.right) / 2, middleY);
-    os.setKey(VK_MBUTTON, true);
-    pass();
-    EXPECT_TRUE(overlay.wantsMouse());
-    os.setKey(VK_MBUTTON, false);
-    cursorAtClient(panel.right + 30, middleY);
-    pass();
-    os.setKey(VK_MBUTTON, true);
-    pass();
-    EXPECT_FALSE(overlay.wantsMouse());
-    os.setKey(VK_MBUTTON, false);
-    pass();
-
-    // The first button (run / pause) under a left click: taken, and asked for on release.
-    const ImGuiStyle& style = ImGui::GetStyle();
-    const float titleHeight = ImGui::GetFontSize() + 2 * style.FramePadding.y;
-    cursorAtClient(panel.left + static_cast<int>(style.WindowPadding.x) + 6,
-                   panel.top + static_cast<int>(titleHeight + style.WindowPadding.y) + 6);
-    pass();
-    os.setKey(VK_LBUTTON, true);
-    pass();
-    EXPECT_TRUE(overlay.wantsMouse());
-    EXPECT_FALSE(actions.toggleRun);
-    os.setKey(VK_LBUTTON, false);
-    pass();
-    EXPECT_TRUE(actions.toggleRun);
-    EXPECT_FALSE(actions.reset || actions.singleStep || actions.toggleWireframe);
-
-    // ImGui's 0xAABBGGRR colours reach the device as 0xAARRGGBB (the buttons are blue).
-    const ImVec4 c = style.Colors[ImGuiCol_Button];
-    const auto byte = [](float v) { return static_cast<std::uint32_t>(v * 255.0f + 0.5f); };
-    const std::uint32_t button = byte(c.w) << 24 | byte(c.x) << 16 | byte(c.y) << 8 | byte(c.z);
-    const auto colors =
-        contents<std::uint32_t>(overlay.renderer().colorStream(), overlay.renderer().vertexCount());
-    EXPECT_NE(std::find(colors.begin(), colors.end(), button), colors.end());
-}
-
 TEST_F(OverlayTest, DrawsAreBlendedAndClippedAndEveryStateTheSceneUsesIsPutBack) {
     tap(VK_F1);
+    tap(VK_F1 + 1);
     // The scene's states: wireframe, a textured geometry with all its streams, a scissor
     // rectangle of its own (test off).
     Image white("no-such-picture.bmp");
@@ -263,19 +289,25 @@ TEST_F(OverlayTest, DrawsAreBlendedAndClippedAndEveryStateTheSceneUsesIsPutBack)
 
     ASSERT_GT(device().draws.size(), first);
     std::vector<Rect> scissors;
+    int pictures = 0;
     for (std::size_t i = first; i < device().draws.size(); ++i) {
         const RecordedDraw& d = device().draws[i];
         EXPECT_EQ(d.result, D3D_OK);
-        EXPECT_TRUE(d.blending && d.sourceBlend == D3DBLEND_SRCALPHA &&
-                    d.destBlend == D3DBLEND_INVSRCALPHA);
+        // Glyphs and shapes from the font atlas are blended, the help's picture is opaque;
+        // the panel's buttons come after the picture.
+        const bool fromAtlas = d.textures[0] == ImGui::GetIO().Fonts->TexID;
+        pictures += fromAtlas ? 0 : 1;
+        EXPECT_EQ(d.blending, fromAtlas);
+        EXPECT_TRUE(d.sourceBlend == D3DBLEND_SRCALPHA && d.destBlend == D3DBLEND_INVSRCALPHA);
         EXPECT_FALSE(d.depthTest);
         EXPECT_EQ(d.cullMode, D3DCULL_NONE);
         EXPECT_EQ(d.fillMode, D3DFILL_SOLID);
         EXPECT_NE(d.effect, effect.get());  // the scene's effect keeps its parameters
-        EXPECT_EQ(d.textures[0], ImGui::GetIO().Fonts->TexID);  // the font atlas
         EXPECT_TRUE(d.scissorTest);
         scissors.push_back(d.scissorRect);
     }
+    EXPECT_EQ(pictures, 1);
+    EXPECT_TRUE(device().draws.back().blending);
     // Backgrounds may use the whole client area; each part's contents are clipped to it.
     for (const Rect& part : {overlay.layout().status, overlay.layout().help}) {
         const auto inPart = [&](const Rect& s) {
@@ -292,6 +324,205 @@ TEST_F(OverlayTest, DrawsAreBlendedAndClippedAndEveryStateTheSceneUsesIsPutBack)
     EXPECT_FLOAT_EQ(800 * m.m[0][0] + m.m[3][0], 1.0f);
     EXPECT_FLOAT_EQ(0 * m.m[1][1] + m.m[3][1], 1.0f);
     EXPECT_FLOAT_EQ(600 * m.m[1][1] + m.m[3][1], -1.0f);
+
+    // ImGui's 0xAABBGGRR colours reach the device as 0xAARRGGBB (the buttons are blue).
+    const ImVec4 c = ImGui::GetStyle().Colors[ImGuiCol_Button];
+    const auto byte = [](float v) { return static_cast<std::uint32_t>(v * 255.0f + 0.5f); };
+    const std::uint32_t button = byte(c.w) << 24 | byte(c.x) << 16 | byte(c.y) << 8 | byte(c.z);
+    const auto colors =
+        contents<std::uint32_t>(overlay.renderer().colorStream(), overlay.renderer().vertexCount());
+    EXPECT_NE(std::find(colors.begin(), colors.end(), button), colors.end());
+}
+
+/// The overlay in the real loop: what the status corner shows, which clicks it keeps from the
+/// mouse tools, and the selection rings the scene draws.
+class OverlayInTheLoop : public ApplicationTest {
+  protected:
+    /// The scene's draws of the last pass (those of the scene's effect), as type, primitive
+    /// count and texture.
+    std::vector<std::tuple<D3DPRIMITIVETYPE, std::uint32_t, DeviceTexture*>> sceneDraws() {
+        std::vector<std::tuple<D3DPRIMITIVETYPE, std::uint32_t, DeviceTexture*>> draws;
+        for (std::size_t i = drawsBefore; i < device().draws.size(); ++i) {
+            const RecordedDraw& d = device().draws[i];
+            if (d.effect == app->loadedEffect.get())
+                draws.emplace_back(d.type, d.primitiveCount, d.textures[0]);
+        }
+        return draws;
+    }
+    /// One pass, holding the keys; the draws before it are forgotten.
+    void pass(std::initializer_list<int> keys = {}) {
+        drawsBefore = device().draws.size();
+        passHolding(keys);
+    }
+    std::string shown() { return drawnText(app->overlay); }
+    bool shows(std::string_view text) {
+        return shown().find(withoutSpaces(text)) != std::string::npos;
+    }
+    /// Puts the cursor on the particle's centre as the last frame showed it.
+    void cursorOn(const Particle* particle) {
+        const Vec3 p = particle->current.position;
+        const Matrix4 m = gRenderer->view * gRenderer->projection;
+        const float w = p.x * m.m[0][3] + p.y * m.m[1][3] + p.z * m.m[2][3] + m.m[3][3];
+        const Vec3 clip = transformRow(p, m);
+        cursorAtClient(static_cast<int>(std::lround((clip.x / w + 1.0f) * 400.0f)),
+                       static_cast<int>(std::lround((1.0f - clip.y / w) * 300.0f)));
+    }
+    std::size_t drawsBefore = 0;
+};
+
+TEST_F(OverlayInTheLoop, StatusCornerShowsRunStateCountsAndTheFrameRateOfHalfASecond) {
+    start();
+    pass();
+    pass();
+    EXPECT_TRUE(shows("Running") && shows("10 particles, 30 links")) << shown();
+    pass({VK_TAB});
+    EXPECT_TRUE(shows("Paused") && !shows("Running")) << shown();
+    cursorAtClient(200, 450);
+    pass({VK_MBUTTON});
+    EXPECT_TRUE(shows("11 particles, 30 links")) << shown();
+    // Passes of 0.2 and 0.4 s: every half second of them is two passes in 0.6 s, 3.33 a
+    // second; a single pass would say 5 or 2.5.
+    for (int i = 0; i < 8; ++i) {
+        setDt(i % 2 == 0 ? 0.2f : 0.4f);
+        pass();
+        if (i > 4) {
+            EXPECT_TRUE(shows("3 fps, physics")) << i << ": " << shown();
+        }
+    }
+    // F1 shows the help, in the pass that sees it pressed; held, it stays; neither F1 nor F2
+    // pauses, steps, resets or spawns.
+    os.setKey(VK_F1, true);
+    os.setKey(VK_F1 + 1, true);
+    for (int i = 0; i < 4; ++i) {
+        pass();
+        EXPECT_TRUE(app->overlay.helpOpen() && app->overlay.panelOpen()) << i;
+    }
+    os.setKey(VK_F1, false);
+    os.setKey(VK_F1 + 1, false);
+    EXPECT_GT(app->overlay.layout().help.height(), 0);
+    EXPECT_TRUE(shows("Panel (F2)")) << shown();
+    EXPECT_FALSE(app->running);
+    EXPECT_EQ(app->particles.size(), 11u);
+}
+
+TEST_F(OverlayInTheLoop, APressOnAPanelStaysThereAndBesideItReachesTheTools) {
+    start();
+    pass({VK_F1 + 1});
+    pass();
+    pass();
+    const Rect panel = app->overlay.layout().panel;
+    ASSERT_GT(panel.width(), 0);
+    const int middleY = (panel.top + panel.bottom) / 2;
+    cursorAtClient((panel.left + panel.right) / 2, middleY);
+    pass({VK_MBUTTON});
+    pass({VK_RBUTTON});
+    pass();
+    EXPECT_EQ(app->particles.size(), 10u);
+    EXPECT_FALSE(shows("right click")) << shown();
+    cursorAtClient(panel.right + 20, middleY);
+    pass({VK_MBUTTON});
+    EXPECT_EQ(app->particles.size(), 11u);
+    // Running, a right click beside the panel says how to use it.
+    pass({VK_RBUTTON});
+    pass();
+    EXPECT_TRUE(shows("right click works while paused (Tab)")) << shown();
+
+    // The panel's buttons, from the top: run / pause, step, reset. A click is the panel's
+    // (a left press in the scene would drop the selection); the pass after its release acts.
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const auto click = [&](int button) {
+        const float y = static_cast<float>(panel.top) + ImGui::GetFrameHeight() +
+                        style.WindowPadding.y + ImGui::GetFrameHeightWithSpacing() * button;
+        cursorAtClient(panel.left + 20, static_cast<int>(y) + 8);
+        pass({VK_LBUTTON});
+        pass();
+        pass();
+    };
+    app->editing.joinSel = app->particles[0].get();
+    cursorAtClient(panel.left + 20, panel.top + static_cast<int>(ImGui::GetFrameHeight()) + 14);
+    pass({VK_LBUTTON});
+    EXPECT_EQ(app->editing.joinSel, app->particles[0].get());
+    pass();  // released over the button: the panel asks
+    EXPECT_TRUE(app->running);
+    pass();
+    EXPECT_FALSE(app->running);
+    const std::uint64_t paused = stateHash(app->particles);
+    click(1);
+    const std::uint64_t stepped = stateHash(app->particles);
+    EXPECT_NE(stepped, paused);
+    pass();
+    EXPECT_EQ(stateHash(app->particles), stepped);  // one step per click
+    click(2);
+    EXPECT_EQ(app->particles.size(), 10u);
+    EXPECT_TRUE(app->running);
+}
+
+TEST_F(OverlayInTheLoop, RingsShowTheHeldParticlesAndGoWithTheSelection) {
+    start();
+    pass({VK_TAB});
+    pass();
+    const auto plain = sceneDraws();
+    ASSERT_EQ(plain.size(), 9u);  // sky, five panels, two sphere groups, the links
+    Particle* corner = app->particles[6].get();
+    Particle* top = app->particles[kStartingStructurePinned].get();
+    /// The ring draw of the last pass, checked to circle the particle facing the camera.
+    const auto expectRingAround = [&](const Particle* held) {
+        const auto draws = sceneDraws();
+        ASSERT_EQ(draws.size(), plain.size() + 1);
+        EXPECT_TRUE(std::equal(plain.begin(), plain.end(), draws.begin()));
+        const auto [type, segments, texture] = draws.back();
+        EXPECT_EQ(type, D3DPT_LINELIST);
+        ASSERT_EQ(segments, 2 * kSelectionRingSegments);
+        const auto points =
+            contents<Vec3>(app->scene.selectionRings.mesh.geometry->positionBuffer(), 2 * segments);
+        const Vec3 forward = app->scene.mainCamera.forward();
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const Vec3 d = points[i] - held->current.position;
+            EXPECT_NEAR(length(d), kSelectionRingRadii[i < segments ? 0 : 1], 1e-4f) << i;
+            EXPECT_NEAR(dot(d, forward), 0.0f, 1e-4f) << i;
+        }
+    };
+
+    cursorOn(corner);
+    pass({VK_RBUTTON});
+    ASSERT_EQ(app->editing.joinSel, corner);
+    expectRingAround(corner);
+    pass();
+    EXPECT_TRUE(shows("select a second particle to link")) << shown();
+    cursorOn(top);
+    pass({VK_RBUTTON});
+    EXPECT_TRUE(corner->isLinkedTo(top));
+    EXPECT_EQ(sceneDraws().size(), plain.size());
+    pass();
+    EXPECT_TRUE(shows("linked") && !shows("unlinked")) << shown();
+    const auto rightClickOn = [&](const Particle* particle) {
+        cursorOn(particle);
+        pass({VK_RBUTTON});
+        pass();
+    };
+    rightClickOn(corner);
+    rightClickOn(top);
+    EXPECT_FALSE(corner->isLinkedTo(top));
+    EXPECT_TRUE(shows("unlinked")) << shown();
+    rightClickOn(top);
+    rightClickOn(top);
+    EXPECT_FALSE(top->pinned);
+    EXPECT_TRUE(shows("unpinned")) << shown();
+    rightClickOn(top);
+    rightClickOn(top);
+    EXPECT_TRUE(top->pinned);
+    EXPECT_TRUE(shows("pinned") && !shows("unpinned")) << shown();
+    EXPECT_EQ(sceneDraws(), plain);  // the same frame as before any selection
+
+    // Held by the left button, a particle has its ring until it is let go.
+    cursorOn(corner);
+    os.setKey(VK_LBUTTON, true);
+    pass();
+    ASSERT_EQ(app->editing.dragTarget, corner);
+    expectRingAround(corner);
+    os.setKey(VK_LBUTTON, false);
+    pass();
+    EXPECT_EQ(sceneDraws(), plain);
 }
 
 }  // namespace

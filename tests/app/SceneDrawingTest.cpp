@@ -218,7 +218,10 @@ TEST_F(SceneDrawing, FramesAllocateNothingOnceTheSceneIsSetUp) {
     testing::AllocationCounter allocations;
     for (int frame = 0; frame < 3; ++frame) {
         particles[frame]->current.position.y += 0.5f;
-        drawFrame(*scene, particles, particles.size(), effect.get());
+        // Selection rings as well, once the particles are held.
+        const SceneSelection held = {frame > 0 ? particles[3].get() : nullptr,
+                                     frame > 1 ? particles[4].get() : nullptr};
+        drawFrame(*scene, particles, particles.size(), effect.get(), held);
     }
     EXPECT_EQ(allocations.count(), 0u);
 }

@@ -93,41 +93,47 @@ TEST_F(EditingTools, MiddleClickOnALinkedParticleLeavesNoRecordOfIt) {
     EXPECT_EQ(state.dragTarget, nullptr);
 }
 
-TEST_F(EditingTools, RightClicksLinkUnlinkAndPinOnlyWhilePaused) {
+TEST_F(EditingTools, RightClicksLinkUnlinkAndPinOnlyWhilePausedAndSayWhatTheyDid) {
     Particle* a = add(particles, {-3, 0, 0});
     Particle* b = add(particles, {3, 0, 0});
     in.rightPressed = true;
     const auto click = [&](const Particle* p) {
-        passOver(p ? p->current.position : Vec3(0, 50, 0));
+        source.ray = {camera.getEye(),
+                      camera.getEye() +
+                          ((p ? p->current.position : Vec3(0, 50, 0)) - camera.getEye()) * 100.0f};
+        return runEditingTools(in, source, camera, particles, state);
     };
 
-    click(a);  // running: nothing happens, not even a selection
+    // Running: nothing happens, not even a selection.
+    EXPECT_EQ(click(a), RightClick::IgnoredWhileRunning);
     EXPECT_EQ(state.joinSel, nullptr);
 
     in.running = false;
-    click(a);
+    EXPECT_EQ(click(a), RightClick::SelectedFirst);
     EXPECT_EQ(state.joinSel, a);
-    click(b);
+    EXPECT_EQ(click(b), RightClick::Linked);
     EXPECT_EQ(state.joinSel, nullptr);
     ASSERT_TRUE(a->isLinkedTo(b) && b->isLinkedTo(a));
     EXPECT_FLOAT_EQ(a->links[0].restLength, 6.0f);
     click(a);
-    click(b);
+    EXPECT_EQ(click(b), RightClick::Unlinked);
     EXPECT_FALSE(a->isLinkedTo(b) || b->isLinkedTo(a));
 
     click(a);
-    click(a);
+    EXPECT_EQ(click(a), RightClick::Pinned);
     EXPECT_TRUE(a->pinned);
     EXPECT_TRUE(a->links.empty());
     click(a);
-    click(a);
+    EXPECT_EQ(click(a), RightClick::Unpinned);
     EXPECT_FALSE(a->pinned);
 
     click(a);
-    click(nullptr);  // empty space drops a half-made selection
+    EXPECT_EQ(click(nullptr), RightClick::None);  // empty space drops a half-made selection
     EXPECT_EQ(state.joinSel, nullptr);
-    click(b);
+    EXPECT_EQ(click(b), RightClick::SelectedFirst);
     EXPECT_FALSE(a->isLinkedTo(b));
+    in.rightPressed = false;
+    EXPECT_EQ(click(a), RightClick::None);
 }
 
 TEST_F(EditingTools, DragMovesAlongTheScreenPlaneAndWritesTheStateThatSurvives) {
