@@ -232,6 +232,7 @@ TEST(SessionFormat, HostileRecordingsAreRefusedWithTheLine) {
          "not a velmora session"},
         {std::string(header).replace(header.find("800"), 3, "99999") + "\n", "client size"},
         {header + "\n{\"dt\":0.01}\n{\"dt\":-1}\n", "line 3: a frame time"},
+        {header + "\n{\"dt\":61}\n", "line 2: a frame time"},
         {header + "\n{\"dt\":1e400}\n", "line 2: not a JSON object"},
         {header + "\n{\"dt\":0.01,\"down\":[300]}\n", "line 2: a bad \"down\""},
         {header + "\n{\"dt\":0.01,\"cursor\":[[1,0,0],[0,5,5]]}\n", "a bad \"cursor\""},
