@@ -93,11 +93,11 @@ std::vector<LinkSpec> inMakingOrder(const std::vector<LinkSpec>& links,
 void buildScene(const SceneDescription& scene, ParticleList& list) {
     const std::size_t base = list.size();
     list.reserve(base + scene.particles.size());
-    for (const ParticleSpec& spec : scene.particles) {
-        auto particle = std::make_unique<Particle>(spec.position);
-        particle->current.velocity = spec.velocity;
-        particle->next.velocity = spec.velocity;
-        particle->pinned = spec.pinned;
+    for (const ParticleSpec& entry : scene.particles) {
+        auto particle = std::make_unique<Particle>(entry.position);
+        particle->current.velocity = entry.velocity;
+        particle->next.velocity = entry.velocity;
+        particle->pinned = entry.pinned;
         list.push_back(std::move(particle));
     }
     for (const LinkSpec& l : scene.links) {
