@@ -1,3 +1,5 @@
+// Meshes and their textures on the recording device: what each builder puts in its buffers,
+// which faces show, sizes the device cannot take, and the texture manager's cache.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -8,13 +10,13 @@
 #include "platform/RecordingState.h"
 #include "render/D3DGeometryBuffer.h"
 #include "render/Mesh.h"
-#include "tests/render/RecordingRenderer.h"
+#include "tests/render/RendererTestSupport.h"
 
-namespace velmora {
+namespace velmora::test {
 namespace {
 
-using MeshTest = testing::RecordingRenderer;
-using testing::contents;
+using MeshTest = RecordingRenderer;
+using velmora::testing::Bytes;
 
 struct Triangle {
     Vec3 normal;  ///< right-hand rule, unnormalised
@@ -23,8 +25,8 @@ struct Triangle {
 
 // The mesh's triangles in world space, degenerate ones (the sphere's poles) left out.
 std::vector<Triangle> triangles(Mesh& mesh) {
-    const auto positions = testing::contents<Vec3>(mesh.geometry->positionBuffer());
-    const auto order = testing::indices(*mesh.geometry);
+    const auto positions = contents<Vec3>(mesh.geometry->positionBuffer());
+    const auto order = contents<std::uint32_t>(mesh.geometry->indexBuffer());
     std::vector<Triangle> out;
     for (std::size_t i = 0; i + 2 < order.size(); i += 3) {
         const Vec3 a = transformRow(positions.at(order[i]), mesh.transform);
@@ -99,11 +101,6 @@ TEST_F(MeshTest, SphereCountsPolesAndOutwardWinding) {
 }
 
 TEST_F(MeshTest, CountsTheDeviceRefusesAllocateNothing) {
-    constexpr std::uint64_t kVertices = kMaxDeviceBufferBytes / 12;
-    constexpr std::uint64_t kIndices = kMaxDeviceBufferBytes / 4;
-    EXPECT_TRUE(fitsDeviceBuffers(kVertices, kIndices));
-    EXPECT_FALSE(fitsDeviceBuffers(kVertices + 1, 3));
-    EXPECT_FALSE(fitsDeviceBuffers(3, kIndices + 1));
     EXPECT_FALSE(fitsDeviceBuffers(std::uint64_t{1} << 62, 3));  // no wrap in the byte size
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer reserves terabytes, so no address-space limit fits";
@@ -115,16 +112,6 @@ TEST_F(MeshTest, CountsTheDeviceRefusesAllocateNothing) {
 }
 
 TEST_F(MeshTest, QuadsShowBothFacesAndOddOrientationsCollapse) {
-    Mesh floor;
-    floor.createQuad(20, 20, PlaneXZ, 0xFFFFFFFFu);
-    const std::vector<Vec3> corners{{-10, 0, 10}, {-10, 0, -10}, {10, 0, 10}, {10, 0, -10}};
-    const auto positions = contents<Vec3>(floor.geometry->positionBuffer());
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(positions[i].nearlyEqual(corners[i])) << i;
-    }
-    EXPECT_EQ(contents<float>(floor.geometry->texCoordBuffer()),
-              (std::vector<float>{0, 0, 0, 1, 1, 0, 1, 1}));
-
     // Two triangles face each side of every plane: from above, below, in front, behind.
     const std::pair<QuadOrientation, Vec3> planes[] = {
         {PlaneXZ, {0, 1, 0}}, {PlaneXY, {0, 0, 1}}, {PlaneYZ, {1, 0, 0}}};
@@ -134,11 +121,13 @@ TEST_F(MeshTest, QuadsShowBothFacesAndOddOrientationsCollapse) {
         EXPECT_EQ(facing(quad, axis * 5.0f), 2) << orientation;
         EXPECT_EQ(facing(quad, axis * -5.0f), 2) << orientation;
     }
-    Mesh quad;
-    quad.createQuad(4, 2, PlaneYZ, 0xFFFFFFFFu);  // width along z, depth along y
-    EXPECT_TRUE(contents<Vec3>(quad.geometry->positionBuffer())[3].nearlyEqual({0, 1, 2}));
-    quad.createQuad(4, 2, static_cast<QuadOrientation>(3), 0xFFFFFFFFu);
-    EXPECT_TRUE(triangles(quad).empty());  // all four vertices at the origin
+    Mesh floor;  // corners in strip order, texture coordinates over the whole picture
+    floor.createQuad(20, 20, PlaneXZ, 0xFFFFFFFFu);
+    EXPECT_TRUE(contents<Vec3>(floor.geometry->positionBuffer())[1].nearlyEqual({-10, 0, -10}));
+    EXPECT_EQ(contents<float>(floor.geometry->texCoordBuffer()),
+              (std::vector<float>{0, 0, 0, 1, 1, 0, 1, 1}));
+    floor.createQuad(4, 2, static_cast<QuadOrientation>(3), 0xFFFFFFFFu);
+    EXPECT_TRUE(triangles(floor).empty());  // all four vertices at the origin
 }
 
 TEST_F(MeshTest, TheSkyBoxIsSeenFromInsideOnly) {
@@ -164,39 +153,67 @@ TEST_F(MeshTest, TheSkyBoxIsSeenFromInsideOnly) {
     EXPECT_EQ(facing(box, {0, 16, 10}), 10);
 }
 
-TEST_F(MeshTest, TextureCountFollowsFilledSlots) {
+TEST_F(MeshTest, DrawBindsTheCountedSlotsAndReadsNoneMoreThanEight) {
+    // Loading into slot 1 of a fresh mesh counts one slot: draw binds stage 0 only, to null.
     Texture* t = gTextureManager->load(dir.path("none.bmp").c_str(), false);
-    Mesh a;
-    a.setTexture(t, 0);
-    a.setTexture(t, 0);
-    EXPECT_EQ(a.textureCount, 1u);
-
-    Mesh b;
-    b.setTexture(nullptr, 0);
-    b.setTexture(nullptr, 0);  // the slot still holds null, so it counts again
-    EXPECT_EQ(b.textureCount, 2u);
-
-    // Loading into slot 1 of a fresh mesh counts one slot: draw binds stage 0 only, and
-    // binds it to null, so the texture in slot 1 goes unused.
-    Mesh c;
-    c.createQuad(1, 1, PlaneXY, 0xFFFFFFFFu);
-    EXPECT_EQ(c.loadTexture(dir.path("none.bmp").c_str(), true, 1), t);
-    EXPECT_EQ(c.textureCount, 1u);
-    EXPECT_EQ(c.textures[1], t);
-    c.draw();
+    Mesh mesh;
+    mesh.createQuad(1, 1, PlaneXY, 0xFFFFFFFFu);
+    EXPECT_EQ(mesh.loadTexture(dir.path("none.bmp").c_str(), true, 1), t);
+    mesh.draw();
     EXPECT_EQ(device().state.textures[1], nullptr);
+    mesh.setTexture(t, 8);  // past the eight slots: ignored
+    mesh.textureCount = 1000;
+    mesh.draw();  // binds the eight stages and reads no slot past them
+    EXPECT_EQ(device().state.textures[1], t->nativeTexture());
+}
 
-    // Counting stops at the eight slots; stages past them are ignored.
-    Mesh d;
-    for (int i = 0; i < 12; ++i) {
-        d.setTexture(nullptr, 0);
+// The texture manager: one texture per exact file name, and the white picture when the file
+// is missing or the device cannot hold it.
+using TextureManagerTest = RecordingRenderer;
+
+Bytes bmp(int width, int height, std::uint16_t bits) {
+    return velmora::testing::bmpFile(velmora::testing::bmpPicture(width, height, bits));
+}
+
+TEST_F(TextureManagerTest, OneTexturePerExactNameAsFirstLoadedEvenIfMissing) {
+    const std::string name = dir.write("orange.bmp", bmp(4, 4, 24));
+    Texture* first = gTextureManager->load(name.c_str(), false);
+    EXPECT_EQ(gTextureManager->load(name.c_str(), true), first);
+    EXPECT_EQ(first->nativeTexture()->levelCount(), 1u);  // not 3: the first load had none
+    // Other letter case and a doubled slash name the file differently.
+    EXPECT_NE(gTextureManager->load(dir.path("/orange.bmp").c_str(), false), first);
+    EXPECT_NE(gTextureManager->load(dir.path("ORANGE.bmp").c_str(), false), first);
+    EXPECT_EQ(gTextureManager->entries.size(), 3u);
+
+    // A missing file is one opaque white texel, and stays so when the file appears later.
+    const std::string later = dir.path("later.bmp");
+    Texture* white = gTextureManager->load(later.c_str(), true);
+    dir.write("later.bmp", bmp(2, 2, 24));
+    EXPECT_EQ(gTextureManager->load(later.c_str(), true), white);
+    EXPECT_EQ(texels(white).format, D3DFMT_A8R8G8B8);
+    ASSERT_EQ(texels(white).levels.size(), 1u);
+    EXPECT_EQ(texels(white).levels[0].texels, (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST_F(TextureManagerTest, APictureTheDeviceCannotHoldShowsWhiteAndNullIsNeverLocked) {
+    // Too large for the device's textures, or refused once: the white picture instead.
+    const std::string huge = dir.write("huge.bmp", bmp(16384, 1, 32));
+    const std::string name = dir.write("p.bmp", bmp(2, 2, 24));
+    device().faults().failOn(RecordingCall::CreateTexture, 1);
+    for (const std::string& file : {name, huge}) {
+        const ManagedTexels& store = texels(gTextureManager->load(file.c_str(), false));
+        ASSERT_EQ(store.levels.size(), 1u) << file;
+        EXPECT_EQ(store.levels[0].texels, (Bytes{0xFF, 0xFF, 0xFF, 0xFF})) << file;
     }
-    d.setTexture(t, 8);
-    EXPECT_EQ(d.loadTexture(dir.path("none.bmp").c_str(), false, 9), t);
-    EXPECT_EQ(d.textureCount, kMaxTextureStages);
-    d.textureCount = 1000;
-    d.draw();  // binds the eight stages and reads no slot past them
+    // Refused for its size and the white picture refused too, or no device at all: no
+    // texture, never locked.
+    gTextureManager->clear();
+    device().faults().failOn(RecordingCall::CreateTexture, 2);
+    EXPECT_EQ(gTextureManager->load(huge.c_str(), false)->nativeTexture(), nullptr);
+    gTextureManager->clear();
+    resetRendererToConstructedState();
+    EXPECT_EQ(gTextureManager->load(name.c_str(), false)->nativeTexture(), nullptr);
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::test

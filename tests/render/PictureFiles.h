@@ -1,8 +1,9 @@
 #pragma once
-// Small BMP and TGA builders; the tests write their files into a private temporary folder.
+// Small BMP and TGA builders, and a private temporary folder for the files tests write.
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -42,14 +43,13 @@ struct BmpSpec {
     std::uint16_t bitCount = 24;
     std::uint32_t compression = 0;
     std::uint32_t headerSize = 40;
-    Bytes headerTail;  ///< info header bytes after the first 40 (V4/V5 masks)
-    Bytes between;     ///< between the headers and the pixels (masks, colour table)
+    Bytes between;                            ///< between the header and the pixels
     std::optional<std::uint32_t> dataOffset;  ///< default: right after `between`
     Bytes pixels;
 };
 
 inline Bytes bmpFile(const BmpSpec& s) {
-    const auto before = static_cast<std::uint32_t>(54 + s.headerTail.size() + s.between.size());
+    const auto before = static_cast<std::uint32_t>(54 + s.between.size());
     Bytes out{'B', 'M'};
     for (std::uint32_t v :
          {before + static_cast<std::uint32_t>(s.pixels.size()), 0u, s.dataOffset.value_or(before),
@@ -61,21 +61,16 @@ inline Bytes bmpFile(const BmpSpec& s) {
     put(out, s.bitCount, 2);
     put(out, s.compression, 4);
     out.resize(54, 0);
-    for (const Bytes* part : {&s.headerTail, &s.between, &s.pixels}) {
-        out.insert(out.end(), part->begin(), part->end());
-    }
+    out.insert(out.end(), s.between.begin(), s.between.end());
+    out.insert(out.end(), s.pixels.begin(), s.pixels.end());
     return out;
 }
 
 /// A BMP of channel() pixels in rows padded as the file format wants.
 inline BmpSpec bmpPicture(int width, int height, std::uint16_t bits = 24) {
-    BmpSpec s;
-    s.width = width;
-    s.height = height;
-    s.bitCount = bits;
     const std::size_t rowBytes = (static_cast<std::size_t>(width) * bits / 8 + 3) & ~std::size_t{3};
-    s.pixels = pixelRows(width, height < 0 ? -height : height, bits / 8, rowBytes);
-    return s;
+    return {width, height, bits, 0,
+            40,    {},     {},   pixelRows(width, std::abs(height), bits / 8, rowBytes)};
 }
 
 struct TgaSpec {
@@ -83,37 +78,23 @@ struct TgaSpec {
     std::uint16_t width = 1;
     std::uint16_t height = 1;
     std::uint8_t depth = 24;
-    std::uint8_t descriptor = 0;
-    Bytes id;
-    std::uint16_t colourMapEntries = 0;  ///< 24-bit entries, all 0xEE, when non-zero
     Bytes body;
 };
 
 inline Bytes tgaFile(const TgaSpec& s) {
-    Bytes out{static_cast<std::uint8_t>(s.id.size()),
-              static_cast<std::uint8_t>(s.colourMapEntries ? 1 : 0), s.imageType};
-    put(out, 0, 2);
-    put(out, s.colourMapEntries, 2);
-    put(out, s.colourMapEntries ? 24 : 0, 1);
-    put(out, 0, 4);
+    Bytes out{0, 0, s.imageType};
+    out.resize(12, 0);
     put(out, s.width, 2);
     put(out, s.height, 2);
     put(out, s.depth, 1);
-    put(out, s.descriptor, 1);
-    out.insert(out.end(), s.id.begin(), s.id.end());
-    out.insert(out.end(), std::size_t{s.colourMapEntries} * 3, 0xEE);
+    put(out, 0, 1);
     out.insert(out.end(), s.body.begin(), s.body.end());
     return out;
 }
 
 /// An uncompressed TGA of channel() pixels, rows unpadded.
 inline TgaSpec tgaPicture(std::uint16_t width, std::uint16_t height, std::uint8_t depth = 24) {
-    TgaSpec s;
-    s.width = width;
-    s.height = height;
-    s.depth = depth;
-    s.body = pixelRows(width, height, depth / 8, std::size_t{width} * depth / 8);
-    return s;
+    return {2, width, height, depth, pixelRows(width, height, depth / 8, width * depth / 8u)};
 }
 
 /// A folder of its own under the system's temporary folder, removed with the object.
