@@ -1,7 +1,5 @@
-// Feeds every input to the effect file parser. The sanitizers catch bad reads and writes; the
-// checks catch a parse that breaks the file's limits or fails without saying why.
-#include <cstddef>
-#include <cstdint>
+// The effect file parser. The checks catch a parse that breaks the file's limits or fails
+// without saying why.
 #include <string_view>
 
 #include "platform/EffectFile.h"

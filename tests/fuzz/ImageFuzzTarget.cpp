@@ -1,7 +1,5 @@
-// Feeds every input to both picture readers, then reduces what they accepted. The sanitizers
-// catch bad reads and writes; the checks, a picture whose storage does not match its size.
-#include <cstddef>
-#include <cstdint>
+// Both picture readers, then the reduced copies of what they accepted. The checks catch a
+// picture whose storage does not match its size.
 
 #include "render/ByteReader.h"
 #include "render/Image.h"

@@ -1,8 +1,5 @@
-// Feeds every input to the scene reader. The sanitizers catch bad reads and writes; the
-// checks catch a refused input that changed the scene, an accepted one the checks would
-// refuse, and a scene that does not write and read back to the same text.
-#include <cstddef>
-#include <cstdint>
+// The scene reader. The checks catch a refused input that changed the scene, an accepted one
+// the checks would refuse, and a scene that does not write and read back to the same text.
 #include <string_view>
 
 #include "scenes/SceneFile.h"

@@ -1,4 +1,4 @@
-// Vec3 and Matrix4 in the conventions of math/: row vectors, left operand of a product first.
+// Matrix4 in the conventions of math/: row vectors, the left operand of a product first.
 #include <gtest/gtest.h>
 
 #include "math/Conventions.h"
@@ -9,23 +9,11 @@
 namespace velmora {
 namespace {
 
-TEST(Vec3, NormalisationAtZeroAndStrictNearlyEqual) {
-    Vec3 zero;
-    zero.normalize();  // no direction: stays zero rather than NaN
-    EXPECT_VEC3_NEAR(zero, Vec3(), 0.0f);
-    EXPECT_VEC3_NEAR(unitVector(Vec3(3, 0, 4)), Vec3(0.6f, 0, 0.8f), 1e-6f);
-    EXPECT_FALSE(Vec3().nearlyEqual({0, -0.002f, 0}));
-    EXPECT_TRUE(Vec3().nearlyEqual({0.0019f, -0.0019f, 0.0019f}));
-}
-
 TEST(Matrix4, TransformsProductsAndReflections) {
     const Matrix4 t = translation({10, 20, 30});
     EXPECT_VEC3_NEAR(transformRow({1, 2, 3}, t), Vec3(11, 22, 33), 0.0f);
     EXPECT_VEC3_NEAR(transformColumn(t, {1, 2, 3}), Vec3(1, 2, 3), 0.0f);
-    const Matrix4 y = rotationY(kPi / 2);
-    EXPECT_VEC3_NEAR(transformRow({1, 0, 0}, y), Vec3(0, 0, -1), 1e-5f);
-    EXPECT_VEC3_NEAR(transformColumn(y, {1, 0, 0}), Vec3(0, 0, 1), 1e-5f);
-    EXPECT_VEC3_NEAR(transformRow({1, 0, 0}, rotationZ(kPi / 2)), Vec3(0, 1, 0), 1e-5f);
+    EXPECT_VEC3_NEAR(transformRow({1, 0, 0}, rotationY(kPi / 2)), Vec3(0, 0, -1), 1e-5f);
     EXPECT_VEC3_NEAR(transformRow({0, 1, 0}, rotationX(kPi / 2)), Vec3(0, 0, 1), 1e-5f);
     EXPECT_MATRIX4_NEAR(rotationAxis({0, 2, 0}, 0.4f), transpose(rotationY(0.4f)), 1e-6f);
 
@@ -50,7 +38,6 @@ TEST(Matrix4, ProjectionAndView) {
     EXPECT_NEAR(p.m[2][2], -1.000005f, 1e-6f);
     EXPECT_NEAR(p.m[3][2], -0.01000005f, 1e-8f);
     EXPECT_EQ(p.m[2][3], -1.0f);
-    EXPECT_EQ(p.m[3][3], 0.0f);
     // Any eye maps to the origin and its target onto -z.
     const Vec3 eye(3, 4, 5), target(-1, 2, -7);
     const Matrix4 w = lookAt(eye, target);

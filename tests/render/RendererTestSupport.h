@@ -23,8 +23,7 @@ inline std::string sourcePath(const char* relative) {
     return std::string(VELMORA_SOURCE_DIR) + "/" + relative;
 }
 
-/// The SDL system with warning boxes kept in a list: a real box would wait for a click that
-/// never comes on a test display.
+/// The SDL system keeping warning boxes in a list: a real one would wait for a click forever.
 class BoxKeepingSdl final : public ForwardingOperatingSystem {
   public:
     BoxKeepingSdl() : ForwardingOperatingSystem(sdl) {}

@@ -74,12 +74,6 @@ TEST(BuiltInScenes, CountsPositionsLinkOrderAndPins) {
     EXPECT_EQ(linkEnds(sheet, 3), (Ends{{0, 1}, {0, 3}, {1, 2}}));
     EXPECT_EQ(pinned(sheet), (std::vector<std::size_t>{0, 2}));
     EXPECT_EQ(named("sheet:10x10").links.size(), 180u);
-
-    const SceneDescription start = named("start");
-    EXPECT_EQ(start.particles.size(), 10u);
-    EXPECT_EQ(start.links.size(), 30u);
-    expectAt(start, 5, {5, 9.5f, 0});
-    EXPECT_EQ(pinned(start), std::vector<std::size_t>{5});
 }
 
 TEST(BuiltInScenes, BadNamesAndSizesListTheScenes) {

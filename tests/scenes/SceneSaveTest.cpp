@@ -5,8 +5,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "scenes/BuiltInScenes.h"
 #include "scenes/SceneFile.h"
@@ -16,10 +14,8 @@ namespace velmora {
 namespace {
 
 std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
+    const testing::Bytes bytes = testing::readBytes(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 std::size_t filesIn(const std::string& folder) {
