@@ -1,21 +1,9 @@
-// Feeds every input to the effect file parser. The sanitizers catch bad reads and writes; the
-// checks catch a parse that breaks the file's limits or fails without saying why.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
+// The effect file parser. The checks catch a parse that breaks the file's limits or fails
+// without saying why.
 #include <string_view>
 
 #include "platform/EffectFile.h"
-
-namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
+#include "tests/fuzz/FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace velmora;

@@ -1,31 +1,22 @@
-// Feeds every input to both picture readers, then builds the reduced copies of whatever
-// they accepted. The sanitizers catch bad reads and writes; the checks below catch a picture
-// whose storage does not match its declared size.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
+// Both picture readers, then the reduced copies of what they accepted. The checks catch a
+// picture whose storage does not match its size.
 
 #include "render/ByteReader.h"
 #include "render/Image.h"
+#include "tests/fuzz/FuzzCheck.h"
+
+using namespace velmora;
 
 namespace {
 
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-void exercise(bool (velmora::Image::*reader)(velmora::ByteReader&), const std::uint8_t* data,
-              std::size_t size) {
-    velmora::Image image("");  // the white picture; no file is touched
-    velmora::MemoryByteReader in(data, size);
+void exercise(bool (Image::*reader)(ByteReader&), const std::uint8_t* data, std::size_t size) {
+    Image image("");  // the white picture, which a refused file leaves as it was
+    MemoryByteReader in(data, size);
     if (!(image.*reader)(in)) {
-        // A refused file leaves the picture as it was.
         check(image.width == 1 && image.height == 1 && image.bitsPerPixel == 32);
         return;
     }
-    check(velmora::Image::acceptableSize(image.width, image.height));
+    check(Image::acceptableSize(image.width, image.height));
     check(image.bitsPerPixel == 24 || image.bitsPerPixel == 32);
     check(image.pixels.size() == image.rowBytes() * static_cast<std::size_t>(image.height));
     image.buildMipChain();
@@ -40,7 +31,7 @@ void exercise(bool (velmora::Image::*reader)(velmora::ByteReader&), const std::u
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    exercise(&velmora::Image::readBmp, data, size);
-    exercise(&velmora::Image::readTga, data, size);
+    exercise(&Image::readBmp, data, size);
+    exercise(&Image::readTga, data, size);
     return 0;
 }

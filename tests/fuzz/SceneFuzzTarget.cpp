@@ -1,22 +1,9 @@
-// Feeds every input to the scene reader. The sanitizers catch bad reads and writes; the
-// checks catch a refused input that changed the scene, an accepted one the checks would
-// refuse, and a scene that does not write and read back to the same text.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
+// The scene reader. The checks catch a refused input that changed the scene, an accepted one
+// the checks would refuse, and a scene that does not write and read back to the same text.
 #include <string_view>
 
 #include "scenes/SceneFile.h"
-
-namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
+#include "tests/fuzz/FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace velmora;

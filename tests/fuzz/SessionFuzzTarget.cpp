@@ -1,23 +1,10 @@
-// Feeds every input to the session reader as a file. The sanitizers catch bad reads and
-// writes; the checks catch a refused input without a reason, and an accepted one whose passes
-// do not read back as many as counted or do not write back to lines that read the same.
-#include <cstddef>
-#include <cstdint>
+// The session reader, fed each input as a file. The checks catch a refused input without a
+// reason, and passes that do not add up to the count or do not write back to the same lines.
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "app/SessionReader.h"
-
-namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
+#include "tests/fuzz/FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace velmora;

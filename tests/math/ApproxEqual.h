@@ -18,12 +18,10 @@ inline ::testing::AssertionResult near(const float* a, const float* b, int count
     }
     return ::testing::AssertionSuccess();
 }
-
 inline ::testing::AssertionResult near(const Vec3& a, const Vec3& b, float tolerance) {
     const float av[3] = {a.x, a.y, a.z}, bv[3] = {b.x, b.y, b.z};
     return near(av, bv, 3, tolerance);
 }
-
 inline ::testing::AssertionResult near(const Matrix4& a, const Matrix4& b, float tolerance) {
     return near(a.data(), b.data(), 16, tolerance);
 }

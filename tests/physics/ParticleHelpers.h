@@ -15,12 +15,13 @@ inline Particle* add(ParticleList& list, Vec3 position, Vec3 velocity = {}) {
 }
 
 // Summed in double: finite floats cannot overflow there, while inf and NaN still show.
-inline bool allFinite(const Vec3& v) {
-    return std::isfinite(double{v.x} + v.y + v.z);
-}
 inline bool allFinite(const Particle& p) {
-    return allFinite(p.current.position) && allFinite(p.current.velocity) &&
-           allFinite(p.next.position) && allFinite(p.next.velocity);
+    double sum = 0.0;
+    for (const Vec3& v :
+         {p.current.position, p.current.velocity, p.next.position, p.next.velocity}) {
+        sum += double{v.x} + v.y + v.z;
+    }
+    return std::isfinite(sum);
 }
 
 inline std::vector<const Particle*> others(const Particle& p) {

@@ -10,9 +10,7 @@
 #include "physics/Simulation.h"
 #include "scenes/BuiltInScenes.h"
 
-namespace {
-std::size_t allocationCount = 0;
-}
+static std::size_t allocationCount = 0;
 
 void* operator new(std::size_t size) {
     ++allocationCount;

@@ -1,3 +1,5 @@
+// Meshes and their textures on the recording device: what each builder puts in its buffers,
+// which faces show, sizes the device cannot take, and the texture manager's cache.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -5,16 +7,14 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "platform/RecordingState.h"
-#include "render/D3DGeometryBuffer.h"
 #include "render/Mesh.h"
-#include "tests/render/RecordingRenderer.h"
+#include "tests/render/RendererTestSupport.h"
 
-namespace velmora {
+namespace velmora::test {
 namespace {
 
-using MeshTest = testing::RecordingRenderer;
-using testing::contents;
+using MeshTest = RecordingRenderer;
+using velmora::testing::Bytes;
 
 struct Triangle {
     Vec3 normal;  ///< right-hand rule, unnormalised
@@ -23,8 +23,8 @@ struct Triangle {
 
 // The mesh's triangles in world space, degenerate ones (the sphere's poles) left out.
 std::vector<Triangle> triangles(Mesh& mesh) {
-    const auto positions = testing::contents<Vec3>(mesh.geometry->positionBuffer());
-    const auto order = testing::indices(*mesh.geometry);
+    const auto positions = contents<Vec3>(mesh.geometry->positionBuffer());
+    const auto order = contents<std::uint32_t>(mesh.geometry->indexBuffer());
     std::vector<Triangle> out;
     for (std::size_t i = 0; i + 2 < order.size(); i += 3) {
         const Vec3 a = transformRow(positions.at(order[i]), mesh.transform);
@@ -48,10 +48,9 @@ int facing(Mesh& mesh, const Vec3& eye) {
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
-// Under an address-space limit `headroom` bytes above what the process holds now: a
-// 10000 x 10000 sphere and a buffer one vertex over the device's limit get the geometry that
-// draws nothing, and allocate no arrays on the way (they would take gigabytes and end in
-// std::bad_alloc). Run in a child: the limit stays.
+// A 10000 x 10000 sphere, past the device's buffers, gets the geometry that draws nothing
+// and allocates none of its gigabytes of arrays: run in a child whose address space may grow
+// by `headroom` bytes only.
 bool oversizeGeometryStaysEmpty(rlim_t headroom) {
     std::ifstream statm("/proc/self/statm");
     rlim_t pages = 0;
@@ -63,14 +62,7 @@ bool oversizeGeometryStaysEmpty(rlim_t headroom) {
     }
     Mesh sphere;
     sphere.createSphere(1, 10000, 10000, 0xFFFFFFFFu);
-    D3DGeometryBuffer buffer;
-    const Vec3 positions[3]{};
-    const std::uint32_t colours[3]{}, order[3]{};
-    const float texCoords[6]{};
-    buffer.create(positions, colours, texCoords, nullptr, nullptr, nullptr, order,
-                  kMaxDeviceBufferBytes / 12 + 1, 3, nullptr, nullptr, nullptr);
-    return sphere.geometry != nullptr && sphere.geometry->indexCount == 0 &&
-           buffer.vertexCount == 0 && buffer.positionBuffer() == nullptr;
+    return sphere.geometry != nullptr && sphere.geometry->indexCount == 0;
 }
 #endif
 
@@ -82,7 +74,6 @@ TEST_F(MeshTest, SphereCountsPolesAndOutwardWinding) {
     const auto positions = contents<Vec3>(sphere.geometry->positionBuffer());
     EXPECT_TRUE(positions[0].nearlyEqual({0, 1, 0}));
     EXPECT_TRUE(positions[80].nearlyEqual({0, -1, 0}));
-    EXPECT_TRUE(positions[9 * 4 + 2].nearlyEqual({0, 0, -1}));  // equator, a quarter turn
     // (u, v) runs from (0, 1) at the +y pole to (1, 0) at the -y pole; vertex 17, column 8
     // of ring 1, repeats column 0 with u = 1.
     const auto uv = contents<float>(sphere.geometry->texCoordBuffer());
@@ -99,46 +90,13 @@ TEST_F(MeshTest, SphereCountsPolesAndOutwardWinding) {
 }
 
 TEST_F(MeshTest, CountsTheDeviceRefusesAllocateNothing) {
-    constexpr std::uint64_t kVertices = kMaxDeviceBufferBytes / 12;
-    constexpr std::uint64_t kIndices = kMaxDeviceBufferBytes / 4;
-    EXPECT_TRUE(fitsDeviceBuffers(kVertices, kIndices));
-    EXPECT_FALSE(fitsDeviceBuffers(kVertices + 1, 3));
-    EXPECT_FALSE(fitsDeviceBuffers(3, kIndices + 1));
     EXPECT_FALSE(fitsDeviceBuffers(std::uint64_t{1} << 62, 3));  // no wrap in the byte size
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer reserves terabytes, so no address-space limit fits";
 #else
-    // In a child whose address space may grow by 64 MB only.
     EXPECT_EXIT(std::_Exit(oversizeGeometryStaysEmpty(64u << 20) ? 0 : 1),
                 ::testing::ExitedWithCode(0), "");
 #endif
-}
-
-TEST_F(MeshTest, QuadsShowBothFacesAndOddOrientationsCollapse) {
-    Mesh floor;
-    floor.createQuad(20, 20, PlaneXZ, 0xFFFFFFFFu);
-    const std::vector<Vec3> corners{{-10, 0, 10}, {-10, 0, -10}, {10, 0, 10}, {10, 0, -10}};
-    const auto positions = contents<Vec3>(floor.geometry->positionBuffer());
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(positions[i].nearlyEqual(corners[i])) << i;
-    }
-    EXPECT_EQ(contents<float>(floor.geometry->texCoordBuffer()),
-              (std::vector<float>{0, 0, 0, 1, 1, 0, 1, 1}));
-
-    // Two triangles face each side of every plane: from above, below, in front, behind.
-    const std::pair<QuadOrientation, Vec3> planes[] = {
-        {PlaneXZ, {0, 1, 0}}, {PlaneXY, {0, 0, 1}}, {PlaneYZ, {1, 0, 0}}};
-    for (const auto& [orientation, axis] : planes) {
-        Mesh quad;
-        quad.createQuad(4, 2, orientation, 0xFFFFFFFFu);
-        EXPECT_EQ(facing(quad, axis * 5.0f), 2) << orientation;
-        EXPECT_EQ(facing(quad, axis * -5.0f), 2) << orientation;
-    }
-    Mesh quad;
-    quad.createQuad(4, 2, PlaneYZ, 0xFFFFFFFFu);  // width along z, depth along y
-    EXPECT_TRUE(contents<Vec3>(quad.geometry->positionBuffer())[3].nearlyEqual({0, 1, 2}));
-    quad.createQuad(4, 2, static_cast<QuadOrientation>(3), 0xFFFFFFFFu);
-    EXPECT_TRUE(triangles(quad).empty());  // all four vertices at the origin
 }
 
 TEST_F(MeshTest, TheSkyBoxIsSeenFromInsideOnly) {
@@ -159,44 +117,64 @@ TEST_F(MeshTest, TheSkyBoxIsSeenFromInsideOnly) {
     EXPECT_TRUE(transformRow({0, 0, 0}, turned.transform).nearlyEqual({-16, 0, 0}));
     ASSERT_EQ(triangles(box).size(), 12u);
     EXPECT_EQ(facing(box, {0, 16, 0}), 12);
-    // From outside, in front of the z = +1.5 face: that face is culled and the inner sides
-    // of the five others show through it.
+    // From outside, in front of the z = +1.5 face, the five other faces show through it.
     EXPECT_EQ(facing(box, {0, 16, 10}), 10);
 }
 
-TEST_F(MeshTest, TextureCountFollowsFilledSlots) {
+TEST_F(MeshTest, DrawBindsTheFilledSlotsAndReadsNoneMoreThanEight) {
     Texture* t = gTextureManager->load(dir.path("none.bmp").c_str(), false);
-    Mesh a;
-    a.setTexture(t, 0);
-    a.setTexture(t, 0);
-    EXPECT_EQ(a.textureCount, 1u);
+    Mesh mesh;
+    mesh.createBox(1, 1, 1, 0xFFFFFFFFu);
+    mesh.setTexture(nullptr, 0);
+    mesh.setTexture(t, 1);
+    mesh.setTexture(t, 8);  // past the eight slots: ignored
+    mesh.textureCount = 1000;
+    mesh.draw();  // binds the eight stages and reads no slot past them
+    EXPECT_EQ(device().state.textures[1], t->nativeTexture());
+}
 
-    Mesh b;
-    b.setTexture(nullptr, 0);
-    b.setTexture(nullptr, 0);  // the slot still holds null, so it counts again
-    EXPECT_EQ(b.textureCount, 2u);
+// The texture manager: one texture per file name, white when missing or too large.
+using TextureManagerTest = RecordingRenderer;
 
-    // Loading into slot 1 of a fresh mesh counts one slot: draw binds stage 0 only, and
-    // binds it to null, so the texture in slot 1 goes unused.
-    Mesh c;
-    c.createQuad(1, 1, PlaneXY, 0xFFFFFFFFu);
-    EXPECT_EQ(c.loadTexture(dir.path("none.bmp").c_str(), true, 1), t);
-    EXPECT_EQ(c.textureCount, 1u);
-    EXPECT_EQ(c.textures[1], t);
-    c.draw();
-    EXPECT_EQ(device().state.textures[1], nullptr);
+Bytes corpus(const char* name) {
+    return velmora::testing::readBytes(sourcePath("tests/render/corpus/") + name);
+}
 
-    // Counting stops at the eight slots; stages past them are ignored.
-    Mesh d;
-    for (int i = 0; i < 12; ++i) {
-        d.setTexture(nullptr, 0);
+TEST_F(TextureManagerTest, OneTexturePerExactNameAsFirstLoadedEvenIfMissing) {
+    const std::string name = dir.write("orange.bmp", corpus("bmp24-5x3.bmp"));
+    Texture* first = gTextureManager->load(name.c_str(), false);
+    EXPECT_EQ(gTextureManager->load(name.c_str(), true), first);
+    EXPECT_EQ(first->nativeTexture()->levelCount(), 1u);  // not 2: the first load had none
+    EXPECT_NE(gTextureManager->load(dir.path("ORANGE.bmp").c_str(), false), first);
+
+    // A missing file is one opaque white texel, and stays so when the file appears later.
+    const std::string later = dir.path("later.bmp");
+    Texture* white = gTextureManager->load(later.c_str(), true);
+    dir.write("later.bmp", corpus("bmp24-3x2.bmp"));
+    EXPECT_EQ(gTextureManager->load(later.c_str(), true), white);
+    ASSERT_EQ(texels(white).levels.size(), 1u);
+    EXPECT_EQ(texels(white).levels[0].texels, (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST_F(TextureManagerTest, APictureTheDeviceCannotHoldShowsWhiteAndNullIsNeverLocked) {
+    // Too large for the device's textures, or refused once: the white picture instead.
+    const std::string huge =
+        dir.write("huge.bmp", velmora::testing::patched(corpus("bmp32-2x2.bmp"), {{18, 16384, 4}}));
+    const std::string name = dir.write("p.bmp", corpus("bmp24-3x2.bmp"));
+    device().faults().failOn(RecordingCall::CreateTexture, 1);
+    for (const std::string& file : {name, huge}) {
+        const ManagedTexels& store = texels(gTextureManager->load(file.c_str(), false));
+        ASSERT_EQ(store.levels.size(), 1u) << file;
+        EXPECT_EQ(store.levels[0].texels, (Bytes{0xFF, 0xFF, 0xFF, 0xFF})) << file;
     }
-    d.setTexture(t, 8);
-    EXPECT_EQ(d.loadTexture(dir.path("none.bmp").c_str(), false, 9), t);
-    EXPECT_EQ(d.textureCount, kMaxTextureStages);
-    d.textureCount = 1000;
-    d.draw();  // binds the eight stages and reads no slot past them
+    // Refused for its size and then the white picture too, or no device: nothing to lock.
+    gTextureManager->clear();
+    device().faults().failOn(RecordingCall::CreateTexture, 2);
+    EXPECT_EQ(gTextureManager->load(huge.c_str(), false)->nativeTexture(), nullptr);
+    gTextureManager->clear();
+    resetRendererToConstructedState();
+    EXPECT_EQ(gTextureManager->load(name.c_str(), false)->nativeTexture(), nullptr);
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::test

@@ -1,11 +1,12 @@
 #pragma once
-// Small BMP and TGA builders; the tests write their files into a private temporary folder.
+// Files for tests: a private temporary folder, reading a file's bytes, and patching them.
 #include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <optional>
+#include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -13,107 +14,26 @@ namespace velmora::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline void put(Bytes& out, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    }
+/// A file's bytes; none when it cannot be read.
+inline Bytes readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-/// A distinct byte for channel c of the pixel in column x of stored row r.
-inline std::uint8_t channel(int x, int r, int c) {
-    return static_cast<std::uint8_t>(1 + x * 16 + r * 4 + c);
-}
-
-/// Rows of channel() pixels, each padded with zeros up to rowBytes.
-inline Bytes pixelRows(int width, int rows, int pixelBytes, std::size_t rowBytes) {
-    Bytes out;
-    for (int r = 0; r < rows; ++r) {
-        for (int x = 0; x < width * pixelBytes; ++x) {
-            out.push_back(channel(x / pixelBytes, r, x % pixelBytes));
+/// The bytes with each patch's `width` bytes at `offset` set to its value, little-endian
+/// (negative values as two's complement).
+struct Patch {
+    std::size_t offset;
+    std::int64_t value;
+    int width;
+};
+inline Bytes patched(Bytes bytes, std::initializer_list<Patch> patches) {
+    for (const auto& [offset, value, width] : patches) {
+        for (int i = 0; i < width; ++i) {
+            bytes.at(offset + i) = static_cast<std::uint8_t>(value >> (8 * i));
         }
-        out.resize((r + 1) * rowBytes, 0);
     }
-    return out;
-}
-
-struct BmpSpec {
-    std::int32_t width = 1;
-    std::int32_t height = 1;
-    std::uint16_t bitCount = 24;
-    std::uint32_t compression = 0;
-    std::uint32_t headerSize = 40;
-    Bytes headerTail;  ///< info header bytes after the first 40 (V4/V5 masks)
-    Bytes between;     ///< between the headers and the pixels (masks, colour table)
-    std::optional<std::uint32_t> dataOffset;  ///< default: right after `between`
-    Bytes pixels;
-};
-
-inline Bytes bmpFile(const BmpSpec& s) {
-    const auto before = static_cast<std::uint32_t>(54 + s.headerTail.size() + s.between.size());
-    Bytes out{'B', 'M'};
-    for (std::uint32_t v :
-         {before + static_cast<std::uint32_t>(s.pixels.size()), 0u, s.dataOffset.value_or(before),
-          s.headerSize, static_cast<std::uint32_t>(s.width),
-          static_cast<std::uint32_t>(s.height)}) {
-        put(out, v, 4);
-    }
-    put(out, 1, 2);
-    put(out, s.bitCount, 2);
-    put(out, s.compression, 4);
-    out.resize(54, 0);
-    for (const Bytes* part : {&s.headerTail, &s.between, &s.pixels}) {
-        out.insert(out.end(), part->begin(), part->end());
-    }
-    return out;
-}
-
-/// A BMP of channel() pixels in rows padded as the file format wants.
-inline BmpSpec bmpPicture(int width, int height, std::uint16_t bits = 24) {
-    BmpSpec s;
-    s.width = width;
-    s.height = height;
-    s.bitCount = bits;
-    const std::size_t rowBytes = (static_cast<std::size_t>(width) * bits / 8 + 3) & ~std::size_t{3};
-    s.pixels = pixelRows(width, height < 0 ? -height : height, bits / 8, rowBytes);
-    return s;
-}
-
-struct TgaSpec {
-    std::uint8_t imageType = 2;
-    std::uint16_t width = 1;
-    std::uint16_t height = 1;
-    std::uint8_t depth = 24;
-    std::uint8_t descriptor = 0;
-    Bytes id;
-    std::uint16_t colourMapEntries = 0;  ///< 24-bit entries, all 0xEE, when non-zero
-    Bytes body;
-};
-
-inline Bytes tgaFile(const TgaSpec& s) {
-    Bytes out{static_cast<std::uint8_t>(s.id.size()),
-              static_cast<std::uint8_t>(s.colourMapEntries ? 1 : 0), s.imageType};
-    put(out, 0, 2);
-    put(out, s.colourMapEntries, 2);
-    put(out, s.colourMapEntries ? 24 : 0, 1);
-    put(out, 0, 4);
-    put(out, s.width, 2);
-    put(out, s.height, 2);
-    put(out, s.depth, 1);
-    put(out, s.descriptor, 1);
-    out.insert(out.end(), s.id.begin(), s.id.end());
-    out.insert(out.end(), std::size_t{s.colourMapEntries} * 3, 0xEE);
-    out.insert(out.end(), s.body.begin(), s.body.end());
-    return out;
-}
-
-/// An uncompressed TGA of channel() pixels, rows unpadded.
-inline TgaSpec tgaPicture(std::uint16_t width, std::uint16_t height, std::uint8_t depth = 24) {
-    TgaSpec s;
-    s.width = width;
-    s.height = height;
-    s.depth = depth;
-    s.body = pixelRows(width, height, depth / 8, std::size_t{width} * depth / 8);
-    return s;
+    return bytes;
 }
 
 /// A folder of its own under the system's temporary folder, removed with the object.

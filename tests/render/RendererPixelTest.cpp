@@ -1,5 +1,6 @@
-// The renderer on the OpenGL device, judged by the pixels of presented frames (Xvfb), and
-// effect files that fail in the GLSL compiler.
+// The renderer and the OpenGL device judged by the pixels they present (Xvfb): matrices,
+// culling, depth, texture formats, uploads across a reset, draws refused before they read past
+// a buffer, objects outliving the device, the scissor, and GLSL compiler errors.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,11 +9,9 @@
 #include <tuple>
 
 #include "platform/GlDevice.h"
+#include "platform/GlEffect.h"
 #include "render/Image.h"
 #include "render/Mesh.h"
-#include "render/Texture.h"
-#include "render/TextureManager.h"
-#include "tests/render/PictureFiles.h"
 #include "tests/render/RendererTestSupport.h"
 #include "tools/Pictures.h"
 
@@ -35,6 +34,9 @@ class RendererPixels : public ::testing::Test {
         gRenderer->setView({0, 0, 5}, {0, 0, 0});
     }
     void TearDown() override {
+        if (gRenderer->device != nullptr) {
+            EXPECT_EQ(static_cast<GlDevice&>(*gRenderer->device).takeGlError(), 0u);
+        }
         geometries.clear();
         textures.clear();
         gTextureManager->clear();
@@ -42,14 +44,17 @@ class RendererPixels : public ::testing::Test {
         resetRendererToConstructedState();
     }
 
-    /// Starts a black frame with a 1 x 1 texture of one 0xAARRGGBB colour on stage 0.
-    void startFrame(std::uint32_t argb = 0xFFFFFFFF) {
+    /// A 1 x 1 texture of one 0xAARRGGBB colour, 32-bit or (alpha dropped) 24-bit.
+    Texture* texture(std::uint32_t argb, int bits = 32) {
         Image image("no-such-picture.bmp");
+        image.bitsPerPixel = bits;
         std::memcpy(image.pixels.data(), &argb, 4);
         textures.push_back(std::make_unique<Texture>(image, false));
+        return textures.back().get();
+    }
+    void startFrame() {
         gRenderer->beginScene();
         gRenderer->clear(0xFF000000, 1.0f);
-        gRenderer->setTexture(0, textures.back().get());
     }
 
     /// One triangle of the given corners (in this order) and vertex colour.
@@ -97,34 +102,19 @@ class RendererPixels : public ::testing::Test {
     std::vector<std::unique_ptr<Texture>> textures;
 };
 
-TEST_F(RendererPixels, ClearAndATexturedTriangleLandWhereTheMatricesSay) {
+TEST_F(RendererPixels, TrianglesLandWhereTheMatricesSayCulledAndDepthSorted) {
     std::vector<std::uint32_t> none;  // nothing presented yet
     std::uint32_t size = 0;
     EXPECT_EQ(gRenderer->device->getFrontBufferData(none, size, size), D3DERR_NOTAVAILABLE);
-    startFrame(0xFF2080C0);
-    gRenderer->setWorld(translation({1.5f, 1.0f, 0.0f}));
-    // Counter-clockwise as seen from the eye at +z.
-    gRenderer->drawGeometry(
-        &triangle({-0.4f, -0.4f, 0}, {0.4f, -0.4f, 0}, {0, 0.4f, 0}, 0xFFFFFFFF), Triangles);
-    const auto centre = screenOf({0, -0.13f, 0});
-    const auto pixels = present();
-    EXPECT_GT(centre.first, 400);  // right of centre and above it, as x and y say
-    EXPECT_LT(centre.second, 300);
-    EXPECT_GT(std::count(pixels.begin(), pixels.end(), 0xFF000000u), 800 * 600 * 9 / 10);
-    const std::uint32_t seen = at(pixels, centre);  // red, green and blue stay apart
-    EXPECT_NEAR(static_cast<int>((seen >> 16) & 0xFF), 0x20, 2);
-    EXPECT_NEAR(static_cast<int>((seen >> 8) & 0xFF), 0x80, 2);
-    EXPECT_NEAR(static_cast<int>(seen & 0xFF), 0xC0, 2);
-    EXPECT_EQ(at(pixels, {800 - centre.first, centre.second}), 0xFF000000u);
-    EXPECT_EQ(at(pixels, {centre.first, 600 - centre.second}), 0xFF000000u);
-}
-
-TEST_F(RendererPixels, CullingDropsClockwiseAsSeenAndDepthKeepsTheNearerSurface) {
     startFrame();
+    // Counter-clockwise as seen from the eye at +z, in a texture colour whose red, green and
+    // blue must stay apart; then the same triangle clockwise, which is culled.
     const Vec3 a{-0.4f, -0.4f, 0}, b{0.4f, -0.4f, 0}, c{0, 0.4f, 0};
-    gRenderer->setWorld(translation({-4.5f, 0, 0}));  // counter-clockwise as seen from +z
-    gRenderer->drawGeometry(&triangle(a, b, c, 0xFFFF0000), Triangles);
+    gRenderer->setTexture(0, texture(0xFF2080C0));
+    gRenderer->setWorld(translation({1.5f, 1.0f, 0.0f}));
+    gRenderer->drawGeometry(&triangle(a, b, c, 0xFFFFFFFF), Triangles);
     const auto drawn = screenOf({0, -0.13f, 0});
+    gRenderer->setTexture(0, texture(0xFFFFFFFF));
     gRenderer->setWorld(translation({4.5f, 0, 0}));
     gRenderer->drawGeometry(&triangle(a, c, b, 0xFFFF0000), Triangles);
     const auto culled = screenOf({0, -0.13f, 0});
@@ -134,15 +124,78 @@ TEST_F(RendererPixels, CullingDropsClockwiseAsSeenAndDepthKeepsTheNearerSurface)
                                        {-1.5f, -1.0f, 0xFFFF0000u},
                                        {1.5f, -1.0f, 0xFFFF0000u},
                                        {1.5f, 1.0f, 0xFF00FF00u}}) {
-        gRenderer->setWorld(translation({x, 0, z}));
+        gRenderer->setWorld(translation({x, -1.5f, z}));
         gRenderer->drawGeometry(&triangle(p, q, r, colour), Triangles);
     }
     gRenderer->setWorld(Matrix4{});
     const auto pixels = present();
-    EXPECT_EQ(at(pixels, drawn), 0xFFFF0000u);
+    const std::uint32_t seen = at(pixels, drawn);
+    EXPECT_NEAR(static_cast<int>((seen >> 16) & 0xFF), 0x20, 2);
+    EXPECT_NEAR(static_cast<int>((seen >> 8) & 0xFF), 0x80, 2);
+    EXPECT_NEAR(static_cast<int>(seen & 0xFF), 0xC0, 2);
+    EXPECT_EQ(at(pixels, {800 - drawn.first, drawn.second}), 0xFF000000u);
     EXPECT_EQ(at(pixels, culled), 0xFF000000u);
-    EXPECT_EQ(at(pixels, screenOf({-1.5f, -0.2f, 1})), 0xFF00FF00u);
-    EXPECT_EQ(at(pixels, screenOf({1.5f, -0.2f, 1})), 0xFF00FF00u);
+    EXPECT_EQ(at(pixels, screenOf({-1.5f, -1.7f, 1})), 0xFF00FF00u);
+    EXPECT_EQ(at(pixels, screenOf({1.5f, -1.7f, 1})), 0xFF00FF00u);
+}
+
+TEST_F(RendererPixels, TexturesAndLockedBytesReachTheGpuSurviveAResetAndAreNeverReadPast) {
+    D3DGeometryBuffer& middle = triangle({-1, -1, 0}, {1, -1, 0}, {0, 1, 0}, 0xFFFFFFFF);
+    Texture* opaque = texture(0x00FFFFFF, 24);
+    Texture* clear = texture(0x00FFFFFF);
+    const auto centre = screenOf({0, -0.3f, 0});
+    const auto blendedCentre = [&](Texture* t) {
+        startFrame();
+        gRenderer->setTexture(0, t);
+        gRenderer->setBlending(true);
+        gRenderer->drawGeometry(&middle, Triangles);
+        return at(present(), centre);
+    };
+    const auto write = [](auto* buffer, std::uint32_t offset, const void* bytes) {
+        void* target = nullptr;
+        ASSERT_EQ(buffer->lock(offset, 4, &target, 0), D3D_OK);
+        std::memcpy(target, bytes, 4);
+        ASSERT_EQ(buffer->unlock(), D3D_OK);
+    };
+    // A three-byte texture samples with alpha 1; a four-byte one keeps its alpha of 0.
+    EXPECT_EQ(blendedCentre(opaque), 0xFFFFFFFFu);
+    EXPECT_EQ(blendedCentre(clear), 0xFF000000u);
+    // A lock of four bytes moves the third corner off the centre, and back again.
+    const float off = 5.0f, back = 0.0f;
+    write(middle.positionBuffer(), 24, &off);
+    EXPECT_EQ(blendedCentre(opaque), 0xFF000000u);
+    write(middle.positionBuffer(), 24, &back);
+    EXPECT_EQ(blendedCentre(opaque), 0xFFFFFFFFu);
+    // The managed copies survive a reset, which also fills solid again after wireframe.
+    gRenderer->toggleWireframe();
+    ASSERT_TRUE(gRenderer->reset(window, false, false));
+    EXPECT_EQ(blendedCentre(opaque), 0xFFFFFFFFu);
+    // An index past the three vertices: the draw is refused, without a GL error.
+    const std::uint32_t far = 1000;
+    write(middle.indexBuffer(), 8, &far);
+    EXPECT_EQ(blendedCentre(opaque), 0xFF000000u);
+
+    // A texture destroyed while bound is unbound from its stage and from the effect.
+    gRenderer->setTexture(0, clear);
+    textures.back().reset();
+    EXPECT_EQ(static_cast<GlDevice&>(*gRenderer->device).queryTextureBinding(0), 0u);
+    EXPECT_EQ(dynamic_cast<GlEffect&>(*effect).core.textures[0], nullptr);
+    // The geometry, the other texture and the effect outlive the device from here.
+    EXPECT_EQ(static_cast<GlDevice&>(*gRenderer->device).takeGlError(), 0u);
+    resetRendererToConstructedState();
+}
+
+TEST_F(RendererPixels, TheScissorCountsRowsFromTheTop) {
+    D3DGeometryBuffer& all = triangle({-50, -50, 0}, {50, -50, 0}, {0, 50, 0}, 0xFFFFFFFF);
+    gRenderer->setTexture(0, texture(0xFFFFFFFF));
+    startFrame();
+    ASSERT_EQ(gRenderer->device->setScissorRect({10, 20, 110, 70}), D3D_OK);
+    gRenderer->device->setRenderState(D3DRS_SCISSORTESTENABLE, 1);
+    gRenderer->drawGeometry(&all, Triangles);
+    const auto pixels = present();
+    EXPECT_EQ(at(pixels, {60, 45}), 0xFFFFFFFFu);
+    EXPECT_EQ(at(pixels, {60, 15}), 0xFF000000u);
+    EXPECT_EQ(at(pixels, {60, 75}), 0xFF000000u);
 }
 
 TEST_F(RendererPixels, AGeneratedPictureOnAQuadKeepsItsColoursTheRightWayUp) {
@@ -153,8 +206,7 @@ TEST_F(RendererPixels, AGeneratedPictureOnAQuadKeepsItsColoursTheRightWayUp) {
     Mesh quad;
     quad.createQuad(2, 2, PlaneXY, 0xFFFFFFFFu);
     quad.loadTexture(dir.path("orange.bmp").c_str(), true, 0);
-    gRenderer->beginScene();
-    gRenderer->clear(0xFF000000u, 1.0f);
+    startFrame();
     quad.draw();
     const auto pixels = present();
     // Channel c (16 red, 8 green, 0 blue) at a point given in fractions of the screen.
@@ -169,32 +221,20 @@ TEST_F(RendererPixels, AGeneratedPictureOnAQuadKeepsItsColoursTheRightWayUp) {
     EXPECT_GT(channel(0.35, 0.3, 8), channel(0.65, 0.3, 8) + 30);
 }
 
-TEST_F(RendererPixels, EffectErrorsReachTheBoxAndAMissingFileShowsNothing) {
-    std::unique_ptr<Effect> failed;
-    EXPECT_FALSE(gRenderer->loadEffect("no/such/effect.fx", failed));
-    EXPECT_TRUE(os.messageBoxes.empty());
+TEST_F(RendererPixels, CompilerErrorsReachTheBox) {
     velmora::testing::TempFolder dir;
-    const std::string other =
-        dir.write("pixels-other.fx",
-                  "@technique Other\n@pass P\n@vertex\nv\n@end\n@fragment\nf\n@end\n@end\n@end\n"s);
-    EXPECT_FALSE(gRenderer->loadEffect(other.c_str(), failed));
-    ASSERT_EQ(os.messageBoxes.size(), 1u);
-    EXPECT_NE(os.messageBoxes[0].text.find("no technique \"MyEffect\""), std::string::npos);
-
-    const std::string path = dir.write("glsl-error.fx",
-                                       "@technique MyEffect\n@pass P0\n@vertex\n"
-                                       "#version 330 core\n"
-                                       "void main() { gl_Position = undeclaredThing; }\n"
-                                       "@end\n@fragment\n#version 330 core\n"
-                                       "out vec4 c;\nvoid main() { c = vec4(1); }\n"
-                                       "@end\n@end\n@end\n"s);
+    const std::string path =
+        dir.write("glsl-error.fx",
+                  "@technique MyEffect\n@pass P0\n@vertex\n#version 330 core\n"
+                  "void main() { gl_Position = undeclaredThing; }\n@end\n@fragment\n"
+                  "#version 330 core\nout vec4 c;\nvoid main() { c = vec4(1); }\n"
+                  "@end\n@end\n@end\n"s);
+    std::unique_ptr<Effect> failed;
     EXPECT_FALSE(gRenderer->loadEffect(path.c_str(), failed));
-    EXPECT_EQ(failed, nullptr);
-    ASSERT_EQ(os.messageBoxes.size(), 2u);
-    EXPECT_EQ(os.messageBoxes[1].caption, "FX File Load Error");
-    EXPECT_NE(os.messageBoxes[1].text.find("undeclaredThing"), std::string::npos)
-        << os.messageBoxes[1].text;
-    EXPECT_NE(os.messageBoxes[1].text.find("vertex stage"), std::string::npos);
+    ASSERT_EQ(os.messageBoxes.size(), 1u);
+    const std::string& text = os.messageBoxes[0].text;
+    EXPECT_TRUE(text.find("undeclaredThing") != text.npos && text.find("vertex stage") != text.npos)
+        << text;
 }
 
 }  // namespace

@@ -1,16 +1,21 @@
 #pragma once
-// Shared by the renderer tests: an effect decorator that fails on purpose, an operating system that
-// keeps warning boxes instead of showing them, and geometry data.
+// Shared by the renderer tests: an SDL system that keeps its warning boxes, an 800 x 600
+// window, geometry data, and the one renderer on a recording device with what its buffers hold.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/GpuDevice.h"
+#include "platform/ForwardingOperatingSystem.h"
+#include "platform/RecordingDevice.h"
 #include "platform/ScriptedOperatingSystem.h"
 #include "platform/SdlOperatingSystem.h"
 #include "render/D3DGeometryBuffer.h"
 #include "render/D3DRenderer.h"
+#include "render/Texture.h"
+#include "render/TextureManager.h"
+#include "tests/render/PictureFiles.h"
 
 namespace velmora::test {
 
@@ -18,96 +23,16 @@ inline std::string sourcePath(const char* relative) {
     return std::string(VELMORA_SOURCE_DIR) + "/" + relative;
 }
 
-/// An effect that forwards to another one, fails begin or beginPass when told, and counts
-/// the ends.
-class FaultyEffect final : public Effect {
+/// The SDL system keeping warning boxes in a list: a real one would wait for a click forever.
+class BoxKeepingSdl final : public ForwardingOperatingSystem {
   public:
-    explicit FaultyEffect(Effect& inner) : inner_(inner) {}
-    HRESULT setMatrix(const char* name, const Matrix4& value) override {
-        return inner_.setMatrix(name, value);
-    }
-    HRESULT setTexture(const char* name, DeviceTexture* texture) override {
-        return inner_.setTexture(name, texture);
-    }
-    HRESULT setTechnique(const char* name) override { return inner_.setTechnique(name); }
-    HRESULT begin(std::uint32_t* passCount, std::uint32_t flags) override {
-        return failBegin ? E_FAIL : inner_.begin(passCount, flags);
-    }
-    HRESULT beginPass(std::uint32_t pass) override {
-        return failBeginPass ? E_FAIL : inner_.beginPass(pass);
-    }
-    HRESULT endPass() override { return inner_.endPass(); }
-    HRESULT end() override {
-        ++ends;
-        return inner_.end();
-    }
-
-    bool failBegin = false;
-    bool failBeginPass = false;
-    int ends = 0;
-
-  private:
-    Effect& inner_;
-};
-
-/// The SDL operating system with warning boxes kept in a list: a real box would wait for a
-/// click that never comes on a test display.
-class BoxKeepingSdl final : public OperatingSystem {
-  public:
-    struct Box {
-        std::string text;
-        std::string caption;
-    };
-    bool peekMessage(Message& out) override { return sdl.peekMessage(out); }
-    void translateMessage(const Message& m) override { sdl.translateMessage(m); }
-    std::intptr_t dispatchMessage(const Message& m) override { return sdl.dispatchMessage(m); }
-    void postQuitMessage(int code) override { sdl.postQuitMessage(code); }
-    std::intptr_t defWindowProc(WindowHandle w, std::uint32_t m, std::uintptr_t wp,
-                                std::intptr_t lp) override {
-        return sdl.defWindowProc(w, m, wp, lp);
-    }
-    bool registerClass(const WindowClass& c) override { return sdl.registerClass(c); }
-    bool unregisterClass(const char* name) override { return sdl.unregisterClass(name); }
-    Rect adjustWindowRect(const Rect& client, std::uint32_t style) override {
-        return sdl.adjustWindowRect(client, style);
-    }
-    WindowHandle createWindow(const char* className, const char* title, std::uint32_t style,
-                              std::int32_t x, std::int32_t y, std::int32_t width,
-                              std::int32_t height) override {
-        return sdl.createWindow(className, title, style, x, y, width, height);
-    }
-    void showWindow(WindowHandle w, int command) override { sdl.showWindow(w, command); }
-    void updateWindow(WindowHandle w) override { sdl.updateWindow(w); }
-    void setFocus(WindowHandle w) override { sdl.setFocus(w); }
-    Rect getWindowRect(WindowHandle w) override { return sdl.getWindowRect(w); }
-    Rect getClientRect(WindowHandle w) override { return sdl.getClientRect(w); }
-    Point screenToClient(WindowHandle w, Point p) override { return sdl.screenToClient(w, p); }
-    void setWindowStyle(WindowHandle w, std::uint32_t style) override {
-        sdl.setWindowStyle(w, style);
-    }
-    std::uint32_t getWindowStyle(WindowHandle w) override { return sdl.getWindowStyle(w); }
-    void setWindowPos(WindowHandle w, std::int32_t x, std::int32_t y, std::int32_t width,
-                      std::int32_t height) override {
-        sdl.setWindowPos(w, x, y, width, height);
-    }
-    DisplayMode currentDisplayMode() override { return sdl.currentDisplayMode(); }
-    void restoreDisplaySettings() override { sdl.restoreDisplaySettings(); }
-    void setWindowText(WindowHandle w, const char* text) override { sdl.setWindowText(w, text); }
+    BoxKeepingSdl() : ForwardingOperatingSystem(sdl) {}
     void messageBox(const char* text, const char* caption) override {
         messageBoxes.push_back({text, caption});
     }
-    std::int16_t getAsyncKeyState(int key) override { return sdl.getAsyncKeyState(key); }
-    Point getCursorPos() override { return sdl.getCursorPos(); }
-    void setCursorPos(std::int32_t x, std::int32_t y) override { sdl.setCursorPos(x, y); }
-    bool queryPerformanceFrequency(std::int64_t& f) override {
-        return sdl.queryPerformanceFrequency(f);
-    }
-    bool queryPerformanceCounter(std::int64_t& c) override {
-        return sdl.queryPerformanceCounter(c);
-    }
 
     SdlOperatingSystem sdl;
-    std::vector<Box> messageBoxes;
+    std::vector<ScriptedOperatingSystem::Box> messageBoxes;
 };
 
 /// Registers the class "renderer" and opens a shown window with an 800 x 600 client area.
@@ -142,6 +67,41 @@ struct GeometryData {
     std::vector<float> texCoords;
     std::vector<float> texCoords2;
     std::vector<std::uint32_t> blend;
+};
+
+/// A recording buffer's bytes as an array of T.
+template <typename T, typename Buffer>
+std::vector<T> contents(Buffer* buffer) {
+    const auto& bytes = static_cast<RecordingBuffer<Buffer>*>(buffer)->store.bytes;
+    std::vector<T> out(bytes.size() / sizeof(T));
+    std::memcpy(out.data(), bytes.data(), out.size() * sizeof(T));
+    return out;
+}
+
+inline const ManagedTexels& texels(Texture* texture) {
+    return static_cast<RecordingTexture*>(texture->nativeTexture())->store;
+}
+
+/// The one renderer on a recording device over a scripted window, emptied again after each
+/// test together with the texture manager.
+class RecordingRenderer : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetRendererToConstructedState();
+        gTextureManager->clear();
+        window = open800x600(os);
+        gRenderer->usePlatform(os, recordingDirect3DCreate);
+        ASSERT_TRUE(gRenderer->init(window, false, true));
+    }
+    void TearDown() override {
+        gTextureManager->clear();
+        resetRendererToConstructedState();
+    }
+    RecordingDevice& device() { return static_cast<RecordingDevice&>(*gRenderer->device); }
+
+    ScriptedOperatingSystem os;
+    WindowHandle window = nullptr;
+    velmora::testing::TempFolder dir;
 };
 
 }  // namespace velmora::test

@@ -5,8 +5,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "scenes/BuiltInScenes.h"
 #include "scenes/SceneFile.h"
@@ -16,18 +14,13 @@ namespace velmora {
 namespace {
 
 std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
+    const testing::Bytes bytes = testing::readBytes(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 std::size_t filesIn(const std::string& folder) {
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) {
-        ++n;
-    }
-    return n;
+    const std::filesystem::directory_iterator all(folder);
+    return static_cast<std::size_t>(std::distance(begin(all), end(all)));
 }
 
 /// Writes the first half, then fails as a full disk does.
@@ -43,8 +36,6 @@ TEST(SceneSave, AFailedSaveLeavesTheOldFileByteForByte) {
     std::string error;
     ASSERT_TRUE(writeSceneFile(path, startScene(), error)) << error;
     const std::string old = contents(path);
-    SceneDescription read;
-    ASSERT_TRUE(readSceneFile(path, read, error)) << error;
 
     const SceneDescription other = latticeScene(3, 3, 3);
     EXPECT_FALSE(writeSceneFile(path, other, error, writeHalfThenFail));
@@ -57,7 +48,6 @@ TEST(SceneSave, AFailedSaveLeavesTheOldFileByteForByte) {
     zeroRest.links[3].restLength = 0.0f;
     EXPECT_FALSE(writeSceneFile(path, zeroRest, error));
     EXPECT_NE(error.find("link 3: rest length"), std::string::npos) << error;
-    EXPECT_EQ(contents(path), old);
 
     // Nowhere to write: a folder at the name, a missing folder, a file taken for a folder.
     for (const std::string& bad :
@@ -66,6 +56,7 @@ TEST(SceneSave, AFailedSaveLeavesTheOldFileByteForByte) {
         EXPECT_FALSE(writeSceneFile(bad, other, error)) << bad;
         EXPECT_FALSE(error.empty());
     }
+    EXPECT_EQ(contents(path), old);
     EXPECT_EQ(filesIn(dir.path("")), 1u);
     EXPECT_TRUE(canReplaceFile(path, error));
 
