@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -305,14 +306,6 @@ TEST(EndToEnd, TheFirstFrameShowsWoodOnEveryPanelSkyBesideTheRoomAndLinesBetween
     EXPECT_TRUE(lineBetween(picture, camera.pixelOf({0, 0, 0}), camera.pixelOf({0, 5, 0})));
 }
 
-/// Holds a key (device "key") or mouse button ("mouse") down until the condition holds, then
-/// lets it go. Every control held here acts once per press, however long it is held.
-bool holdUntil(const std::string& device, const std::string& name,
-               const std::function<bool()>& seen) {
-    const bool held = shell("xdotool " + device + "down " + name) && within(20.0, seen);
-    return shell("xdotool " + device + "up " + name) && held;
-}
-
 TEST(EndToEnd, AUserPausesOpensTheHelpSpawnsDragsAndLinksAndTheRecordingReplaysToTheEnd) {
     const fs::path recording =
         fs::temp_directory_path() / ("velmora-e2e-" + std::to_string(getpid()) + ".jsonl");
@@ -335,6 +328,24 @@ TEST(EndToEnd, AUserPausesOpensTheHelpSpawnsDragsAndLinksAndTheRecordingReplaysT
             XCloseDisplay(display);
         }
         return px == x && py == y;
+    };
+    // The recording gains a line as each pass ends: a control let go is seen once two more
+    // passes have ended, so a press of it that follows is a new press.
+    const auto passes = [&] {
+        std::ifstream in(recording);
+        return std::count(std::istreambuf_iterator<char>(in), {}, '\n');
+    };
+    const auto letGo = [&](const std::string& device, const std::string& name) {
+        const auto before = passes();
+        return shell("xdotool " + device + "up " + name) &&
+               within(20.0, [&] { return passes() >= before + 2 || program.exited(); });
+    };
+    /// Holds a key (device "key") or mouse button ("mouse") down until the condition holds,
+    /// then lets it go. Every control held here acts once per press, however long it is held.
+    const auto holdUntil = [&](const std::string& device, const std::string& name,
+                               const std::function<bool()>& seen) {
+        const bool held = shell("xdotool " + device + "down " + name) && within(20.0, seen);
+        return letGo(device, name) && held;
     };
     const auto still = [&] {
         const Picture before = grabWindow(window);
@@ -420,7 +431,7 @@ TEST(EndToEnd, AUserPausesOpensTheHelpSpawnsDragsAndLinksAndTheRecordingReplaysT
         moved = within(10.0,
                        [&] { return centroid(grabWindow(window), dropped, 30, isOrange).z > 800; });
     }
-    ASSERT_TRUE(shell("xdotool mouseup 1"));
+    ASSERT_TRUE(letGo("mouse", "1"));
     ASSERT_TRUE(moved) << "the particle did not follow the cursor";
     // Let go, the cursor moves freely and the particle stays where it was dropped.
     ASSERT_TRUE(moveTo({300, 500, 0}));
