@@ -69,21 +69,6 @@ TEST_F(ApplicationTest, TimeSpentStartingUpDoesNotReachTheFirstPass) {
     EXPECT_FLOAT_EQ(app->passDt, 0.01f);
 }
 
-TEST_F(ApplicationTest, EscapeEndsTheLoopAtTheQuitMessageWithZero) {
-    start();
-    takeWaitingMessages();
-    os.pushWindowMessage(WM_KILLFOCUS);
-    os.pushWindowMessage(WM_SETFOCUS);
-    // The pass that sees Escape is completed and drawn; messages waiting before the quit are
-    // taken first, one a pass.
-    const std::size_t before = device().presentCount;
-    EXPECT_TRUE(passHolding({VK_ESCAPE}));
-    EXPECT_EQ(device().presentCount, before + 1);
-    EXPECT_TRUE(app->runPass());
-    EXPECT_FALSE(app->runPass());
-    EXPECT_EQ(app->shutDown(), 0);
-}
-
 TEST(CameraGlide, AStallMovesTheCameraNoFartherThanSixtyHertzFrames) {
     const auto glide = [](const std::vector<float>& frames) {
         Camera camera(CameraMode::FreeLook);

@@ -60,7 +60,7 @@ TEST(FrameTimer, DeltasCountFromTheLastTickAndNeverGoBackwards) {
     os.counter = 2516;
     timer.tick();
     EXPECT_FLOAT_EQ(timer.deltaTime, 0.016f);  // from the last tick, not from start
-    os.counter += 7000;  // one stall, one large delta
+    os.counter += 7000;                        // one stall, one large delta
     timer.tick();
     EXPECT_FLOAT_EQ(timer.deltaTime, 7.0f);
     // A counter read that fails does not send time backwards.

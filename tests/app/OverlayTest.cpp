@@ -96,12 +96,10 @@ class OverlayTest : public ::testing::Test {
     void pass(const OverlayStatus& status = {}) {
         input.update();
         overlay.newFrame(input, window, 1.0f / 60.0f);
-        actions = overlay.build(status);
-        const std::size_t before = device().draws.size();
+        overlay.build(status);
         gRenderer->beginScene();
         overlay.render();
         gRenderer->endSceneAndPresent();
-        overlayDraws = device().draws.size() - before;
     }
     /// Presses a key in one pass and lets it go in the next.
     void tap(int key) {
@@ -111,69 +109,13 @@ class OverlayTest : public ::testing::Test {
         pass();
     }
     RecordingDevice& device() { return dynamic_cast<RecordingDevice&>(*gRenderer->device); }
-    /// The last pass's draw of a picture other than the font atlas: the help's.
-    const RecordedDraw& pictureDraw() {
-        const auto& draws = device().draws;
-        const auto found = std::find_if(draws.end() - overlayDraws, draws.end(), [](auto& d) {
-            return d.textures[0] != ImGui::GetIO().Fonts->TexID;
-        });
-        EXPECT_NE(found, draws.end());
-        return found == draws.end() ? draws.back() : *found;
-    }
 
     ScriptedOperatingSystem os;
     WindowHandle window = nullptr;
     std::unique_ptr<Effect> effect;
     InputState input{os};
     Overlay overlay;
-    OverlayActions actions;
-    std::size_t overlayDraws = 0;
 };
-
-TEST_F(OverlayTest, TheHelpPictureShowsEveryRowTexelForPixelAndFollowsTheWindowWidth) {
-    pass();
-    pass();
-    const std::size_t closedDraws = overlayDraws;
-    tap(VK_F1);
-    // One draw more: the help's picture, texel for pixel where the panel is, not blended.
-    ASSERT_EQ(overlayDraws, closedDraws + 1);
-    const Rect help = overlay.layout().help;
-    EXPECT_TRUE(help.right == 790 && help.top >= overlay.layout().status.bottom &&
-                help.bottom <= 590);  // the whole of it fits an 800 x 600 window
-    const RecordedDraw& shown = pictureDraw();
-    EXPECT_FALSE(shown.blending);
-    EXPECT_EQ(shown.primitiveCount, 2u);
-    const auto& level = dynamic_cast<RecordingTexture&>(*shown.textures[0]).store.levels.at(0);
-    ASSERT_EQ(level.width, static_cast<std::uint32_t>(help.width()));
-    ASSERT_EQ(level.height, static_cast<std::uint32_t>(help.height()));
-
-    // The picture is the layout painted: every row of both tables.
-    ImDrawList list(ImGui::GetDrawListSharedData());
-    ASSERT_EQ(layOutHelp(static_cast<float>(help.width()), list), help.height());
-    std::vector<float> uv;
-    for (const ImDrawVert& v : list.VtxBuffer)
-        uv.insert(uv.end(), {v.uv.x, v.uv.y});
-    const std::string text = glyphText(uv);
-    EXPECT_NE(text.find("Help(F1closesit)"), std::string::npos) << text;
-    const auto shows = [&](const char* part) {
-        return text.find(withoutSpaces(part)) != std::string::npos;
-    };
-    for (const ControlRow& row : controlsTable())
-        EXPECT_TRUE(shows(row.input) && shows(row.effect)) << row.input;
-    for (const OptionRow& row : optionsTable())
-        EXPECT_TRUE(shows(row.form) && shows(row.effect)) << row.form;
-
-    tap(VK_F1);
-    EXPECT_EQ(overlayDraws, closedDraws);
-    EXPECT_EQ(overlay.layout().help, Rect{});
-    // A wider window gets a picture laid out for its width.
-    os.setWindowPos(window, 100, 50, 1280, 800);
-    tap(VK_F1);
-    pass();
-    EXPECT_EQ(overlay.layout().help.width(), 1000);
-    EXPECT_EQ(dynamic_cast<RecordingTexture&>(*pictureDraw().textures[0]).store.levels.at(0).width,
-              1000u);
-}
 
 TEST_F(OverlayTest, MessagesExpireAndTheStatusCornerNeverCoversTheCentre) {
     // A message stays about two seconds of pass time; a part appears from its second frame,
@@ -204,7 +146,7 @@ TEST_F(OverlayTest, MessagesExpireAndTheStatusCornerNeverCoversTheCentre) {
     }
 }
 
-TEST_F(OverlayTest, DrawsAreBlendedAndClippedAndEveryStateTheSceneUsesIsPutBack) {
+TEST_F(OverlayTest, HelpAndPanelDrawBlendedAndClippedAndPutBackEveryStateTheSceneUses) {
     tap(VK_F1);
     tap(VK_F1 + 1);
     // The scene's states: wireframe, a textured geometry with all its streams, a scissor
@@ -232,14 +174,15 @@ TEST_F(OverlayTest, DrawsAreBlendedAndClippedAndEveryStateTheSceneUsesIsPutBack)
 
     ASSERT_GT(device().draws.size(), first);
     std::vector<Rect> scissors;
-    int pictures = 0;
+    std::vector<const RecordedDraw*> pictures;
     for (std::size_t i = first; i < device().draws.size(); ++i) {
         const RecordedDraw& d = device().draws[i];
         EXPECT_EQ(d.result, D3D_OK);
         // Glyphs and shapes from the font atlas are blended, the help's picture is opaque;
         // the panel's buttons come after the picture.
         const bool fromAtlas = d.textures[0] == ImGui::GetIO().Fonts->TexID;
-        pictures += fromAtlas ? 0 : 1;
+        if (!fromAtlas)
+            pictures.push_back(&d);
         EXPECT_EQ(d.blending, fromAtlas);
         EXPECT_TRUE(d.sourceBlend == D3DBLEND_SRCALPHA && d.destBlend == D3DBLEND_INVSRCALPHA);
         EXPECT_FALSE(d.depthTest);
@@ -249,7 +192,6 @@ TEST_F(OverlayTest, DrawsAreBlendedAndClippedAndEveryStateTheSceneUsesIsPutBack)
         EXPECT_TRUE(d.scissorTest);
         scissors.push_back(d.scissorRect);
     }
-    EXPECT_EQ(pictures, 1);
     EXPECT_TRUE(device().draws.back().blending);
     // Backgrounds may use the whole client area; each part's contents are clipped to it.
     for (const Rect& part : {overlay.layout().status, overlay.layout().help}) {
@@ -259,7 +201,6 @@ TEST_F(OverlayTest, DrawsAreBlendedAndClippedAndEveryStateTheSceneUsesIsPutBack)
         };
         EXPECT_TRUE(std::any_of(scissors.begin(), scissors.end(), inPart));
     }
-
     // ImGui's 0xAABBGGRR colours reach the device as 0xAARRGGBB (the buttons are blue).
     const ImVec4 c = ImGui::GetStyle().Colors[ImGuiCol_Button];
     const auto byte = [](float v) { return static_cast<std::uint32_t>(v * 255.0f + 0.5f); };
@@ -267,6 +208,36 @@ TEST_F(OverlayTest, DrawsAreBlendedAndClippedAndEveryStateTheSceneUsesIsPutBack)
     const auto colors =
         contents<std::uint32_t>(overlay.renderer().colorStream(), overlay.renderer().vertexCount());
     EXPECT_NE(std::find(colors.begin(), colors.end(), button), colors.end());
+
+    // The help below the status corner, in the window, is one quad of its picture, texel for
+    // pixel, which is the layout painted: every row of both tables.
+    const Rect help = overlay.layout().help;
+    EXPECT_TRUE(help.right == 790 && help.top >= overlay.layout().status.bottom &&
+                help.bottom <= 590);
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0]->primitiveCount, 2u);
+    const auto& level = dynamic_cast<RecordingTexture&>(*pictures[0]->textures[0]).store.levels[0];
+    EXPECT_EQ(level.width, static_cast<std::uint32_t>(help.width()));
+    EXPECT_EQ(level.height, static_cast<std::uint32_t>(help.height()));
+    ImDrawList list(ImGui::GetDrawListSharedData());
+    ASSERT_EQ(layOutHelp(static_cast<float>(help.width()), list), help.height());
+    std::vector<float> uv;
+    for (const ImDrawVert& v : list.VtxBuffer)
+        uv.insert(uv.end(), {v.uv.x, v.uv.y});
+    const std::string text = glyphText(uv);
+    const auto shows = [&](const char* part) {
+        return text.find(withoutSpaces(part)) != std::string::npos;
+    };
+    EXPECT_TRUE(shows("Help (F1 closes it)")) << text;
+    for (const ControlRow& row : controlsTable())
+        EXPECT_TRUE(shows(row.input) && shows(row.effect)) << row.input;
+    for (const OptionRow& row : optionsTable())
+        EXPECT_TRUE(shows(row.form) && shows(row.effect)) << row.form;
+    // A wider window gets a picture laid out for its width.
+    os.setWindowPos(window, 100, 50, 1280, 800);
+    pass();
+    pass();
+    EXPECT_EQ(overlay.layout().help.width(), 1000);
 }
 
 /// The overlay in the real loop: what the status corner shows, which clicks it keeps from the

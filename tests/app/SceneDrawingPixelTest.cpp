@@ -101,6 +101,20 @@ class ScenePixels : public ::testing::Test {
         pixels.resize(kWidth * kHeight);
         return pixels;
     }
+    /// Swaps the scene's pictures with flat ones (white spheres, coloured by their vertices),
+    /// and back on the next call.
+    void swapTextures() {
+        if (swapped.empty()) {
+            for (const std::uint32_t argb : {0xFFFFFFFFu, 0xFFFFFFFFu, kPanel, kSky, kLine})
+                swapped.push_back(flatTexture(argb));
+        }
+        Texture** inScene[] = {&scene->orangeTexture, &scene->noiseTexture,
+                               &scene->roomPlane.textures[0], &scene->skyBox.textures[0],
+                               &scene->linkLines.mesh.textures[0]};
+        for (std::size_t i = 0; i < 5; ++i)
+            std::swap(*inScene[i], swapped[i]);
+        perObject->linkLine.textures[0] = scene->linkLines.mesh.textures[0];
+    }
     Texture* flatTexture(std::uint32_t argb) {
         Image image("no-such-picture.bmp");  // 1 x 1 white
         std::memcpy(image.pixels.data(), &argb, 4);
@@ -139,17 +153,8 @@ class ScenePixels : public ::testing::Test {
         drawFrame(*scene, particles, n, effect.get());
         frames.batched = presented();
 
-        // The object pictures: flat white on every particle, one colour per object.
-        Texture* const orange = scene->orangeTexture;
-        Texture* const noise = scene->noiseTexture;
-        Texture* const wood = scene->roomPlane.textures[0];
-        Texture* const grid = scene->skyBox.textures[0];
-        Texture* const line = scene->linkLines.mesh.textures[0];
-        scene->orangeTexture = scene->noiseTexture = flatTexture(0xFFFFFFFF);
-        scene->roomPlane.setTexture(flatTexture(kPanel), 0);
-        scene->skyBox.setTexture(flatTexture(kSky), 0);
-        scene->linkLines.mesh.setTexture(flatTexture(kLine), 0);
-        perObject->linkLine.setTexture(scene->linkLines.mesh.textures[0], 0);
+        // The object pictures: one flat colour per kind of object, and one per particle.
+        swapTextures();
         for (std::size_t i = 0; i < n; ++i)
             perObject->sphereColours.push_back(kFirstParticle + static_cast<std::uint32_t>(i));
         perObject->drawFrame(*scene, particles, n, effect.get());
@@ -157,15 +162,9 @@ class ScenePixels : public ::testing::Test {
         paintBatchedSpheres(false, n);
         drawFrame(*scene, particles, n, effect.get());
         frames.batchedObjects = presented();
-
         paintBatchedSpheres(true, n);
         perObject->sphereColours.clear();
-        scene->orangeTexture = orange;
-        scene->noiseTexture = noise;
-        scene->roomPlane.setTexture(wood, 0);
-        scene->skyBox.setTexture(grid, 0);
-        scene->linkLines.mesh.setTexture(line, 0);
-        perObject->linkLine.setTexture(line, 0);
+        swapTextures();
         return frames;
     }
 
@@ -204,6 +203,7 @@ class ScenePixels : public ::testing::Test {
     std::unique_ptr<Scene> scene;
     std::unique_ptr<PerObjectDrawing> perObject;
     std::vector<std::unique_ptr<Texture>> flat;
+    std::vector<Texture*> swapped;
     ParticleList particles;
 };
 

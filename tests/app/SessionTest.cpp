@@ -167,7 +167,6 @@ TEST(SessionProgram, ReplaysEndInTheRecordedStateOrSaySoWithTheirExitCodes) {
     EXPECT_EQ(version.exitCode, 4);
     EXPECT_TRUE(version.out.empty());
     EXPECT_EQ(rewrite("rope:6", "rope:99").exitCode, 4);
-    EXPECT_EQ(runVelmora("--replay " + file + " --frames 3").exitCode, 2);
     std::remove(file.c_str());
     std::remove(changed.c_str());
 }

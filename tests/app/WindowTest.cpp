@@ -28,20 +28,6 @@ class WindowTest : public ::testing::Test {
     }
 };
 
-TEST_F(WindowTest, CloseAndDestroyQuitWithZeroAndKeepTheWindowFocusIsTracked) {
-    EXPECT_EQ(os.getClientRect(windowHandle), (Rect{0, 0, 800, 600}));
-    EXPECT_TRUE(os.isVisible(windowHandle) && hasFocus);
-    const Rect before = os.getWindowRect(windowHandle);
-    EXPECT_EQ(os.dispatchMessage({windowHandle, WM_CLOSE, 0, 0}), 0);
-    EXPECT_EQ(os.dispatchMessage({windowHandle, WM_DESTROY, 0, 0}), 0);
-    EXPECT_EQ(os.postedQuits, (std::vector<int>{0, 0}));
-    EXPECT_EQ(os.getWindowRect(windowHandle), before);
-    os.dispatchMessage({windowHandle, WM_KILLFOCUS, 0, 0});
-    EXPECT_FALSE(hasFocus);
-    os.dispatchMessage({windowHandle, WM_SETFOCUS, 0, 0});
-    EXPECT_TRUE(hasFocus);
-}
-
 TEST_F(WindowTest, FullScreenRoundTripRestoresTheWindowAndAModeWithoutAreaChangesNothing) {
     const Rect windowed = os.getWindowRect(windowHandle);
     for (const DisplayMode mode : {DisplayMode{1280, 0, 60}, DisplayMode{0, 800, 60}}) {
