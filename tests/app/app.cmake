@@ -1,10 +1,9 @@
-# The real loop on the scripted operating system and the recording device, and the
-# command line.
+# The real loop on the scripted operating system and the recording device, and the built
+# program with its command line.
 velmora_test(velmora_app_tests
   LIBS velmora_app
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ApplicationTest.cpp ${CMAKE_CURRENT_LIST_DIR}/CommandLineTest.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/ControlsTest.cpp ${CMAKE_CURRENT_LIST_DIR}/SessionTest.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/ProgramTest.cpp ${CMAKE_CURRENT_LIST_DIR}/SceneProgramTest.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ApplicationTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ControlsTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/SessionTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ProgramTest.cpp
 )
 add_dependencies(velmora_app_tests velmora velmora_assets)
 # The scene's batched drawing on the OpenGL device, pixel for pixel against the per-object
