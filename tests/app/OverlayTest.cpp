@@ -238,6 +238,10 @@ TEST_F(OverlayTest, HelpAndPanelDrawBlendedAndClippedAndPutBackEveryStateTheScen
     pass();
     pass();
     EXPECT_EQ(overlay.layout().help.width(), 1000);
+    const auto wide = std::find_if(device().draws.rbegin(), device().draws.rend(), [](auto& d) {
+        return d.textures[0] != ImGui::GetIO().Fonts->TexID;
+    });
+    EXPECT_EQ(dynamic_cast<RecordingTexture&>(*wide->textures[0]).store.levels[0].width, 1000u);
 }
 
 /// The overlay in the real loop: what the status corner shows, which clicks it keeps from the
