@@ -1,6 +1,7 @@
 // Every control held over several passes: held ones act on each pass, pressed ones once.
 #include "physics/Particle.h"
 #include "tests/app/ApplicationFixture.h"
+#include "tests/math/ApproxEqual.h"
 
 namespace velmora {
 namespace {
@@ -93,15 +94,27 @@ TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
     EXPECT_EQ(os.postedQuits, std::vector<int>{0});
 }
 
-TEST_F(ControlsTest, MouseLookTurnsOnEveryPassWhileEIsHeld) {
+TEST_F(ControlsTest, MouseLookTurnsOnEveryPassWhileEIsHeldAndOnlyWithTheFocus) {
     const Point home = app->cursorHomeOnScreen();
+    const Vec3 forward = app->scene.mainCamera.forward();
+    os.loseFocus();
+    app->runPass();
+    os.cursor = {home.x + 50, home.y};
+    hold({'E'}, 2);
+    EXPECT_VEC3_NEAR(app->scene.mainCamera.forward(), forward, 0.0f);
+
+    os.setFocus(windowHandle);
+    os.cursor = home;
+    app->runPass();
     os.setKey('E', true);
-    float lastX = app->scene.mainCamera.forward().x;
+    Vec3 last = forward;
     for (int i = 0; i < 3; ++i) {
-        os.cursor = {home.x + 40, home.y};  // 40 pixels right of home on every pass
+        os.cursor = {home.x + 40, home.y + 10};  // right and down of home on every pass
         app->runPass();
-        EXPECT_GT(app->scene.mainCamera.forward().x, lastX + 0.1f) << i;
-        lastX = app->scene.mainCamera.forward().x;
+        EXPECT_GT(app->scene.mainCamera.forward().x, last.x + 0.1f) << i;
+        EXPECT_LT(app->scene.mainCamera.forward().y, last.y) << i;
+        EXPECT_EQ(os.cursor, home);
+        last = app->scene.mainCamera.forward();
     }
 }
 

@@ -1,25 +1,27 @@
-// The built program without a display: options, the run report, and the help text against the
-// README, so the three lists of controls cannot drift apart.
+// The built program without a display: bad command lines, the run report, start-up
+// failures with their exit codes, the help text against the README (so the lists of controls
+// cannot drift apart), built-in scenes, a save and a load that reach the same state, and every
+// kind of bad scene file refused with exit code 4 and one line naming the file, what is wrong
+// and where.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <string>
 
 #include "app/Controls.h"
 #include "tests/app/RunVelmora.h"
+#include "tests/render/PictureFiles.h"
 
 namespace velmora {
 namespace {
 
 using testing::Outcome;
+using testing::reportField;
 using testing::runVelmora;
-
-float field(const std::string& report, const std::string& name) {
-    std::smatch m;
-    const std::regex pattern(" " + name + "=([0-9.]+)");
-    return std::regex_search(report, m, pattern) ? std::stof(m[1]) : -1.0f;
-}
 
 TEST(Program, HeadlessRunsEndWithOneReportLine) {
     // 600 headless passes of 8333 us reach the state the rules give, whatever the machine.
@@ -33,12 +35,46 @@ TEST(Program, HeadlessRunsEndWithOneReportLine) {
     // A fixed frame of 0.1 s is six sub-steps of 0.1 / 6 s: the hash of 360 such passes of
     // the rules. Frames far too long for the springs leave the cube intact.
     const Outcome tenth = runVelmora("--headless --frames 60 --frame-time 0.1");
-    EXPECT_NE(tenth.out.find(" hash=b6226a08c3035c85 "), std::string::npos) << tenth.out;
+    EXPECT_EQ(reportField(tenth.out, "hash"), "b6226a08c3035c85") << tenth.out;
     const Outcome slow = runVelmora("--headless --frames 1200 --frame-time 2");
-    EXPECT_EQ(slow.exitCode, 0);
-    EXPECT_GT(field(slow.out, "stretch"), 0.5f) << slow.out;
-    EXPECT_LE(field(slow.out, "stretch"), 1.5f) << slow.out;
-    EXPECT_EQ(runVelmora("--headless --frames 5 --frames 2").exitCode, 2);
+    const float stretch = std::stof("0" + reportField(slow.out, "stretch"));
+    EXPECT_TRUE(stretch > 0.5f && stretch <= 1.5f) << slow.out;
+}
+
+TEST(Program, StartUpFailuresSayWhyWithTheirExitCodesBeforeAnyPass) {
+    velmora::testing::TempFolder empty;  // no bin/min.fx
+    const std::string missing = empty.path("missing/end");
+    struct Case {
+        std::string arguments, folder, prefix;
+        int exitCode;
+        std::string says;
+    };
+    const std::string build = VELMORA_BUILD_DIR;
+    const Case cases[] = {
+        // SDL would otherwise fall back to a driver whose window nobody sees, and run on.
+        {"", build, "env -u DISPLAY -u WAYLAND_DISPLAY timeout 20", 1, "no display"},
+        {"--headless", empty.path(""), "", 255, "bin/min.fx"},
+        {"--headless --frames 5 --frames 2", build, "", 2, "'--frames' given twice"},
+        {"--headless --scene rope:11", build, "", 2,
+         "velmora: bad size in scene 'rope:11'; the scenes are start, lattice:AxBxC"},
+        // Outputs that cannot be written are refused before the window opens.
+        {"--headless --frames 5 --save-scene " + missing + ".json", build, "", 3, missing},
+        {"--frames 5 --screenshot " + missing + ".png", build, "", 3, missing},
+    };
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    // Bad command lines: exit 2 with the reason and the usage.
+    for (const char* bad :
+         {"--frames", "--frames 0", "--frames -3", "--frames 12x", "--frames 99999999999999999999",
+          "--screenshot", "--screenshot a.jpg", "--fullscreen", "--headless --screenshot a.png",
+          "--frame-time -0.1", "--frame-time 61", "--frame-time nan", "--help -h", "--scene ''",
+          "--save-scene end.txt", "--save-scene .json", "--replay a.jsonl --frames 3"})
+        all.push_back({bad, build, "", 2, "\nusage: velmora"});
+    for (const Case& c : all) {
+        const Outcome run = runVelmora(c.arguments, c.folder, c.prefix);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << c.arguments << "\n" << run.err;
+        EXPECT_EQ(run.out, "") << c.arguments;
+    }
 }
 
 /// The rows of the README table under the heading, first two cells, backticks removed.
@@ -47,39 +83,162 @@ std::vector<std::pair<std::string, std::string>> readmeTable(const std::string& 
     std::string line;
     while (std::getline(readme, line) && line != heading) {
     }
+    while (std::getline(readme, line) && !line.starts_with("|---")) {
+    }
     std::vector<std::pair<std::string, std::string>> rows;
     const std::regex row("\\| `?([^|`]+)`? \\| (.+) \\|");
-    bool inTable = false;
-    while (std::getline(readme, line) && !line.starts_with("## ")) {
-        std::smatch m;
-        if (std::regex_match(line, m, row)) {
-            if (inTable) {
-                rows.emplace_back(m[1], m[2]);
-            }
-            inTable = true;  // the first matching row is the header
-        } else if (inTable && !line.starts_with("|---")) {
-            break;
-        }
-    }
+    std::smatch m;
+    while (std::getline(readme, line) && std::regex_match(line, m, row))
+        rows.emplace_back(m[1], m[2]);
     return rows;
 }
 
 TEST(Program, HelpAndReadmeListEveryControlAndOption) {
     const Outcome help = runVelmora("--help");
     EXPECT_EQ(help.exitCode, 0);
-    const auto controls = readmeTable("## Controls");
-    ASSERT_EQ(controls.size(), controlsTable().size());
-    for (std::size_t i = 0; i < controls.size(); ++i) {
-        EXPECT_EQ(controls[i].first, controlsTable()[i].input);
-        EXPECT_EQ(controls[i].second, controlsTable()[i].effect);
-        EXPECT_NE(help.out.find(controlsTable()[i].effect), std::string::npos);
+    std::vector<std::pair<std::string, std::string>> controls, options;
+    for (const ControlRow& row : controlsTable()) {
+        controls.emplace_back(row.input, row.effect);
+        EXPECT_NE(help.out.find(row.effect), std::string::npos) << row.effect;
     }
-    const auto options = readmeTable("## Options");
-    ASSERT_EQ(options.size(), optionsTable().size());
-    for (std::size_t i = 0; i < options.size(); ++i) {
-        EXPECT_EQ(options[i].first, optionsTable()[i].form);
-        EXPECT_EQ(options[i].second, optionsTable()[i].effect);
-        EXPECT_NE(help.out.find(optionsTable()[i].form), std::string::npos);
+    for (const OptionRow& row : optionsTable()) {
+        options.emplace_back(row.form, row.effect);
+        EXPECT_NE(help.out.find(row.form), std::string::npos) << row.form;
+    }
+    EXPECT_EQ(readmeTable("## Controls"), controls);
+    EXPECT_EQ(readmeTable("## Options"), options);
+}
+
+TEST(SceneProgram, ABuiltInSceneStartsAsBuiltAndPausedPassesMoveNothing) {
+    const Outcome run = runVelmora("--headless --scene lattice:5x5x5 --paused --frames 40");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(reportField(run.out, "particles"), "125");
+    EXPECT_EQ(reportField(run.out, "links"), "300");
+    EXPECT_EQ(reportField(run.out, "speed"), "0.000");
+}
+
+TEST(SceneProgram, ASaveAfter100PassesLoadsToTheSameStateAndGoesOnTheSame) {
+    velmora::testing::TempFolder dir;
+    const std::string file = dir.path("after100.json");
+    const Outcome saved = runVelmora("--headless --frames 100 --save-scene " + file);
+    ASSERT_EQ(saved.exitCode, 0) << saved.err;
+    EXPECT_NE(saved.out.find("scene saved to " + file), std::string::npos) << saved.out;
+    const Outcome loaded = runVelmora("--headless --scene " + file + " --paused --frames 1");
+    ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
+    EXPECT_EQ(reportField(loaded.out, "hash"), reportField(saved.out, "hash"));
+    EXPECT_EQ(reportField(loaded.out, "links"), "30");
+    // Every particle keeps its link order, so the forces add up as before.
+    const Outcome onward = runVelmora("--headless --scene " + file + " --frames 100");
+    const Outcome straight = runVelmora("--headless --frames 200");
+    EXPECT_EQ(reportField(onward.out, "hash"), reportField(straight.out, "hash"));
+}
+
+std::string sceneWith(const std::string& particles, const std::string& links,
+                      const std::string& extra = "") {
+    return R"({"format": "velmora-scene", "version": 1, "particles": [)" + particles +
+           R"(], "links": [)" + links + "]" + extra + "}";
+}
+
+std::string repeated(const std::string& item, std::size_t count) {
+    std::string out;
+    for (std::size_t i = 0; i < count; ++i) {
+        out += (i == 0 ? "" : ",") + item;
+    }
+    return out;
+}
+
+TEST(SceneProgram, BadSceneFilesExitWith4AndOneLineSayingWhatAndWhere) {
+    velmora::testing::TempFolder dir;
+    const std::string two = R"({"position": [0, 0, 0]}, {"position": [2, 0, 0]})";
+    // 100001 distinct pairs of 500 particles.
+    std::string manyLinks;
+    int linkCount = 0;
+    for (int a = 0; a < 500 && linkCount <= 100000; ++a) {
+        for (int b = a + 1; b < 500 && linkCount <= 100000; ++b, ++linkCount) {
+            manyLinks += (linkCount == 0 ? "" : ",") + std::string("{\"a\":") + std::to_string(a) +
+                         ",\"b\":" + std::to_string(b) + "}";
+        }
+    }
+    struct Case {
+        const char* name;
+        std::string contents;
+        const char* says;
+    };
+    const std::vector<Case> cases = {
+        {"empty.json", "", "invalid JSON at byte 1: "},
+        {"truncated.json", sceneWith(two, "").substr(0, 80), "invalid JSON at byte 81: "},
+        {"nan.json", sceneWith(R"({"position": [NaN, 0, 0]})", ""), "invalid literal"},
+        {"overflow.json", sceneWith(R"({"position": [1e999, 0, 0]})", ""), "number overflow"},
+        {"binary.json", std::string("\x89PNG\r\n\x1a\n\0\0", 10), "invalid JSON at byte 1: "},
+        {"array.json", "[" + sceneWith(two, "") + "]", "must hold one JSON object, not an array"},
+        {"other.json", R"({"name": "a shopping list", "items": [1, 2]})", "not a velmora scene"},
+        {"format.json", R"({"format": "velmora-sceme", "version": 1})",
+         "\"format\" is \"velmora-sceme\""},
+        {"version.json", R"({"format": "velmora-scene", "version": 2, "particles": []})",
+         "\"version\" must be 1"},
+        {"no-links.json", R"({"format": "velmora-scene", "version": 1, "particles": []})",
+         "no \"links\" array"},
+        {"particles-object.json",
+         R"({"format": "velmora-scene", "version": 1, "particles": {}, "links": []})",
+         "\"particles\" must be an array, not an object"},
+        {"short.json", sceneWith(two + R"(, {"position": [1, 2]})", ""),
+         "particle 2: \"position\" needs 3 numbers, not 2"},
+        {"text-number.json", sceneWith(R"({"position": [1, "2", 3]})", ""),
+         "particle 0: \"position\" must be an array of 3 numbers, not a string"},
+        {"no-position.json", sceneWith(two + R"(, {"pinned": true})", ""),
+         "particle 2: no \"position\""},
+        {"misspelt.json", sceneWith(R"({"position": [1, 2, 3], "pined": true})", ""),
+         "particle 0: unknown key \"pined\""},
+        {"twice.json", sceneWith(R"({"position": [1, 2, 3], "position": [1, 2, 3]})", ""),
+         "particle 0: \"position\" given twice"},
+        {"beyond-float.json", sceneWith(two + R"(, {"position": [1, 3.5e38, 3]})", ""),
+         "particle 2: a number beyond the float range"},
+        {"too-many-particles.json", sceneWith(repeated(R"({"position":[0,0,0]})", 10001), ""),
+         "more than 10000 particles"},
+        {"too-many-links.json", sceneWith(repeated(R"({"position":[0,0,0]})", 500), manyLinks),
+         "more than 100000 links"},
+        {"half-index.json", sceneWith(two, R"({"a": 0, "b": 1.5})"),
+         "link 0: \"b\" must be a whole number from 0 to 9999"},
+        {"huge-index.json", sceneWith(two, R"({"a": 1e30, "b": 1})"),
+         "link 0: \"a\" must be a whole number"},
+        {"out-of-range.json", sceneWith(two, R"({"a": 0, "b": 1}, {"a": 1, "b": 2})"),
+         "link 1: particle index 2 is out of range (2 particles)"},
+        {"self.json", sceneWith(two, R"({"a": 1, "b": 1})"), "link 0: joins particle 1 to itself"},
+        {"again.json", sceneWith(two, R"({"a": 0, "b": 1}, {"a": 1, "b": 0})"),
+         "link 1: links particles 0 and 1 again (link 0 did already)"},
+        {"rest-zero.json", sceneWith(two, R"({"a": 0, "b": 1, "rest": 0})"),
+         "link 0: \"rest\" must be a positive finite number"},
+        {"rest-huge.json", sceneWith(two, R"({"a": 0, "b": 1, "rest": 1e300})"),
+         "link 0: \"rest\" must be a positive finite number"},
+        {"camera.json", sceneWith(two, "", R"(, "camera": {"eye": [0, 0, 9]})"),
+         "camera: no \"target\""},
+        {"deep.json", std::string(1'000'000, '['),
+         "the file must hold one JSON object, not an array"},
+    };
+    std::vector<std::pair<std::string, std::string>> files;  // path, what it must say
+    for (const Case& c : cases) {
+        files.emplace_back(dir.write(c.name, c.contents), c.says);
+    }
+    files.emplace_back(dir.path("missing.json"), "cannot open: No such file or directory");
+    // Without a slash, the .json ending alone makes it a file (in the working folder).
+    files.emplace_back("no-such-scene.json", "cannot open: No such file or directory");
+    std::filesystem::create_directories(dir.path("folder.json"));
+    files.emplace_back(dir.path("folder.json"), "is a folder");
+    files.emplace_back(dir.path("big.json"), "is larger than 64 MiB");
+    ASSERT_EQ(truncate(dir.write("big.json", std::string("{")).c_str(), (64 << 20) + 1), 0);
+    if (geteuid() != 0) {  // the superuser reads anything
+        files.emplace_back(dir.write("locked.json", sceneWith(two, "")), "Permission denied");
+        chmod(files.back().first.c_str(), 0);
+    }
+
+    for (const auto& [path, says] : files) {
+        const Outcome run = runVelmora("--headless --frames 1 --scene " + path);
+        EXPECT_EQ(run.exitCode, 4) << path;
+        EXPECT_EQ(run.out, "") << path;  // not a pass was run
+        const std::string prefix = "velmora: " + path + ": ";
+        EXPECT_TRUE(run.err.starts_with(prefix)) << run.err;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;  // one line
+        EXPECT_NE(run.err.find(says), std::string::npos) << "wanted: " << says << "\n" << run.err;
     }
 }
 

@@ -1,10 +1,11 @@
 #pragma once
-// Runs the built program from the build folder (where bin/ is) and collects what it says.
+// Runs the built program and collects what it says.
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -16,12 +17,15 @@ struct Outcome {
     std::string err;  ///< standard error
 };
 
-inline Outcome runVelmora(const std::string& arguments) {
+/// Runs `prefix velmora arguments` in the folder, by default the build folder where bin/ is.
+inline Outcome runVelmora(const std::string& arguments,
+                          const std::string& folder = VELMORA_BUILD_DIR,
+                          const std::string& prefix = "") {
     static int serial = 0;
     const std::string errFile =
         "/tmp/velmora-stderr-" + std::to_string(getpid()) + "-" + std::to_string(serial++);
-    const std::string command =
-        std::string("cd ") + VELMORA_BUILD_DIR + " && ./velmora " + arguments + " 2>" + errFile;
+    const std::string command = "cd " + folder + " && " + prefix + " " + VELMORA_BUILD_DIR +
+                                "/velmora " + arguments + " 2>" + errFile;
     Outcome outcome;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -38,6 +42,12 @@ inline Outcome runVelmora(const std::string& arguments) {
     outcome.err = err.str();
     std::remove(errFile.c_str());
     return outcome;
+}
+
+/// A field of the run report ("hash", "particles", ...), empty when the output has none.
+inline std::string reportField(const std::string& out, const std::string& name) {
+    std::smatch m;
+    return std::regex_search(out, m, std::regex(" " + name + "=([^ \n]+)")) ? m[1].str() : "";
 }
 
 }  // namespace velmora::testing
