@@ -43,15 +43,15 @@ class ApplicationTest : public ::testing::Test {
     void setDt(float dtSeconds) {
         os.counterStep = static_cast<std::int64_t>(dtSeconds * static_cast<float>(os.frequency));
     }
-    /// Holds keys for one pass, then lets them go.
-    bool passHolding(std::initializer_list<int> keys) {
-        for (int k : keys) {
+    /// Holds the keys over `passes` passes, then lets them go; whether the loop goes on.
+    bool hold(std::initializer_list<int> keys, int passes = 1) {
+        for (int k : keys)
             os.setKey(k, true);
-        }
-        const bool goesOn = app->runPass();
-        for (int k : keys) {
+        bool goesOn = true;
+        for (int i = 0; i < passes; ++i)
+            goesOn = app->runPass();
+        for (int k : keys)
             os.setKey(k, false);
-        }
         return goesOn;
     }
     void takeWaitingMessages() {

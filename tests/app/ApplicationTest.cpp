@@ -93,10 +93,7 @@ TEST_F(ApplicationTest, ResetSingleStepAndHomeActOncePerPress) {
     start();
     const auto setDt = [](float dt) { timer->fixedDeltaTime = dt; };
     setDt(0.01f);
-    os.setKey('W', true);
-    for (int pass = 0; pass < 20; ++pass)
-        app->runPass();
-    os.setKey('W', false);
+    hold({'W'}, 20);
     app->editing.joinSel = app->particles[0].get();
     ASSERT_NE(stateHash(app->particles), kStartState);
 
@@ -112,39 +109,29 @@ TEST_F(ApplicationTest, ResetSingleStepAndHomeActOncePerPress) {
     setDt(0.01f);
     app->runPass();
     const std::uint64_t afterOnePass = stateHash(app->particles);
-    app->runPass();
+    hold({'R'});
     EXPECT_NE(afterOnePass, kStartState);
     EXPECT_NE(stateHash(app->particles), afterOnePass);
-    os.setKey('R', false);
     setDt(0.0f);
     app->runPass();
-    passHolding({'R'});
-    passHolding({VK_TAB});
+    hold({'R'});
+    hold({VK_TAB});
 
     // N while paused: one step of 1/60 s per press, however long it is held.
-    os.setKey('N', true);
-    for (int pass = 0; pass < 3; ++pass) {
-        app->runPass();
-        EXPECT_EQ(stateHash(app->particles), kOneSixtieth) << pass;
-    }
-    os.setKey('N', false);
+    hold({'N'}, 3);
+    EXPECT_EQ(stateHash(app->particles), kOneSixtieth);
     // N while running (dt 0 here, so running moves nothing): no step.
-    passHolding({VK_TAB});
+    hold({VK_TAB});
     ASSERT_TRUE(app->running);
-    passHolding({'N'});
+    hold({'N'});
     EXPECT_EQ(stateHash(app->particles), kOneSixtieth);
 
     // Home puts the view back without touching the simulation.
     setDt(0.01f);
-    passHolding({VK_TAB});
-    os.setKey('S', true);
-    app->runPass();
-    app->runPass();
-    os.setKey('S', false);
+    hold({VK_TAB});
+    hold({'S'}, 2);
     ASSERT_GT(app->scene.mainCamera.getEye().z, 25.0f);
-    os.setKey(VK_HOME, true);
-    app->runPass();
-    app->runPass();
+    hold({VK_HOME}, 2);
     EXPECT_VEC3_NEAR(app->scene.mainCamera.getEye(), Vec3(0, 0, 25), 0.0f);
     EXPECT_VEC3_NEAR(app->scene.mainCamera.getTarget(), Vec3(0, 0.1f, 0), 0.0f);
     EXPECT_EQ(stateHash(app->particles), kOneSixtieth);
@@ -177,10 +164,10 @@ TEST_F(ApplicationTest, AltThenEnterSwitchesToFullScreenWhereTheCentreClickPicks
     EXPECT_EQ(device().presentParameters.BackBufferWidth, 1280u);
     EXPECT_MATRIX4_NEAR(gRenderer->projection, perspectiveFov(60, 0.01f, 2000, 1.6f), 1e-6f);
     // The viewport is the whole display: its centre picks what the window's centre did.
-    passHolding({VK_TAB});
+    hold({VK_TAB});
     app->particles.clear();
     os.cursor = {640, 400};
-    passHolding({VK_MBUTTON});
+    hold({VK_MBUTTON});
     ASSERT_EQ(app->particles.size(), 1u);
     EXPECT_VEC3_NEAR(app->particles[0]->current.position, Vec3(0, 0.1f, 0), 1e-3f);
     app->shutDown();  // ending in full screen gives the display its settings back
@@ -191,20 +178,20 @@ TEST_F(ApplicationTest, TheTitleShowsTheTruncatedFrameRateOncePerPressOfF) {
     start(0.015f);
     const std::size_t titles = os.titles.size();
     app->runPass();
-    passHolding({'F'});
+    hold({'F'});
     ASSERT_EQ(os.titles.size(), titles + 1);
     // 1 / 0.015 is 66.67: the rate is truncated.
     EXPECT_EQ(os.titles.back(), "Velmora - Using Direct3D - FPS: 66 - DT: 0.015000");
     // A pass that measured no time shows a frame rate of 0.
     setDt(0.0f);
     app->runPass();
-    passHolding({'F'});
+    hold({'F'});
     EXPECT_EQ(os.titles.back(), "Velmora - Using Direct3D - FPS: 0 - DT: 0.000000");
 }
 
 TEST_F(ApplicationTest, AShiftDragMovesFiveTimesAsFarAndSendsTheCursorHome) {
     start();
-    passHolding({VK_TAB});
+    hold({VK_TAB});
     Particle* corner = app->particles[6].get();  // the cube's corner nearest the eye
     const Vec3 before = corner->current.position;
     cursorAtClient(400, 300);
@@ -236,10 +223,7 @@ TEST_F(ApplicationTest, F5HeldSavesWhatIsShownOnceAndNeverOverwrites) {
     for (int pass = 0; pass < 10; ++pass)
         app->runPass();
     const std::uint64_t shown = stateHash(app->particles);  // what the last frame showed
-    os.setKey(VK_F1 + 4, true);
-    for (int pass = 0; pass < 3; ++pass)
-        app->runPass();
-    os.setKey(VK_F1 + 4, false);
+    hold({VK_F1 + 4}, 3);
     std::vector<std::string> saved;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path(""))) {
         if (std::find(taken.begin(), taken.end(), entry.path().string()) == taken.end())
@@ -264,7 +248,7 @@ TEST_F(ApplicationTest, F5HeldSavesWhatIsShownOnceAndNeverOverwrites) {
     // A folder that cannot take the file: the run goes on and says why.
     app->saveFolder = dir.path("missing");
     app->runPass();
-    EXPECT_TRUE(passHolding({VK_F1 + 4}));
+    EXPECT_TRUE(hold({VK_F1 + 4}));
     EXPECT_TRUE(app->lastMessage.starts_with("cannot save")) << app->lastMessage;
 }
 
@@ -295,14 +279,11 @@ TEST_F(ApplicationTest, AFailedLoadKeepsTheSceneAndRGoesBackToTheSceneAsLoaded) 
     EXPECT_EQ(stateHash(app->particles), loaded);
 
     // Moving, flying and a save later, R still returns to the file as it was loaded.
-    os.setKey('W', true);
-    for (int pass = 0; pass < 10; ++pass)
-        app->runPass();
-    os.setKey('W', false);
+    hold({'W'}, 10);
     ASSERT_TRUE(app->saveScene(dir.path("later.json")));
     ASSERT_NE(stateHash(app->particles), loaded);
     timer->fixedDeltaTime = 0.0f;  // so the pass that resets moves nothing
-    passHolding({'R'});
+    hold({'R'});
     EXPECT_EQ(stateHash(app->particles), loaded);
     EXPECT_VEC3_NEAR(app->scene.mainCamera.getEye(), Vec3(3, 4, 30), 0.0f);
     EXPECT_VEC3_NEAR(app->scene.mainCamera.getTarget(), Vec3(1, 1, 1), 0.0f);

@@ -14,19 +14,6 @@ class ControlsTest : public ApplicationTest {
         timer->fixedDeltaTime = 0.01f;
         takeWaitingMessages();
     }
-    /// Holds the keys over `passes` passes, then lets them go and runs one more pass.
-    void hold(std::initializer_list<int> keys, int passes) {
-        for (int k : keys) {
-            os.setKey(k, true);
-        }
-        for (int i = 0; i < passes; ++i) {
-            app->runPass();
-        }
-        for (int k : keys) {
-            os.setKey(k, false);
-        }
-        app->runPass();
-    }
 };
 
 TEST_F(ControlsTest, EachThrustPushesItsWayOnEveryHeldPass) {
@@ -41,15 +28,7 @@ TEST_F(ControlsTest, EachThrustPushesItsWayOnEveryHeldPass) {
         const auto speedAfter = [&](std::initializer_list<int> keys, int passes) {
             placeMainCamera(app->scene, CameraPose{});
             app->cameraVelocity = Vec3();
-            for (int k : keys) {
-                os.setKey(k, true);
-            }
-            for (int i = 0; i < passes; ++i) {
-                app->runPass();
-            }
-            for (int k : keys) {
-                os.setKey(k, false);
-            }
+            hold(keys, passes);
             return dot(app->cameraVelocity, t.direction);
         };
         // 600 units/s² less the drag, each pass; Shift triples it on every pass it is held.
@@ -62,35 +41,37 @@ TEST_F(ControlsTest, EachThrustPushesItsWayOnEveryHeldPass) {
 }
 
 TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
-    // Held over an even number of passes, a toggle read as held would end where it began.
-    hold({VK_TAB}, 4);
+    // Held over an even number of passes, a toggle read as held would end where it began; each
+    // is let go for a pass before the next.
+    const auto holdAndLetGo = [&](std::initializer_list<int> keys, int passes) {
+        hold(keys, passes);
+        app->runPass();
+    };
+    holdAndLetGo({VK_TAB}, 4);
     EXPECT_FALSE(app->running);
-    hold({'Q'}, 4);
+    holdAndLetGo({'Q'}, 4);
     EXPECT_TRUE(gRenderer->wireframe);
     const std::size_t titles = os.titles.size();
-    hold({'F'}, 3);
+    holdAndLetGo({'F'}, 3);
     EXPECT_EQ(os.titles.size(), titles + 1);
     os.setKey(VK_MENU, true);
-    hold({VK_RETURN}, 3);
+    holdAndLetGo({VK_RETURN}, 3);
     os.setKey(VK_MENU, false);
     EXPECT_TRUE(fullScreen);
     EXPECT_EQ(device().resetCount, 1u);
     // Mouse buttons: a held middle button spawns once; a held right button selects once, so
     // the selection survives instead of pinning the particle on the next pass.
-    hold({VK_MENU, VK_RETURN}, 1);
+    holdAndLetGo({VK_MENU, VK_RETURN}, 1);
     ASSERT_FALSE(fullScreen);
     cursorAtClient(150, 100);  // clear of the structure
     const std::size_t count = app->particles.size();
-    hold({VK_MBUTTON}, 3);
+    holdAndLetGo({VK_MBUTTON}, 3);
     ASSERT_EQ(app->particles.size(), count + 1);
     Particle* spawned = app->particles.back().get();  // appended, not put in front
-    os.setKey(VK_RBUTTON, true);
-    app->runPass();
-    app->runPass();
+    hold({VK_RBUTTON}, 2);
     EXPECT_EQ(app->editing.joinSel, spawned);
     EXPECT_FALSE(spawned->pinned);
-    os.setKey(VK_RBUTTON, false);
-    hold({VK_ESCAPE}, 2);
+    holdAndLetGo({VK_ESCAPE}, 2);
     EXPECT_EQ(os.postedQuits, std::vector<int>{0});
 }
 

@@ -259,10 +259,11 @@ class OverlayInTheLoop : public ApplicationTest {
         }
         return draws;
     }
-    /// One pass, holding the keys; the draws before it are forgotten.
-    void pass(std::initializer_list<int> keys = {}) {
+    /// Passes holding the keys; the draws before the last are forgotten.
+    void pass(std::initializer_list<int> keys = {}, int passes = 1) {
+        hold(keys, passes - 1);
         drawsBefore = device().draws.size();
-        passHolding(keys);
+        hold(keys);
     }
     std::string shown() { return drawnText(app->overlay); }
     bool shows(std::string_view text) {
@@ -299,16 +300,10 @@ TEST_F(OverlayInTheLoop, StatusCornerShowsRunStateCountsAndTheFrameRateOfHalfASe
             EXPECT_TRUE(shows("3 fps, physics")) << i << ": " << shown();
         }
     }
-    // F1 shows the help, in the pass that sees it pressed; held, it stays; neither F1 nor F2
-    // pauses, steps, resets or spawns.
-    os.setKey(VK_F1, true);
-    os.setKey(VK_F1 + 1, true);
-    for (int i = 0; i < 4; ++i) {
-        pass();
-        EXPECT_TRUE(app->overlay.helpOpen() && app->overlay.panelOpen()) << i;
-    }
-    os.setKey(VK_F1, false);
-    os.setKey(VK_F1 + 1, false);
+    // Held over four passes, F1 and F2 open the help and the panel once; neither pauses,
+    // steps, resets or spawns.
+    pass({VK_F1, VK_F1 + 1}, 4);
+    EXPECT_TRUE(app->overlay.helpOpen() && app->overlay.panelOpen());
     EXPECT_GT(app->overlay.layout().help.height(), 0);
     EXPECT_TRUE(shows("Panel (F2)")) << shown();
     EXPECT_FALSE(app->running);
@@ -426,11 +421,9 @@ TEST_F(OverlayInTheLoop, RingsShowTheHeldParticlesAndGoWithTheSelection) {
 
     // Held by the left button, a particle has its ring until it is let go.
     cursorOn(corner);
-    os.setKey(VK_LBUTTON, true);
-    pass();
+    pass({VK_LBUTTON});
     ASSERT_EQ(app->editing.dragTarget, corner);
     expectRingAround(corner);
-    os.setKey(VK_LBUTTON, false);
     pass();
     EXPECT_EQ(sceneDraws(), plain);
 }

@@ -1,18 +1,14 @@
-// The built program without a display: bad command lines, the run report, start-up
-// failures with their exit codes, the help text against the README (so the lists of controls
-// cannot drift apart), built-in scenes, a save and a load that reach the same state, and every
-// kind of bad scene file refused with exit code 4 and one line naming the file, what is wrong
-// and where.
+// The built program without a display: the run report, bad command lines and start-up
+// failures with their exit codes, a save and a load that reach the same state, and bad scene
+// files refused with exit code 4 and one line naming the file, what is wrong and where.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <string>
 
-#include "app/Controls.h"
 #include "tests/app/RunVelmora.h"
 #include "tests/render/PictureFiles.h"
 
@@ -75,46 +71,6 @@ TEST(Program, StartUpFailuresSayWhyWithTheirExitCodesBeforeAnyPass) {
         EXPECT_NE(run.err.find(c.says), std::string::npos) << c.arguments << "\n" << run.err;
         EXPECT_EQ(run.out, "") << c.arguments;
     }
-}
-
-/// The rows of the README table under the heading, first two cells, backticks removed.
-std::vector<std::pair<std::string, std::string>> readmeTable(const std::string& heading) {
-    std::ifstream readme(std::string(VELMORA_SOURCE_DIR) + "/README.md");
-    std::string line;
-    while (std::getline(readme, line) && line != heading) {
-    }
-    while (std::getline(readme, line) && !line.starts_with("|---")) {
-    }
-    std::vector<std::pair<std::string, std::string>> rows;
-    const std::regex row("\\| `?([^|`]+)`? \\| (.+) \\|");
-    std::smatch m;
-    while (std::getline(readme, line) && std::regex_match(line, m, row))
-        rows.emplace_back(m[1], m[2]);
-    return rows;
-}
-
-TEST(Program, HelpAndReadmeListEveryControlAndOption) {
-    const Outcome help = runVelmora("--help");
-    EXPECT_EQ(help.exitCode, 0);
-    std::vector<std::pair<std::string, std::string>> controls, options;
-    for (const ControlRow& row : controlsTable()) {
-        controls.emplace_back(row.input, row.effect);
-        EXPECT_NE(help.out.find(row.effect), std::string::npos) << row.effect;
-    }
-    for (const OptionRow& row : optionsTable()) {
-        options.emplace_back(row.form, row.effect);
-        EXPECT_NE(help.out.find(row.form), std::string::npos) << row.form;
-    }
-    EXPECT_EQ(readmeTable("## Controls"), controls);
-    EXPECT_EQ(readmeTable("## Options"), options);
-}
-
-TEST(SceneProgram, ABuiltInSceneStartsAsBuiltAndPausedPassesMoveNothing) {
-    const Outcome run = runVelmora("--headless --scene lattice:5x5x5 --paused --frames 40");
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(reportField(run.out, "particles"), "125");
-    EXPECT_EQ(reportField(run.out, "links"), "300");
-    EXPECT_EQ(reportField(run.out, "speed"), "0.000");
 }
 
 TEST(SceneProgram, ASaveAfter100PassesLoadsToTheSameStateAndGoesOnTheSame) {
