@@ -33,36 +33,22 @@ std::size_t AllocationCounter::count() const {
 
 }  // namespace velmora::testing
 
-// Plain malloc and free underneath, so the sanitizers see matching pairs.
+// Plain malloc and free underneath, so the sanitizers see matching pairs; the array forms
+// reach these through the library's own.
 void* operator new(std::size_t size) {
     if (void* p = allocate(size))
         return p;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return allocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     return allocate(size);
 }
 void operator delete(void* p) noexcept {
     std::free(p);
 }
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
 void operator delete(void* p, std::size_t) noexcept {
     std::free(p);
 }
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
 void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
     std::free(p);
 }

@@ -1,8 +1,7 @@
 #pragma once
-// Counts the heap allocations (operator new, every form but the aligned ones) the calling
-// thread makes while a counter is alive. A test binary that uses it links
-// AllocationCounter.cpp, which replaces the global operator new and delete; other threads
-// (a GL driver's workers) are not counted, and C allocations (malloc) are not counted.
+// Counts the calling thread's calls of operator new (arrays through it, not the aligned forms)
+// while a counter is alive: AllocationCounter.cpp replaces the global operator new and
+// delete. Other threads (a GL driver's workers) and malloc are not counted.
 #include <cstddef>
 
 namespace velmora::testing {

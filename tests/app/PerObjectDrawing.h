@@ -1,8 +1,6 @@
 #pragma once
-// The particles drawn one object at a time: a sphere mesh moved to each particle in turn and
-// a two-point line mesh rewritten and drawn for every link record, so each link twice. The
-// program draws batches instead; this is the picture they are held to, for the pixel
-// comparison and the frame benchmark.
+// The particles drawn one object at a time, a sphere per particle and a two-point line per
+// link record (so each link twice): the picture the program's batches are held to.
 #include <cstddef>
 #include <cstdint>
 #include <vector>

@@ -28,8 +28,8 @@ TEST(Program, HeadlessRunsEndWithOneReportLine) {
                             "speed=2\\.079 hash=a3a562b233a15625 mean_ms=[0-9]+\\.[0-9]{2} "
                             "physics_ms=[0-9]+\\.[0-9]{2} draw_ms=[0-9]+\\.[0-9]{2}\n")))
         << run.out;
-    // A fixed frame of 0.1 s is six sub-steps of 0.1 / 6 s: the hash of 360 such passes of
-    // the rules. Frames far too long for the springs leave the cube intact.
+    // A fixed frame of 0.1 s is six sub-steps of 0.1 / 6 s; far too long frames leave the cube
+    // intact.
     const Outcome tenth = runVelmora("--headless --frames 60 --frame-time 0.1");
     EXPECT_EQ(reportField(tenth.out, "hash"), "b6226a08c3035c85") << tenth.out;
     const Outcome slow = runVelmora("--headless --frames 1200 --frame-time 2");
@@ -95,26 +95,9 @@ std::string sceneWith(const std::string& particles, const std::string& links,
            R"(], "links": [)" + links + "]" + extra + "}";
 }
 
-std::string repeated(const std::string& item, std::size_t count) {
-    std::string out;
-    for (std::size_t i = 0; i < count; ++i) {
-        out += (i == 0 ? "" : ",") + item;
-    }
-    return out;
-}
-
 TEST(SceneProgram, BadSceneFilesExitWith4AndOneLineSayingWhatAndWhere) {
     velmora::testing::TempFolder dir;
     const std::string two = R"({"position": [0, 0, 0]}, {"position": [2, 0, 0]})";
-    // 100001 distinct pairs of 500 particles.
-    std::string manyLinks;
-    int linkCount = 0;
-    for (int a = 0; a < 500 && linkCount <= 100000; ++a) {
-        for (int b = a + 1; b < 500 && linkCount <= 100000; ++b, ++linkCount) {
-            manyLinks += (linkCount == 0 ? "" : ",") + std::string("{\"a\":") + std::to_string(a) +
-                         ",\"b\":" + std::to_string(b) + "}";
-        }
-    }
     struct Case {
         const char* name;
         std::string contents;
@@ -149,16 +132,10 @@ TEST(SceneProgram, BadSceneFilesExitWith4AndOneLineSayingWhatAndWhere) {
          "particle 0: \"position\" given twice"},
         {"beyond-float.json", sceneWith(two + R"(, {"position": [1, 3.5e38, 3]})", ""),
          "particle 2: a number beyond the float range"},
-        {"too-many-particles.json", sceneWith(repeated(R"({"position":[0,0,0]})", 10001), ""),
-         "more than 10000 particles"},
-        {"too-many-links.json", sceneWith(repeated(R"({"position":[0,0,0]})", 500), manyLinks),
-         "more than 100000 links"},
         {"half-index.json", sceneWith(two, R"({"a": 0, "b": 1.5})"),
          "link 0: \"b\" must be a whole number from 0 to 9999"},
         {"huge-index.json", sceneWith(two, R"({"a": 1e30, "b": 1})"),
          "link 0: \"a\" must be a whole number"},
-        {"out-of-range.json", sceneWith(two, R"({"a": 0, "b": 1}, {"a": 1, "b": 2})"),
-         "link 1: particle index 2 is out of range (2 particles)"},
         {"self.json", sceneWith(two, R"({"a": 1, "b": 1})"), "link 0: joins particle 1 to itself"},
         {"again.json", sceneWith(two, R"({"a": 0, "b": 1}, {"a": 1, "b": 0})"),
          "link 1: links particles 0 and 1 again (link 0 did already)"},
@@ -168,8 +145,6 @@ TEST(SceneProgram, BadSceneFilesExitWith4AndOneLineSayingWhatAndWhere) {
          "link 0: \"rest\" must be a positive finite number"},
         {"camera.json", sceneWith(two, "", R"(, "camera": {"eye": [0, 0, 9]})"),
          "camera: no \"target\""},
-        {"deep.json", std::string(1'000'000, '['),
-         "the file must hold one JSON object, not an array"},
     };
     std::vector<std::pair<std::string, std::string>> files;  // path, what it must say
     for (const Case& c : cases) {

@@ -1,9 +1,6 @@
 // The batched frame against the per-object drawing on the OpenGL device (Xvfb): the same
-// particles drawn both ways give the same picture but at object edges, and a batched frame
-// allocates nothing. A channel may differ by 1 (rounding inside a surface); at most 0.5% of
-// the pixels may differ more, each on an edge in both pictures, which second frames drawn
-// with flat textures and every particle in its own colour tell. A line or a sphere missing,
-// moved or wrongly textured in one picture shows as pixels differing inside an object.
+// picture but at object edges (at most 0.5% of the pixels, each on an edge in both object
+// pictures, drawn flat with every particle in its own colour), and no allocation per frame.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -47,8 +44,7 @@ int channelDifference(std::uint32_t a, std::uint32_t b) {
     return largest;
 }
 
-/// Whether pixel (x, y) of an object picture has, within 2 pixels, one showing another
-/// object.
+/// Whether pixel (x, y) of an object picture has one of another object within 2 pixels.
 bool onEdge(const Pixels& objects, int x, int y) {
     for (int dy = -2; dy <= 2; ++dy) {
         for (int dx = -2; dx <= 2; ++dx) {
@@ -101,8 +97,7 @@ class ScenePixels : public ::testing::Test {
         pixels.resize(kWidth * kHeight);
         return pixels;
     }
-    /// Swaps the scene's pictures with flat ones (white spheres, coloured by their vertices),
-    /// and back on the next call.
+    /// Swaps the scene's pictures with flat ones (white spheres), and back on the next call.
     void swapTextures() {
         if (swapped.empty()) {
             for (const std::uint32_t argb : {0xFFFFFFFFu, 0xFFFFFFFFu, kPanel, kSky, kLine})
@@ -168,8 +163,8 @@ class ScenePixels : public ::testing::Test {
         return frames;
     }
 
-    /// The frames of the first `count` particles, drawn both ways, give the same picture,
-    /// which shows at least `particlesSeen` particles and `linePixels` pixels of lines.
+    /// The first `count` particles drawn both ways give the same picture, which shows at
+    /// least `particlesSeen` particles and `linePixels` pixels of lines.
     void expectSamePicture(const char* what, std::size_t count, std::size_t particlesSeen,
                            int linePixels) {
         SCOPED_TRACE(what);
@@ -207,8 +202,8 @@ class ScenePixels : public ::testing::Test {
     ParticleList particles;
 };
 
-/// A 10 x 10 x 10 lattice shaken out of line so that spheres cut into each other and links
-/// show between them, every seventh particle pinned, and some long links across it.
+/// A 10 x 10 x 10 lattice shaken so spheres cut into each other, every seventh pinned, and
+/// some long links across it.
 void crowd(ParticleList& particles) {
     buildScene(latticeScene(10, 10, 10), particles);
     unsigned seed = 12345;
@@ -228,8 +223,7 @@ void crowd(ParticleList& particles) {
 TEST_F(ScenePixels, BatchedAndPerObjectFramesShowTheSamePicture) {
     setUpScene(*scene, particles, startScene());
     expectSamePicture("starting structure", 10, 10, 900);
-    // The first six drawn, at higher addresses than the rest: their links to the rest are
-    // drawn from the drawn end.
+    // Six drawn, at higher addresses than the rest: links to the rest come from the drawn end.
     std::sort(particles.begin(), particles.end(),
               [](const auto& a, const auto& b) { return std::greater<>{}(a.get(), b.get()); });
     expectSamePicture("six of the starting structure", 6, 6, 300);

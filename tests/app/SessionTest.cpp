@@ -1,7 +1,6 @@
 // Recording a session through the real loop on the scripted system and replaying it.
 #include <algorithm>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "app/SessionPlayer.h"
@@ -111,16 +110,7 @@ class SessionTest : public ApplicationTest {
 TEST_F(SessionTest, AReplayReachesTheRecordedStateEvenWhenCutOff) {
     const std::vector<std::uint64_t> hashes = recordSession();
     const std::string recording = fileText(kFile);
-    // Every control and mouse button went down somewhere in it.
-    std::string downs;
-    const std::regex down("\"down\":\\[([0-9,]+)\\]");
-    for (std::sregex_iterator i(recording.begin(), recording.end(), down), end; i != end; ++i)
-        downs += "," + (*i)[1].str() + ",";
-    for (int code : std::initializer_list<int>{
-             'W', 'S',     'D',       'A',        VK_SPACE,   VK_CONTROL, VK_SHIFT,
-             'E', VK_TAB,  'Q',       'F',        VK_MENU,    VK_RETURN,  'N',
-             'R', VK_HOME, VK_ESCAPE, VK_LBUTTON, VK_RBUTTON, VK_MBUTTON})
-        EXPECT_NE(downs.find("," + std::to_string(code) + ","), std::string::npos) << code;
+    // The lost focus and the display mode are recorded too.
     EXPECT_NE(recording.find("\"message\":[8,0]"), std::string::npos);
     EXPECT_NE(recording.find("\"display\":[1280,800]"), std::string::npos);
 

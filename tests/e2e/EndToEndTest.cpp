@@ -1,7 +1,6 @@
-// The real program on a private Xvfb screen: started from its build folder, driven with
-// xdotool like a user, judged by its exit code and by pixels (0xRRGGBB, rows top down).
-// Every step waits, with a time limit, until the picture shows it: a loaded machine makes
-// passes long, and the program polls, so a press between two passes would go unseen.
+// The real program on a private Xvfb screen, driven with xdotool like a user, judged by its
+// exit code and by pixels (0xRRGGBB, rows top down). Every step waits until the picture shows
+// it: on a loaded machine passes are long, and a press between two passes goes unseen.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -37,17 +36,13 @@ bool shell(const std::string& command) {
     return std::system(command.c_str()) == 0;
 }
 
-void sleepSeconds(double seconds) {
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-}
-
 /// Polls until the condition holds, for at most the given time.
 bool within(double seconds, const std::function<bool()>& condition) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (std::chrono::steady_clock::now() < end) {
         if (condition())
             return true;
-        sleepSeconds(0.05);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return condition();
 }
@@ -211,8 +206,7 @@ double differingShare(const Picture& a, const Picture& b) {
     return static_cast<double>(differing) / static_cast<double>(a.pixels.size());
 }
 
-/// The camera at its start pose (eye (0, 0, 25), target (0, 0.1, 0), 60 degrees, 800 x 600),
-/// written out here so that the pictures are judged against the geometry, not the program.
+/// The start pose (eye (0, 0, 25), target (0, 0.1, 0), 60 degrees, 800 x 600) written out.
 struct StartCamera {
     Vec3 eye{0, 0, 25};
     Vec3 forward = unitVector({0, 0.1f, -25});
@@ -235,8 +229,7 @@ struct StartCamera {
     }
 };
 
-/// The mean position of the pixels passing a test within a square around a point; z counts
-/// them.
+/// The mean position of the pixels passing a test in a square around a point; z counts them.
 template <typename Test>
 Vec3 centroid(const Picture& picture, Vec3 around, int halfSide, Test test) {
     Vec3 sum;
@@ -270,8 +263,7 @@ void expectTheStartingFrame(const Picture& picture) {
     EXPECT_EQ(countPixels(picture, 100, 560, 700, 600, isSky), 0);
     EXPECT_GT(countPixels(picture, 0, 0, 800, 600, isOrange), 500);
 
-    // Points 2 units and more inside each panel's edges, on the side away from the structure
-    // (x <= -2 on floor and ceiling), wherever they fall on the screen.
+    // Points 2 units inside each panel's edges, away from the structure, wherever they show.
     struct Panel {
         const char* name;
         Vec3 origin, along, across;
@@ -295,8 +287,7 @@ void expectTheStartingFrame(const Picture& picture) {
         EXPECT_GE(seen, 10) << panel.name;
         EXPECT_EQ(wood, seen) << panel.name;
     }
-    // The link 4-5 from (0, 7.5, 0) to the pinned particle at (5, 9.5, 0), and 0-1 from the
-    // origin up to (0, 5, 0).
+    // The links 4-5 from (0, 7.5, 0) to the pinned (5, 9.5, 0) and 0-1 up to (0, 5, 0).
     EXPECT_TRUE(lineBetween(picture, camera.pixelOf({0, 7.5, 0}), camera.pixelOf({5, 9.5, 0})));
     EXPECT_TRUE(lineBetween(picture, camera.pixelOf({0, 0, 0}), camera.pixelOf({0, 5, 0})));
 }
@@ -326,8 +317,7 @@ TEST(EndToEnd, AUserOpensTheHelpSpawnsDragsAndLinksAndTheRecordingReplaysToTheEn
         }
         return px == x && py == y;
     };
-    // The recording gains a line as each pass ends: a control let go is seen once two more
-    // passes have ended, so a press of it that follows is a new press.
+    // A line is recorded per pass: two more passes after a release, a press is a new one.
     const auto passes = [&] {
         std::ifstream in(recording);
         return std::count(std::istreambuf_iterator<char>(in), {}, '\n');
@@ -337,8 +327,7 @@ TEST(EndToEnd, AUserOpensTheHelpSpawnsDragsAndLinksAndTheRecordingReplaysToTheEn
         const auto seen = passes() + 2;
         return up && within(20.0, [&] { return passes() >= seen || program.exited(); });
     };
-    /// Holds a key (device "key") or mouse button ("mouse") down until the condition holds,
-    /// then lets it go. Every control held here acts once per press, however long it is held.
+    /// Holds a key (device "key") or mouse button ("mouse") until the condition holds.
     const auto holdUntil = [&](const std::string& device, const std::string& name,
                                const std::function<bool()>& seen) {
         const bool held = shell("xdotool " + device + "down " + name) && within(20.0, seen);
@@ -346,7 +335,7 @@ TEST(EndToEnd, AUserOpensTheHelpSpawnsDragsAndLinksAndTheRecordingReplaysToTheEn
     };
     const auto still = [&] {
         const Picture before = grabWindow(window);
-        sleepSeconds(0.5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
         return differingShare(before, grabWindow(window)) == 0.0;
     };
 
@@ -411,10 +400,9 @@ TEST(EndToEnd, AUserOpensTheHelpSpawnsDragsAndLinksAndTheRecordingReplaysToTheEn
     EXPECT_NEAR(spawned.x, click.x, 3.0);
     EXPECT_NEAR(spawned.y, click.y, 3.0);
 
-    // Grabbed, the particle sends the cursor home (400, 300); a step of 300 pixels right and
-    // 150 up moves it by 0.01 per pixel along the camera's right and up. The program reads the
-    // cursor and sends it home within one pass; a move that lands between the two is lost and
-    // is made again.
+    // Grabbed, the particle sends the cursor home (400, 300); 300 pixels right and 150 up move
+    // it 0.01 per pixel along the camera's right and up. A move between the read and the warp
+    // home within a pass is lost, so it is made again.
     ASSERT_TRUE(shell("xdotool mousedown 1"));
     ASSERT_TRUE(within(10.0, [&] { return pointerAt(400, 300); }))
         << "the particle was not grabbed";
@@ -438,8 +426,7 @@ TEST(EndToEnd, AUserOpensTheHelpSpawnsDragsAndLinksAndTheRecordingReplaysToTheEn
     EXPECT_NEAR(after.y, dropped.y, 2.0);
     EXPECT_LT(centroid(afterDrop, click, 15, isOrange).z, 50) << "a particle stayed at the click";
 
-    // A second particle below the click; a right click on the first rings it, one on the
-    // second links the two: the ring goes and a line joins them.
+    // A right click on the first of two particles rings it, one on the second links them.
     const Vec3 second{250, 470, 0};
     ASSERT_TRUE(moveTo(second));
     ASSERT_TRUE(holdUntil(
