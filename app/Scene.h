@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "math/Camera.h"
 #include "physics/ParticleList.h"
@@ -17,13 +18,21 @@ class Particle;
 /// What the scene draws every pass: two cameras, the room and sky meshes, the particles'
 /// spheres and links in two batches, the two particle textures. The particles themselves
 /// belong to the loop.
+/// A sphere of the frame: which particle, and what orders it in its draw.
+struct SphereDrawn {
+    bool pinned = false;
+    float depth = 0.0f;  ///< distance along the view direction
+    std::uint32_t particle = 0;
+};
+
 struct Scene {
     Camera mainCamera{CameraMode::FreeLook};
     Camera skyCamera{CameraMode::FreeLook};  ///< at the sky box's centre, aimed like mainCamera
     Mesh roomPlane;
-    /// One unit sphere per particle: free particles first, then pinned ones, each group in
-    /// list order, so each group is one draw with its texture.
+    /// One unit sphere per particle: free particles first, then pinned ones, so each group is
+    /// one draw with its texture; copy i is the particle of sphereOrder[i].
     BatchMesh particleSpheres;
+    std::vector<SphereDrawn> sphereOrder;  ///< the last frame's spheres in drawing order
     BatchMesh linkLines;  ///< one line per link (a link has a record in both its particles)
     /// Rings around the particles the mouse tools hold, drawn only while one is held.
     BatchMesh selectionRings;

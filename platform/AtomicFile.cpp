@@ -25,8 +25,18 @@ std::string reason(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
 }
 
-/// Opens a new file beside path, named after it, that did not exist before.
+bool isFolder(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+/// Opens a new file beside path, named after it, that did not exist before; refuses a path
+/// that names no file or a folder, which the rename could never replace.
 int openTemporary(const std::string& path, std::string& name, std::string& error) {
+    if (path.empty() || isFolder(path)) {
+        error = path.empty() ? "no file name" : "it is a folder";
+        return -1;
+    }
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         name = path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
         const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -40,11 +50,6 @@ int openTemporary(const std::string& path, std::string& name, std::string& error
     }
     error = "cannot find a free temporary name beside " + path;
     return -1;
-}
-
-bool isFolder(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 /// Makes the rename itself durable. Some file systems refuse to sync a folder; the file is in
@@ -77,10 +82,6 @@ bool writeAllBytes(int fd, const void* data, std::size_t size) {
 
 bool replaceFile(const std::string& path, std::string_view contents, std::string& error,
                  WriteBytesFn writeBytes) {
-    if (path.empty() || isFolder(path)) {
-        error = path.empty() ? "no file name" : "it is a folder";
-        return false;
-    }
     std::string temporary;
     const int fd = openTemporary(path, temporary, error);
     if (fd < 0) {
@@ -113,10 +114,6 @@ bool replaceFile(const std::string& path, std::string_view contents, std::string
 }
 
 bool canReplaceFile(const std::string& path, std::string& error) {
-    if (path.empty() || isFolder(path)) {
-        error = path.empty() ? "no file name" : "it is a folder";
-        return false;
-    }
     std::string temporary;
     const int fd = openTemporary(path, temporary, error);
     if (fd < 0) {

@@ -116,26 +116,19 @@ class ScenePixels : public ::testing::Test {
         flat.push_back(std::make_unique<Texture>(image, false));
         return flat.back().get();
     }
-    /// Vertex colours of the batch's spheres: copy by copy, free particles first, then the
-    /// pinned ones, each in list order.
-    void paintBatchedSpheres(bool white, std::size_t count) {
+    /// Vertex colours of the batch's spheres, in the order the last frame drew them.
+    void paintBatchedSpheres(bool white) {
         BatchMesh& spheres = scene->particleSpheres;
         ASSERT_GE(spheres.capacity(), particles.size());
         void* data = nullptr;
         ASSERT_EQ(spheres.mesh.geometry->colorBuffer()->lock(0, 0, &data, 0), D3D_OK);
-        std::uint32_t copy = 0;
-        for (const bool pinned : {false, true}) {
-            for (std::size_t i = 0; i < count; ++i) {
-                if (particles[i]->pinned != pinned)
-                    continue;
-                const std::uint32_t colour =
-                    white ? 0xFFFFFFFF : kFirstParticle + static_cast<std::uint32_t>(i);
-                for (std::uint32_t v = 0; v < spheres.modelVertexCount(); ++v) {
-                    std::memcpy(static_cast<std::uint8_t*>(data) +
-                                    4 * (copy * spheres.modelVertexCount() + v),
-                                &colour, 4);
-                }
-                ++copy;
+        for (std::size_t copy = 0; copy < scene->sphereOrder.size(); ++copy) {
+            const std::uint32_t colour =
+                white ? 0xFFFFFFFF : kFirstParticle + scene->sphereOrder[copy].particle;
+            for (std::uint32_t v = 0; v < spheres.modelVertexCount(); ++v) {
+                std::memcpy(
+                    static_cast<std::uint8_t*>(data) + 4 * (copy * spheres.modelVertexCount() + v),
+                    &colour, 4);
             }
         }
         spheres.mesh.geometry->colorBuffer()->unlock();
@@ -154,10 +147,10 @@ class ScenePixels : public ::testing::Test {
             perObject->sphereColours.push_back(kFirstParticle + static_cast<std::uint32_t>(i));
         perObject->drawFrame(*scene, particles, n, effect.get());
         frames.perObjectObjects = presented();
-        paintBatchedSpheres(false, n);
+        paintBatchedSpheres(false);
         drawFrame(*scene, particles, n, effect.get());
         frames.batchedObjects = presented();
-        paintBatchedSpheres(true, n);
+        paintBatchedSpheres(true);
         perObject->sphereColours.clear();
         swapTextures();
         return frames;
