@@ -5,10 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <string>
 
+#include "app/Controls.h"
 #include "tests/app/RunVelmora.h"
 #include "tests/render/PictureFiles.h"
 
@@ -35,6 +38,26 @@ TEST(Program, HeadlessRunsEndWithOneReportLine) {
     const Outcome slow = runVelmora("--headless --frames 1200 --frame-time 2");
     const float stretch = std::stof("0" + reportField(slow.out, "stretch"));
     EXPECT_TRUE(stretch > 0.5f && stretch <= 1.5f) << slow.out;
+}
+
+TEST(Program, TheReadmeListsEveryControlAndOptionAsHelpAndTheOverlayDo) {
+    // --help and the help panel print the program's tables; the README is written by hand.
+    std::ifstream readme(std::string(VELMORA_SOURCE_DIR) + "/README.md");
+    std::vector<std::pair<std::string, std::string>> rows;
+    const std::regex row("\\| `?([^|`]+)`? \\| (.+) \\|");
+    std::smatch m;
+    for (std::string line; std::getline(readme, line);) {
+        if (std::regex_match(line, m, row))
+            rows.emplace_back(m[1], m[2]);
+    }
+    const auto listed = [&](const char* first, const char* second) {
+        return std::find(rows.begin(), rows.end(),
+                         std::pair<std::string, std::string>(first, second)) != rows.end();
+    };
+    for (const ControlRow& control : controlsTable())
+        EXPECT_TRUE(listed(control.input, control.effect)) << control.input;
+    for (const OptionRow& option : optionsTable())
+        EXPECT_TRUE(listed(option.form, option.effect)) << option.form;
 }
 
 TEST(Program, StartUpFailuresSayWhyWithTheirExitCodesBeforeAnyPass) {
