@@ -37,6 +37,9 @@ class Particle {
     float mass = 1.0f;
     std::vector<ParticleLink> links;  ///< in the order they were made
     bool pinned = false;              ///< a pinned particle is not moved by its own step
+    /// The total force of the particle's last step (unit mass, so also its acceleration);
+    /// zero before the first one. A contact's push is paid for against it.
+    Vec3 stepForce;
 
     /// At rest at position, unlinked, not pinned.
     explicit Particle(const Vec3& position);
@@ -46,8 +49,9 @@ class Particle {
     Particle& operator=(const Particle&) = delete;
 
     /// Advances next from current by dt seconds under gravity, drag and the links, then keeps
-    /// the result inside the box. Does nothing to a pinned particle.
-    void step(float dt);
+    /// the result inside the box. Does nothing to a pinned particle. sidewaysDamping: see
+    /// linkForce; 0 is the step as described.
+    void step(float dt, float sidewaysDamping = 0.0f);
     /// Pushes this particle (or, if it is pinned, the other one) out of every particle of the
     /// list it overlaps, working on the next states of both. Tests every particle in list order.
     void collide(ParticleList& particles);
@@ -55,9 +59,12 @@ class Particle {
     /// this one) are closer than the contact distance, pushes this particle, or other when this
     /// one is pinned, and bounces both velocities. Returns whether they touched. Every way of
     /// scanning for contacts goes through here, so they all compute the same floats.
+    /// Two linked particles never touch: their link keeps them apart, and the built-in
+    /// structures space linked neighbours exactly at the contact distance, where a push
+    /// against a spring that holds them there would feed the structure energy every pass.
     bool collideWith(Particle& other) {
         const Vec3 d = other.next.position - next.position;
-        if (!inContact(d)) {
+        if (!inContact(d) || isLinkedTo(&other)) {
             return false;
         }
         resolveContact(other, d);
@@ -78,6 +85,8 @@ class Particle {
     /// The push and the bounces of a contact; d runs from this particle to other.
     void resolveContact(Particle& other, const Vec3& d);
     void keepInsideBox();
+    /// Takes from the speed of next.velocity the work a push by `moved` did against stepForce.
+    void payForPush(const Vec3& moved);
     void removeLinksTo(const Particle* other);
 };
 

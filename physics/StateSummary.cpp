@@ -1,7 +1,9 @@
 #include "physics/StateSummary.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "physics/Particle.h"
 
@@ -51,6 +53,45 @@ float largestSpeed(const ParticleList& particles) {
         largest = std::max(largest, length(p->current.velocity));
     }
     return largest;
+}
+
+namespace {
+
+double squaredLength(const Vec3& v) {
+    return double{v.x} * v.x + double{v.y} * v.y + double{v.z} * v.z;
+}
+
+// In double, where the distance between two finite float points never overflows.
+double distance(const Vec3& a, const Vec3& b) {
+    const double dx = double{b.x} - a.x, dy = double{b.y} - a.y, dz = double{b.z} - a.z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+}  // namespace
+
+double kineticEnergy(const ParticleList& particles) {
+    double sum = 0.0;
+    for (const auto& p : particles) {
+        sum += 0.5 * p->mass * squaredLength(p->current.velocity);
+    }
+    return sum;
+}
+
+double totalEnergy(const ParticleList& particles) {
+    double sum = kineticEnergy(particles);
+    for (const auto& p : particles) {
+        sum += double{p->mass} * -kGravity * (double{p->current.position.y} + kBoxHalfSize);
+        for (const ParticleLink& l : p->links) {
+            // Each link once, from the half held by the particle at the lower address; both
+            // halves measure the same length.
+            if (std::less<const Particle*>()(p.get(), l.other)) {
+                const double stretch =
+                    distance(p->current.position, l.other->current.position) - l.restLength;
+                sum += 0.5 * l.stiffness * stretch * stretch;
+            }
+        }
+    }
+    return sum;
 }
 
 }  // namespace velmora

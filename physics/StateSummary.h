@@ -17,5 +17,11 @@ std::size_t linkCount(const ParticleList& particles);
 float largestStretch(const ParticleList& particles);
 /// The largest particle speed, world units per second.
 float largestSpeed(const ParticleList& particles);
+/// Sum of m |v|^2 / 2 over all particles.
+double kineticEnergy(const ParticleList& particles);
+/// Kinetic energy plus gravitational m * 9.8 * (y + 9.5), from the floor, plus elastic
+/// k (length - rest)^2 / 2 over the links, each once. Units of a unit mass moved one world
+/// unit per second squared over one world unit.
+double totalEnergy(const ParticleList& particles);
 
 }  // namespace velmora
