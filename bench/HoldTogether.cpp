@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
         {"lattice:8x8x8", [] { return named("lattice:8x8x8"); }},
         {"lattice:10x10x1", [] { return named("lattice:10x10x1"); }},
         {"lattice:1x1x10", [] { return named("lattice:1x1x10"); }},
-        {"hub of 12", [] { return hubScene(12, 2.2f); }},
+        {"hub of 12", [] { return hubScene(2.2f); }},
         {"taut string", [] { return tautStringScene(10, 0.5f); }},
         {"taut string, 4", [] { return tautStringScene(4, 0.9f); }},
         {"tower of 9", [] { return towerScene(9); }},

@@ -5,24 +5,22 @@
 namespace velmora {
 namespace {
 
-constexpr float kGoldenAngle = 2.3999632f;  // radians between successive points of a spiral
-
 std::uint32_t index(std::size_t i) {
     return static_cast<std::uint32_t>(i);
 }
 
 }  // namespace
 
-SceneDescription hubScene(int spokes, float spokeLength) {
+SceneDescription hubScene(float spokeLength) {
+    constexpr float kGolden = 1.618034f;
+    constexpr Vec3 kCorners[12] = {{-1, kGolden, 0},  {1, kGolden, 0},   {-1, -kGolden, 0},
+                                   {1, -kGolden, 0},  {0, -1, kGolden},  {0, 1, kGolden},
+                                   {0, -1, -kGolden}, {0, 1, -kGolden},  {kGolden, 0, -1},
+                                   {kGolden, 0, 1},   {-kGolden, 0, -1}, {-kGolden, 0, 1}};
     SceneDescription scene;
     scene.particles.push_back({{0.0f, 0.0f, 0.0f}, {}, false});
-    for (int i = 0; i < spokes; ++i) {
-        // A spiral over the sphere: equal areas per point.
-        const float y = 1.0f - 2.0f * (static_cast<float>(i) + 0.5f) / static_cast<float>(spokes);
-        const float across = std::sqrt(1.0f - y * y);
-        const float angle = kGoldenAngle * static_cast<float>(i);
-        const Vec3 direction(across * std::cos(angle), y, across * std::sin(angle));
-        scene.particles.push_back({direction * spokeLength, {}, false});
+    for (const Vec3& corner : kCorners) {
+        scene.particles.push_back({unitVector(corner) * spokeLength, {}, false});
         scene.links.push_back({0, index(scene.particles.size() - 1), -1.0f});
     }
     return scene;

@@ -6,9 +6,9 @@
 
 namespace velmora {
 
-/// A particle linked to `spokes` others spread evenly over a sphere of radius spokeLength
+/// A particle linked to 12 others at the corners of an icosahedron of radius spokeLength
 /// around it, none pinned: it falls and the spokes crowd against each other on the floor.
-SceneDescription hubScene(int spokes, float spokeLength);
+SceneDescription hubScene(float spokeLength);
 /// `count` particles evenly from x = -9 to 9 along y = 0, the two ends pinned, each linked to
 /// the next at restShare of their spacing, so every link starts stretched; the middle one is
 /// nudged 0.01 across the string.

@@ -152,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Stress, HoldsTogether,
-    testing::Combine(testing::Values(Structure{"hub", hubScene(12, 2.2f)},
+    testing::Combine(testing::Values(Structure{"hub", hubScene(2.2f)},
                                      Structure{"tautString", tautStringScene(10, 0.5f)},
                                      Structure{"shortTautString", tautStringScene(4, 0.9f)},
                                      Structure{"tower", towerScene(9)},
