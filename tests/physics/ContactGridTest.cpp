@@ -18,8 +18,8 @@ bool sameBits(const ParticleState& a, const ParticleState& b) {
 }
 
 // A crowd far denser than the particles' size allows, so pushes carry particles across cells
-// and chain through the scan; some pinned, some linked, some in the box's corners; pinned ones
-// past the walls, far outside, at the float limit and not finite at all.
+// and chain through the scan; some pinned, some linked, some in the box's corners, a pile-up;
+// pinned ones past the walls, far outside, at the float limit and not finite at all.
 SceneDescription crowdedScene(std::mt19937& random) {
     // From integer arithmetic, so every platform draws the same scene.
     const auto uniform = [&](float low, float high) {
@@ -43,6 +43,11 @@ SceneDescription crowdedScene(std::mt19937& random) {
     }
     for (int i = 0; i < 4; ++i) {
         scene.particles.push_back({around({1e6f, -1e6f, 3e5f}, 1.0f), {}, true});
+    }
+    // A pile-up: more particles at nearly one point than a scan resolves, three exactly there.
+    const Vec3 pile = around({}, 5.0f);
+    for (int i = 0; i < 24; ++i) {
+        scene.particles.push_back({i < 3 ? pile : around(pile, 0.4f), {}, false});
     }
     for (Vec3 p : {Vec3(FLT_MAX, -FLT_MAX, 0), Vec3(FLT_MAX, -FLT_MAX, 1.5f), Vec3(-FLT_MAX, 3, 0),
                    Vec3(INFINITY, 0, 0), Vec3(NAN, 0, 0)}) {
