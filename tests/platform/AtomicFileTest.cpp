@@ -2,10 +2,13 @@
 // else, and only a regular file is ever replaced.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -78,14 +81,24 @@ TEST(AtomicFile, AProcessKilledWhileSavingLeavesTheOldFileAndNothingElse) {
 }
 
 TEST(AtomicFile, OnlyARegularFileOrNothingIsReplaced) {
+    // A pipe, a socket and a link stand for every target that is not a regular file (a device
+    // node is one too; a test had better not risk the machine's own).
     testing::TempFolder dir;
     const std::string pipe = dir.path("pipe.json");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::string socketPath = dir.path("socket.json");
+    const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size());
+    ASSERT_EQ(bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    close(listening);
     const std::string target = dir.write("target.json", std::string("kept"));
     const std::string link = dir.path("link.json");
     std::filesystem::create_symlink(target, link);
     std::string error;
-    for (const std::string& refused : {pipe, link, std::string("/dev/null"), dir.path("")}) {
+    for (const std::string& refused : {pipe, socketPath, link, dir.path("")}) {
         EXPECT_FALSE(canReplaceFile(refused, error)) << refused;
         EXPECT_FALSE(replaceFile(refused, "new", error)) << refused;
         EXPECT_FALSE(error.empty()) << refused;
@@ -96,7 +109,7 @@ TEST(AtomicFile, OnlyARegularFileOrNothingIsReplaced) {
     EXPECT_EQ(contents(target), "kept");
     EXPECT_TRUE(canReplaceFile(dir.path("new.json"), error)) << error;
     EXPECT_EQ(namesIn(dir.path("")),
-              (std::vector<std::string>{"link.json", "pipe.json", "target.json"}));
+              (std::vector<std::string>{"link.json", "pipe.json", "socket.json", "target.json"}));
 }
 
 }  // namespace
