@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <random>
 
@@ -58,6 +59,40 @@ SceneDescription crowdedScene(std::mt19937& random) {
         scene.links.push_back({a, b, random() % 2 ? -1.0f : uniform(0.5f, 4.0f)});
     }
     return scene;
+}
+
+TEST(ContactGrid, APileUpResolvesOnlyWhatTouchedWhereTheScanBeganAndAtMostSixteen) {
+    // As the scan over all pairs does it (see the particle's test): pushed from 0 to -0.75 by
+    // the first of the ones at 1.5, the scanning particle comes within reach of the one at
+    // -2.5, which it meets only when fewer than kMostContactsPerScan touched it at first. And
+    // among particles at its very point it bounces off sixteen, keeping 0.9 of its speed each.
+    for (const int crowd : {kMostContactsPerScan - 1, kMostContactsPerScan}) {
+        ParticleList list;
+        list.push_back(std::make_unique<Particle>(Vec3(0, 0, 0)));
+        for (int i = 0; i < crowd; ++i) {
+            list.push_back(std::make_unique<Particle>(Vec3(1.5f, 0, 0)));
+        }
+        list.push_back(std::make_unique<Particle>(Vec3(-2.5f, 0, 0)));
+        // Out of reach, so the list is long enough for the grid.
+        while (list.size() < ContactGrid::kFewestParticles) {
+            list.push_back(std::make_unique<Particle>(Vec3(8, 8, 8)));
+        }
+        ContactGrid grid;
+        grid.rebuild(list);
+        grid.collide(list, 0);
+        EXPECT_FLOAT_EQ(list[0]->next.position.x,
+                        crowd < kMostContactsPerScan ? -0.75f + 0.4375f : -0.75f)
+            << crowd;
+    }
+    ParticleList same;
+    for (std::size_t i = 0; i < ContactGrid::kFewestParticles; ++i) {
+        same.push_back(std::make_unique<Particle>(Vec3(1, 2, 3)));
+    }
+    same[0]->next.velocity = {1, 0, 0};
+    ContactGrid grid;
+    grid.rebuild(same);
+    grid.collide(same, 0);
+    EXPECT_FLOAT_EQ(same[0]->next.velocity.x, std::pow(0.9f, 16.0f));
 }
 
 TEST(ContactGrid, MatchesTheAllPairsScanBitForBitEveryPass) {
