@@ -150,8 +150,9 @@ HRESULT GlDevice::reset(D3DPRESENT_PARAMETERS& parameters) {
     restoreDefaults();
     glViewport(0, 0, static_cast<GLsizei>(parameters.BackBufferWidth),
                static_cast<GLsizei>(parameters.BackBufferHeight));
-    swapInterval = swapIntervalFor(parameters.PresentationInterval);
-    SDL_GL_SetSwapInterval(swapInterval);  // drivers without swap control keep their own
+    // Drivers without swap control keep their own.
+    SDL_GL_SetSwapInterval(parameters.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0
+                                                                                            : 1);
     inScene_ = false;
     VELMORA_GL_CHECK();
     return D3D_OK;
@@ -495,9 +496,8 @@ HRESULT GlDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseV
                                        std::uint32_t /*minVertexIndex*/,
                                        std::uint32_t /*numVertices*/, std::uint32_t startIndex,
                                        std::uint32_t primitiveCount) {
-    ++drawCalls;
     bool known = false;
-    lastDraw = {glPrimitive(type, known), 0, D3DERR_INVALIDCALL};
+    const GLenum mode = glPrimitive(type, known);
     auto* declaration = dynamic_cast<GlVertexDeclaration*>(state.declaration);
     auto* indices = dynamic_cast<GlIndexBuffer*>(state.indices);
     if (declaration == nullptr || indices == nullptr || program_ == 0 || !known) {
@@ -515,11 +515,11 @@ HRESULT GlDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseV
         reads[i] = {&element, &source, buffer != nullptr ? &buffer->store : nullptr};
         buffers[i] = buffer;
     }
-    lastDraw.result = checkDrawReads(std::span(reads.data(), elementCount), indices->store, type,
-                                     baseVertexIndex, startIndex, primitiveCount);
+    const HRESULT checked = checkDrawReads(std::span(reads.data(), elementCount), indices->store,
+                                           type, baseVertexIndex, startIndex, primitiveCount);
     const std::uint64_t count = primitiveIndexCount(type, primitiveCount);
-    if (lastDraw.result != D3D_OK || count == 0)
-        return lastDraw.result;
+    if (checked != D3D_OK || count == 0)
+        return checked;
 
     glBindVertexArray(declaration->vao);
     std::uint32_t enabled = 0;
@@ -542,69 +542,20 @@ HRESULT GlDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseV
     }
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->name);
-    glDrawElementsBaseVertex(lastDraw.glMode, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
+    glDrawElementsBaseVertex(mode, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
                              reinterpret_cast<const void*>(std::uintptr_t{startIndex} * 4),
                              baseVertexIndex);
-    lastDraw.glCount = static_cast<std::uint32_t>(count);
     VELMORA_GL_CHECK();
     return D3D_OK;
 }
 
 // Reading back what was set.
 
-std::uint32_t GlDevice::queryFillMode() const {
-    GLint modes[2] = {};
-    glGetIntegerv(GL_POLYGON_MODE, modes);
-    return modes[0] == GL_POINT  ? D3DFILL_POINT
-           : modes[0] == GL_LINE ? D3DFILL_WIREFRAME
-                                 : D3DFILL_SOLID;
-}
-
-bool GlDevice::queryBlendEnabled() const {
-    return glIsEnabled(GL_BLEND) == GL_TRUE;
-}
-bool GlDevice::queryDepthTestEnabled() const {
-    return glIsEnabled(GL_DEPTH_TEST) == GL_TRUE;
-}
-bool GlDevice::queryCullEnabled() const {
-    return glIsEnabled(GL_CULL_FACE) == GL_TRUE;
-}
-bool GlDevice::queryScissorEnabled() const {
-    return glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
-}
-
-std::array<std::int32_t, 4> GlDevice::queryScissorBox() const {
-    std::array<GLint, 4> box{};
-    glGetIntegerv(GL_SCISSOR_BOX, box.data());
-    return {box[0], box[1], box[2], box[3]};
-}
-
 std::uint32_t GlDevice::queryTextureBinding(std::uint32_t stage) const {
     GLint name = 0;
     glActiveTexture(GL_TEXTURE0 + stage);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
     return static_cast<std::uint32_t>(name);
-}
-
-std::uint32_t GlDevice::queryEnabledAttributes() const {
-    GLint vao = 0;
-    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vao);
-    if (vao == 0)
-        return 0;
-    std::uint32_t mask = 0;
-    for (GLuint location = 0; location < 9; ++location) {
-        GLint on = 0;
-        glGetVertexAttribiv(location, GL_VERTEX_ATTRIB_ARRAY_ENABLED, &on);
-        if (on != 0)
-            mask |= 1u << location;
-    }
-    return mask;
-}
-
-std::array<std::int32_t, 4> GlDevice::queryViewport() const {
-    std::array<GLint, 4> viewport{};
-    glGetIntegerv(GL_VIEWPORT, viewport.data());
-    return {viewport[0], viewport[1], viewport[2], viewport[3]};
 }
 
 std::uint32_t GlDevice::takeGlError() {

@@ -29,11 +29,6 @@ void RecordingFaults::failOn(RecordingCall call, std::uint32_t nth) {
     countdown_[static_cast<std::size_t>(call)] = nth;
 }
 
-void RecordingFaults::failEffectLoad(std::uint32_t nth, std::string errorText) {
-    failOn(RecordingCall::CreateEffect, nth);
-    effectErrorText = std::move(errorText);
-}
-
 bool RecordingFaults::fails(RecordingCall call) {
     std::uint32_t& left = countdown_[static_cast<std::size_t>(call)];
     if (left == 0)
@@ -57,9 +52,7 @@ HRESULT RecordingBuffer<Interface>::unlock() {
         return E_FAIL;
     std::uint32_t offset = 0;
     std::uint32_t size = 0;
-    const HRESULT hr = store.unlock(offset, size);
-    unlockCount += hr == D3D_OK;
-    return hr;
+    return store.unlock(offset, size);
 }
 
 template <class Interface>
@@ -83,9 +76,8 @@ RecordingTexture::~RecordingTexture() {
 
 // Effect.
 
-RecordingEffect::RecordingEffect(EffectFileSource source, std::shared_ptr<RecordingFaults> faults,
-                                 std::shared_ptr<RecordingDevice*> device)
-    : EffectWithCore(std::move(source)), faults_(std::move(faults)), device_(std::move(device)) {}
+RecordingEffect::RecordingEffect(EffectFileSource source, std::shared_ptr<RecordingDevice*> device)
+    : EffectWithCore(std::move(source)), device_(std::move(device)) {}
 
 RecordingEffect::~RecordingEffect() {
     RecordingDevice* device = *device_;
@@ -94,14 +86,10 @@ RecordingEffect::~RecordingEffect() {
 }
 
 HRESULT RecordingEffect::begin(std::uint32_t* passCount, std::uint32_t /*flags*/) {
-    if (faults_->fails(RecordingCall::BeginTechnique))
-        return E_FAIL;
     return core.begin(passCount);
 }
 
 HRESULT RecordingEffect::beginPass(std::uint32_t pass) {
-    if (faults_->fails(RecordingCall::BeginPass))
-        return E_FAIL;
     const HRESULT hr = core.beginPass(pass);
     RecordingDevice* device = *device_;
     if (hr != D3D_OK || device == nullptr)
@@ -142,7 +130,6 @@ RecordingDevice::RecordingDevice(std::shared_ptr<RecordingFaults> faults, Operat
       self_(std::make_shared<RecordingDevice*>(this)) {
     fillBackBufferSize(presentParameters);
     state.restoreDefaults(presentParameters.EnableAutoDepthStencil, backBufferRect());
-    swapInterval = swapIntervalFor(presentParameters.PresentationInterval);
 }
 
 RecordingDevice::~RecordingDevice() {
@@ -213,14 +200,10 @@ HRESULT RecordingDevice::createTexture(std::uint32_t width, std::uint32_t height
 HRESULT RecordingDevice::createEffectFromFile(const char* fileName, std::unique_ptr<Effect>& out,
                                               std::string& errors) {
     errors.clear();
-    if (faults_->fails(RecordingCall::CreateEffect)) {
-        errors = faults_->effectErrorText;
-        return E_FAIL;
-    }
     EffectFileSource source;
     if (!loadEffectFile(fileName, source, errors))
         return E_FAIL;
-    out = std::make_unique<RecordingEffect>(std::move(source), faults_, self_);
+    out = std::make_unique<RecordingEffect>(std::move(source), self_);
     return D3D_OK;
 }
 
@@ -277,11 +260,7 @@ Rect RecordingDevice::backBufferRect() const {
             static_cast<std::int32_t>(presentParameters.BackBufferHeight)};
 }
 
-HRESULT RecordingDevice::clear(std::uint32_t flags, std::uint32_t color, float z,
-                               std::uint32_t stencil) {
-    if (keepLog) {
-        clears.push_back({flags, color, z, stencil});
-    }
+HRESULT RecordingDevice::clear(std::uint32_t, std::uint32_t, float, std::uint32_t) {
     return D3D_OK;
 }
 
@@ -289,7 +268,6 @@ HRESULT RecordingDevice::beginScene() {
     if (inScene)
         return D3DERR_INVALIDCALL;
     inScene = true;
-    ++beginSceneCount;
     return D3D_OK;
 }
 
@@ -301,7 +279,6 @@ HRESULT RecordingDevice::endScene() {
 }
 
 HRESULT RecordingDevice::present() {
-    ++presentCount;
     return D3D_OK;
 }
 
@@ -309,7 +286,6 @@ HRESULT RecordingDevice::reset(D3DPRESENT_PARAMETERS& parameters) {
     fillBackBufferSize(parameters);
     presentParameters = parameters;
     state.restoreDefaults(parameters.EnableAutoDepthStencil, backBufferRect());
-    swapInterval = swapIntervalFor(parameters.PresentationInterval);
     inScene = false;
     ++resetCount;
     return D3D_OK;
@@ -392,8 +368,6 @@ HRESULT RecordingDirect3D::createDevice(std::uint32_t adapter, WindowHandle focu
                                         std::unique_ptr<Device>& out) {
     if (adapter != D3DADAPTER_DEFAULT)
         return D3DERR_INVALIDCALL;
-    if (faults_->fails(RecordingCall::CreateDevice))
-        return D3DERR_NOTAVAILABLE;
     if (parameters.hDeviceWindow == nullptr)
         parameters.hDeviceWindow = focusWindow;
     if (parameters.hDeviceWindow == nullptr)

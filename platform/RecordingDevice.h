@@ -3,7 +3,7 @@
 // It keeps every state, buffer, texture and effect parameter it is given (DeviceState and
 // the managed copies), applies the same rules as the OpenGL device (lock ranges, declaration
 // checks, draw reads inside the buffers, effect files parsed by the same loader), logs every
-// draw and clear, and fails chosen calls on demand so failure paths can be tested. It keeps
+// draw, and fails chosen calls on demand so failure paths can be tested. It keeps
 // no pixels: getFrontBufferData is D3DERR_NOTAVAILABLE. Its Direct3D reports the display
 // mode of the OperatingSystem it was made with. Standard library only.
 #include <array>
@@ -20,10 +20,6 @@ namespace velmora {
 
 /// The calls a recording device can be told to fail.
 enum class RecordingCall : std::uint8_t {
-    CreateDevice,
-    CreateEffect,
-    BeginTechnique,  ///< Effect::begin
-    BeginPass,
     CreateVertexBuffer,
     CreateIndexBuffer,
     CreateVertexDeclaration,
@@ -38,13 +34,8 @@ class RecordingFaults {
   public:
     /// The nth call of that kind from now on (1: the next one) fails, once; 0 disarms.
     void failOn(RecordingCall call, std::uint32_t nth);
-    /// The nth effect load fails with this compiler text (empty: no text, as for a missing
-    /// file).
-    void failEffectLoad(std::uint32_t nth, std::string errorText);
     /// Counts one call of that kind; true when it is the one to fail.
     bool fails(RecordingCall call);
-
-    std::string effectErrorText;
 
   private:
     std::array<std::uint32_t, static_cast<std::size_t>(RecordingCall::Count)> countdown_{};
@@ -76,13 +67,6 @@ struct RecordedDraw {
     Rect scissorRect;          ///< in force whether or not the test is on
 };
 
-struct RecordedClear {
-    std::uint32_t flags = 0;
-    std::uint32_t color = 0;  ///< 0xAARRGGBB
-    float z = 0.0f;
-    std::uint32_t stencil = 0;
-};
-
 /// A vertex or index buffer; the two differ only in the interface the device hands out.
 template <class Interface>
 class RecordingBuffer final : public Interface {
@@ -96,7 +80,6 @@ class RecordingBuffer final : public Interface {
     HRESULT unlock() override;
 
     ManagedBytes store;
-    std::uint32_t unlockCount = 0;
 
   private:
     std::shared_ptr<RecordingFaults> faults_;
@@ -138,8 +121,7 @@ class RecordingTexture final : public DeviceTexture {
 
 class RecordingEffect final : public EffectWithCore {
   public:
-    RecordingEffect(EffectFileSource source, std::shared_ptr<RecordingFaults> faults,
-                    std::shared_ptr<RecordingDevice*> device);
+    RecordingEffect(EffectFileSource source, std::shared_ptr<RecordingDevice*> device);
     ~RecordingEffect() override;
 
     HRESULT begin(std::uint32_t* passCount, std::uint32_t flags) override;
@@ -150,7 +132,6 @@ class RecordingEffect final : public EffectWithCore {
     HRESULT end() override;
 
   private:
-    std::shared_ptr<RecordingFaults> faults_;
     std::shared_ptr<RecordingDevice*> device_;  ///< null inside once the device is gone
 };
 
@@ -202,16 +183,11 @@ class RecordingDevice final : public StateKeepingDevice {
     /// As given to createDevice or the last reset, a zero back-buffer size filled in from
     /// the window's client area.
     D3DPRESENT_PARAMETERS presentParameters;
-    int swapInterval = 1;  ///< 1 waits for vertical sync, 0 does not
     bool inScene = false;
-    std::uint32_t beginSceneCount = 0;
-    std::uint32_t presentCount = 0;
     std::uint32_t resetCount = 0;
-    /// Whether draws and clears are logged; a long headless run turns it off so its memory
-    /// stays flat.
+    /// Whether draws are logged; a long headless run turns it off so its memory stays flat.
     bool keepLog = true;
     std::vector<RecordedDraw> draws;
-    std::vector<RecordedClear> clears;
 
     /// The effect pass in force (set by RecordingEffect::beginPass), null outside one.
     const Effect* passEffect = nullptr;
@@ -234,8 +210,6 @@ class RecordingDirect3D final : public Direct3D {
     HRESULT createDevice(std::uint32_t adapter, WindowHandle focusWindow,
                          std::uint32_t behaviorFlags, D3DPRESENT_PARAMETERS& parameters,
                          std::unique_ptr<Device>& out) override;
-
-    RecordingFaults& faults() { return *faults_; }
 
   private:
     OperatingSystem& os_;

@@ -52,10 +52,6 @@ HRESULT adapterDisplayMode(OperatingSystem& os, std::uint32_t adapter, D3DDISPLA
     return D3D_OK;
 }
 
-int swapIntervalFor(std::uint32_t presentationInterval) {
-    return presentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1;
-}
-
 HRESULT ManagedBytes::lock(std::uint32_t offset, std::uint32_t size, void** data) {
     if (data == nullptr || locked)
         return D3DERR_INVALIDCALL;
@@ -266,10 +262,6 @@ HRESULT DeviceState::setTransform(D3DTRANSFORMSTATETYPE type, const Matrix4& mat
             return D3D_OK;
     }
     return D3DERR_INVALIDCALL;
-}
-
-const Matrix4& DeviceState::transform(D3DTRANSFORMSTATETYPE type) const {
-    return type == D3DTS_VIEW ? view : type == D3DTS_PROJECTION ? projection : world;
 }
 
 HRESULT DeviceState::setScissorRect(const Rect& rect) {

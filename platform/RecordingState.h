@@ -30,8 +30,6 @@ std::uint32_t declTypeSize(std::uint8_t type);
 /// The adapter's display mode as both devices report it: the operating system's current
 /// mode of the primary display, in D3DFMT_X8R8G8B8. Only D3DADAPTER_DEFAULT exists.
 HRESULT adapterDisplayMode(OperatingSystem& os, std::uint32_t adapter, D3DDISPLAYMODE& mode);
-/// Swap interval of a PresentationInterval: 0 for D3DPRESENT_INTERVAL_IMMEDIATE, else 1.
-int swapIntervalFor(std::uint32_t presentationInterval);
 
 /// The system-memory copy of a vertex or index buffer. lock hands out the copy; unlock
 /// reports the range that was locked so the owner can upload it.
@@ -119,7 +117,6 @@ class DeviceState {
                                  std::uint32_t value);
     std::uint32_t textureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE type) const;
     HRESULT setTransform(D3DTRANSFORMSTATETYPE type, const Matrix4& matrix);
-    const Matrix4& transform(D3DTRANSFORMSTATETYPE type) const;
     /// D3DERR_INVALIDCALL for a negative corner or an edge before its opposite one.
     HRESULT setScissorRect(const Rect& rect);
     // The Get* calls of the seam, answered from what was set.
