@@ -47,7 +47,7 @@ constexpr OptionRow kOptions[] = {
     {"--paused", "start with the simulation paused"},
     {"--screenshot FILE.png", "write the last frame drawn to FILE.png"},
     {"--headless",
-     "no window and no display: scripted input and a recording device (300 passes unless "
+     "no window and no display: scripted input and a headless device (300 passes unless "
      "--frames)"},
     {"--record FILE", "record the session into FILE as it runs (JSON lines)"},
     {"--replay FILE",

@@ -18,7 +18,7 @@
 #include "physics/StateSummary.h"
 #include "platform/AtomicFile.h"
 #include "platform/GlDevice.h"
-#include "platform/RecordingDevice.h"
+#include "platform/HeadlessDevice.h"
 #include "platform/ScriptedOperatingSystem.h"
 #include "platform/SdlOperatingSystem.h"
 #include "render/D3DRenderer.h"
@@ -91,8 +91,8 @@ std::optional<int> startApplication(Application& app) {
         std::fprintf(stderr, "velmora: %s\n", app.failure.c_str());
         return code;
     }
-    if (auto* recording = dynamic_cast<RecordingDevice*>(gRenderer->device.get())) {
-        recording->keepLog = false;  // nobody reads it, and it would grow every pass
+    if (auto* headless = dynamic_cast<HeadlessDevice*>(gRenderer->device.get())) {
+        headless->keepLog = false;  // nobody reads it, and it would grow every pass
     }
     return std::nullopt;
 }
@@ -159,7 +159,7 @@ int replay(const CommandLine& options) {
         return kExitBadInput;
     }
     std::unique_ptr<OperatingSystem> os;
-    Direct3DCreateFn createDirect3D = recordingDirect3DCreate;
+    Direct3DCreateFn createDirect3D = headlessDirect3DCreate;
     if (options.window) {
         auto sdl = std::make_unique<SdlOperatingSystem>();
         if (!sdl->videoReady()) {
@@ -244,7 +244,7 @@ int main(int argc, char** argv) {
         ScriptedOperatingSystem os;
         os.counterStep = kHeadlessCounterStep;
         os.keepHistory = false;
-        return run(os, recordingDirect3DCreate, *options, std::move(*scene),
+        return run(os, headlessDirect3DCreate, *options, std::move(*scene),
                    frames > 0 ? frames : kHeadlessPasses);
     }
     SdlOperatingSystem os;

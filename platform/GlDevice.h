@@ -22,9 +22,9 @@
 #include <memory>
 #include <vector>
 
+#include "platform/DeviceState.h"
 #include "platform/GlResources.h"
 #include "platform/GpuDevice.h"
-#include "platform/RecordingState.h"
 
 struct SDL_Window;
 

@@ -1,4 +1,4 @@
-// The overlay on the recording device: what it draws (read back from the glyphs' texture
+// The overlay on the headless device: what it draws (read back from the glyphs' texture
 // coordinates), when it takes the mouse, and that the scene's device states survive it.
 #include <gtest/gtest.h>
 #include <imgui.h>
@@ -13,7 +13,7 @@
 #include "app/HelpPicture.h"
 #include "app/Overlay.h"
 #include "physics/StateSummary.h"
-#include "platform/RecordingDevice.h"
+#include "platform/HeadlessDevice.h"
 #include "render/Image.h"
 #include "render/Texture.h"
 #include "tests/app/ApplicationFixture.h"
@@ -30,7 +30,7 @@ std::string withoutSpaces(std::string text) {
 
 template <typename T>
 std::vector<T> contents(VertexBuffer* buffer, std::size_t count) {
-    const auto& bytes = dynamic_cast<RecordingVertexBuffer&>(*buffer).store.bytes;
+    const auto& bytes = dynamic_cast<HeadlessVertexBuffer&>(*buffer).store.bytes;
     std::vector<T> out(std::min(count, bytes.size() / sizeof(T)));
     std::memcpy(out.data(), bytes.data(), out.size() * sizeof(T));
     return out;
@@ -77,7 +77,7 @@ class OverlayTest : public ::testing::Test {
         resetRendererToConstructedState();
         window = open800x600(os);
         os.setWindowPos(window, 100, 50, 800, 600);  // client pixels differ from screen ones
-        gRenderer->usePlatform(os, recordingDirect3DCreate);
+        gRenderer->usePlatform(os, headlessDirect3DCreate);
         ASSERT_TRUE(gRenderer->init(window, false, true));
         ASSERT_TRUE(gRenderer->loadEffect(sourcePath("assets/min.fx").c_str(), effect));
         gRenderer->setEffect(effect.get());
@@ -105,7 +105,7 @@ class OverlayTest : public ::testing::Test {
         os.setKey(key, false);
         pass();
     }
-    RecordingDevice& device() { return dynamic_cast<RecordingDevice&>(*gRenderer->device); }
+    HeadlessDevice& device() { return dynamic_cast<HeadlessDevice&>(*gRenderer->device); }
 
     ScriptedOperatingSystem os;
     WindowHandle window = nullptr;
@@ -199,7 +199,7 @@ TEST_F(OverlayTest, HelpAndPanelDrawBlendedAndClippedAndPutBackEveryStateTheScen
                 help.bottom <= 590);
     ASSERT_EQ(pictures.size(), 1u);
     EXPECT_EQ(pictures[0]->primitiveCount, 2u);
-    const auto& level = dynamic_cast<RecordingTexture&>(*pictures[0]->textures[0]).store.levels[0];
+    const auto& level = dynamic_cast<HeadlessTexture&>(*pictures[0]->textures[0]).store.levels[0];
     EXPECT_EQ(level.width, static_cast<std::uint32_t>(help.width()));
     EXPECT_EQ(level.height, static_cast<std::uint32_t>(help.height()));
     ImDrawList list(ImGui::GetDrawListSharedData());
@@ -224,7 +224,7 @@ TEST_F(OverlayTest, HelpAndPanelDrawBlendedAndClippedAndPutBackEveryStateTheScen
     const auto wide = std::find_if(device().draws.rbegin(), device().draws.rend(), [](auto& d) {
         return d.textures[0] != ImGui::GetIO().Fonts->TexID;
     });
-    EXPECT_EQ(dynamic_cast<RecordingTexture&>(*wide->textures[0]).store.levels[0].width, 1000u);
+    EXPECT_EQ(dynamic_cast<HeadlessTexture&>(*wide->textures[0]).store.levels[0].width, 1000u);
 }
 
 /// The overlay in the real loop: the status corner, the clicks it keeps, the selection rings.

@@ -32,7 +32,7 @@ class SessionTest : public ApplicationTest {
     /// One user session on the scripted system, recorded; every pass's state hash after it.
     std::vector<std::uint64_t> recordSession() {
         SessionRecorder recorder(os);
-        Application session(recorder, recordingDirect3DCreate);
+        Application session(recorder, headlessDirect3DCreate);
         std::string error;
         EXPECT_FALSE(session.startUp(SW_SHOWNORMAL).has_value());
         EXPECT_TRUE(recorder.open(kFile, {"velmora test", "start", false, 800, 600}, error));
@@ -97,7 +97,7 @@ class SessionTest : public ApplicationTest {
         ScriptedOperatingSystem system;
         system.displayMode = {640, 480, 60};  // what the recording says wins
         SessionPlayer player(system);
-        Application replayed(player, recordingDirect3DCreate);
+        Application replayed(player, headlessDirect3DCreate);
         EXPECT_FALSE(replayed.startUp(SW_SHOWNORMAL).has_value());
         const long passes = replayPasses(replayed, player, reader);
         const std::uint64_t hash = stateHash(replayed.particles);

@@ -1,4 +1,4 @@
-# The real loop on the scripted operating system and the recording device, and the built
+# The real loop on the scripted operating system and the headless device, and the built
 # program with its command line.
 velmora_test(velmora_app_tests
   LIBS velmora_app

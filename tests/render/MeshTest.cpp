@@ -1,4 +1,4 @@
-// Meshes and their textures on the recording device: what each builder puts in its buffers,
+// Meshes and their textures on the headless device: what each builder puts in its buffers,
 // which faces show, sizes the device cannot take, and the texture manager's cache.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -13,7 +13,7 @@
 namespace velmora::test {
 namespace {
 
-using MeshTest = RecordingRenderer;
+using MeshTest = HeadlessRenderer;
 using velmora::testing::Bytes;
 
 struct Triangle {
@@ -134,7 +134,7 @@ TEST_F(MeshTest, DrawBindsTheFilledSlotsAndReadsNoneMoreThanEight) {
 }
 
 // The texture manager: one texture per file name, white when missing or too large.
-using TextureManagerTest = RecordingRenderer;
+using TextureManagerTest = HeadlessRenderer;
 
 Bytes corpus(const char* name) {
     return velmora::testing::readBytes(sourcePath("tests/render/corpus/") + name);
@@ -161,7 +161,7 @@ TEST_F(TextureManagerTest, APictureTheDeviceCannotHoldShowsWhiteAndNullIsNeverLo
     const std::string huge =
         dir.write("huge.bmp", velmora::testing::patched(corpus("bmp32-2x2.bmp"), {{18, 16384, 4}}));
     const std::string name = dir.write("p.bmp", corpus("bmp24-3x2.bmp"));
-    device().faults().failOn(RecordingCall::CreateTexture, 1);
+    device().faults().failOn(HeadlessCall::CreateTexture, 1);
     for (const std::string& file : {name, huge}) {
         const ManagedTexels& store = texels(gTextureManager->load(file.c_str(), false));
         ASSERT_EQ(store.levels.size(), 1u) << file;
@@ -169,7 +169,7 @@ TEST_F(TextureManagerTest, APictureTheDeviceCannotHoldShowsWhiteAndNullIsNeverLo
     }
     // Refused for its size and then the white picture too, or no device: nothing to lock.
     gTextureManager->clear();
-    device().faults().failOn(RecordingCall::CreateTexture, 2);
+    device().faults().failOn(HeadlessCall::CreateTexture, 2);
     EXPECT_EQ(gTextureManager->load(huge.c_str(), false)->nativeTexture(), nullptr);
     gTextureManager->clear();
     resetRendererToConstructedState();

@@ -1,6 +1,6 @@
 #pragma once
 // Shared by the renderer tests: an SDL system that keeps its warning boxes, an 800 x 600
-// window, geometry data, and the one renderer on a recording device with what its buffers hold.
+// window, geometry data, and the one renderer on a headless device with what its buffers hold.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/ForwardingOperatingSystem.h"
-#include "platform/RecordingDevice.h"
+#include "platform/HeadlessDevice.h"
 #include "platform/ScriptedOperatingSystem.h"
 #include "platform/SdlOperatingSystem.h"
 #include "render/D3DGeometryBuffer.h"
@@ -69,35 +69,35 @@ struct GeometryData {
     std::vector<std::uint32_t> blend;
 };
 
-/// A recording buffer's bytes as an array of T.
+/// A headless buffer's bytes as an array of T.
 template <typename T, typename Buffer>
 std::vector<T> contents(Buffer* buffer) {
-    const auto& bytes = static_cast<RecordingBuffer<Buffer>*>(buffer)->store.bytes;
+    const auto& bytes = static_cast<HeadlessBuffer<Buffer>*>(buffer)->store.bytes;
     std::vector<T> out(bytes.size() / sizeof(T));
     std::memcpy(out.data(), bytes.data(), out.size() * sizeof(T));
     return out;
 }
 
 inline const ManagedTexels& texels(Texture* texture) {
-    return static_cast<RecordingTexture*>(texture->nativeTexture())->store;
+    return static_cast<HeadlessTexture*>(texture->nativeTexture())->store;
 }
 
-/// The one renderer on a recording device over a scripted window, emptied again after each
+/// The one renderer on a headless device over a scripted window, emptied again after each
 /// test together with the texture manager.
-class RecordingRenderer : public ::testing::Test {
+class HeadlessRenderer : public ::testing::Test {
   protected:
     void SetUp() override {
         resetRendererToConstructedState();
         gTextureManager->clear();
         window = open800x600(os);
-        gRenderer->usePlatform(os, recordingDirect3DCreate);
+        gRenderer->usePlatform(os, headlessDirect3DCreate);
         ASSERT_TRUE(gRenderer->init(window, false, true));
     }
     void TearDown() override {
         gTextureManager->clear();
         resetRendererToConstructedState();
     }
-    RecordingDevice& device() { return static_cast<RecordingDevice&>(*gRenderer->device); }
+    HeadlessDevice& device() { return static_cast<HeadlessDevice&>(*gRenderer->device); }
 
     ScriptedOperatingSystem os;
     WindowHandle window = nullptr;

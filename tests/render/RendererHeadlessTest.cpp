@@ -1,4 +1,4 @@
-// The renderer on the recording device: operations before init and after shutdown, the states
+// The renderer on the headless device: operations before init and after shutdown, the states
 // and streams a draw relies on, the scissor and a reset, geometry whose failing steps leave the
 // counts at 0, and locks and draws the device refuses.
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 namespace velmora::test {
 namespace {
 
-class RendererRecording : public RecordingRenderer {
+class RendererHeadless : public HeadlessRenderer {
   protected:
     /// Creates `geometry` with every optional stream.
     void createFull(D3DGeometryBuffer& geometry) {
@@ -31,7 +31,7 @@ class RendererRecording : public RecordingRenderer {
     const float scalars[3] = {0.5f, 1.5f, 2.5f};
 };
 
-TEST_F(RendererRecording, OperationsAreSafeBeforeInitWithoutEffectAndAfterShutdown) {
+TEST_F(RendererHeadless, OperationsAreSafeBeforeInitWithoutEffectAndAfterShutdown) {
     D3DGeometryBuffer geometry;
     auto everything = [&] {
         gRenderer->setProjection(60.0f, 1.0f, 100.0f, 4.0f / 3.0f);
@@ -54,7 +54,7 @@ TEST_F(RendererRecording, OperationsAreSafeBeforeInitWithoutEffectAndAfterShutdo
     everything();  // before init
     EXPECT_EQ(gRenderer->view, lookAt({0, 0, 10}, {0, 0, 0}));
 
-    gRenderer->usePlatform(os, recordingDirect3DCreate);
+    gRenderer->usePlatform(os, headlessDirect3DCreate);
     ASSERT_TRUE(gRenderer->init(window, false, true));
     createFull(geometry);
     gRenderer->setBlending(true);
@@ -68,7 +68,7 @@ TEST_F(RendererRecording, OperationsAreSafeBeforeInitWithoutEffectAndAfterShutdo
     everything();  // after shutdown
 }
 
-TEST_F(RendererRecording, BlendingMixesBySourceAlphaAndExtraStagesFollowTheirParity) {
+TEST_F(RendererHeadless, BlendingMixesBySourceAlphaAndExtraStagesFollowTheirParity) {
     const DeviceState& state = device().state;
     gRenderer->setBlending(true);
     EXPECT_EQ(state.renderState(D3DRS_ALPHABLENDENABLE), 1u);
@@ -91,7 +91,7 @@ TEST_F(RendererRecording, BlendingMixesBySourceAlphaAndExtraStagesFollowTheirPar
     }
 }
 
-TEST_F(RendererRecording, DrawsFollowTheModeTheIndexCountAndTheStreamsMade) {
+TEST_F(RendererHeadless, DrawsFollowTheModeTheIndexCountAndTheStreamsMade) {
     useEffect();
     const GeometryData seven(7);
     const std::uint32_t order[7] = {0, 1, 2, 3, 4, 5, 6};
@@ -138,7 +138,7 @@ TEST_F(RendererRecording, DrawsFollowTheModeTheIndexCountAndTheStreamsMade) {
     EXPECT_EQ(device().draws.back().streamMask, 0x03Fu);
 }
 
-TEST_F(RendererRecording, ScissorAndGettersReachTheDrawAndAResetPutsTheDefaultsBack) {
+TEST_F(RendererHeadless, ScissorAndGettersReachTheDrawAndAResetPutsTheDefaultsBack) {
     useEffect();
     D3DGeometryBuffer triangle;
     createFull(triangle);
@@ -173,15 +173,15 @@ TEST_F(RendererRecording, ScissorAndGettersReachTheDrawAndAResetPutsTheDefaultsB
               static_cast<std::uint32_t>(desktop.width));
 }
 
-TEST_F(RendererRecording, AnyFailingGeometryStepOrSizePastTheDevicesLeavesCountsZero) {
+TEST_F(RendererHeadless, AnyFailingGeometryStepOrSizePastTheDevicesLeavesCountsZero) {
     // With every optional stream: 9 vertex buffers, 10 locks and unlocks, 1 index buffer,
     // 1 declaration. Failing any one of them leaves the counts at 0.
-    const std::pair<RecordingCall, std::uint32_t> calls[] = {
-        {RecordingCall::CreateVertexBuffer, 9},
-        {RecordingCall::Lock, 10},
-        {RecordingCall::Unlock, 10},
-        {RecordingCall::CreateIndexBuffer, 1},
-        {RecordingCall::CreateVertexDeclaration, 1}};
+    const std::pair<HeadlessCall, std::uint32_t> calls[] = {
+        {HeadlessCall::CreateVertexBuffer, 9},
+        {HeadlessCall::Lock, 10},
+        {HeadlessCall::Unlock, 10},
+        {HeadlessCall::CreateIndexBuffer, 1},
+        {HeadlessCall::CreateVertexDeclaration, 1}};
     for (const auto& [call, made] : calls) {
         for (std::uint32_t nth = 1; nth <= made + 1; ++nth) {
             device().faults().failOn(call, nth);
@@ -204,7 +204,7 @@ TEST_F(RendererRecording, AnyFailingGeometryStepOrSizePastTheDevicesLeavesCounts
     EXPECT_EQ(huge.indexBuffer(), nullptr);
 }
 
-TEST_F(RendererRecording, LocksAndDrawsStayInsideTheirBuffersAndDestroyedOnesAreUnbound) {
+TEST_F(RendererHeadless, LocksAndDrawsStayInsideTheirBuffersAndDestroyedOnesAreUnbound) {
     useEffect();
     // Three vertices and the indices {0, 1, 2, 3}: index 3 names a vertex the buffers lack.
     auto geometry = std::make_unique<D3DGeometryBuffer>();

@@ -1,4 +1,4 @@
-#include "platform/RecordingDevice.h"
+#include "platform/HeadlessDevice.h"
 
 #include <algorithm>
 #include <cstring>
@@ -25,11 +25,11 @@ bool mentions(const std::string& source, const std::string& word) {
 
 }  // namespace
 
-void RecordingFaults::failOn(RecordingCall call, std::uint32_t nth) {
+void HeadlessFaults::failOn(HeadlessCall call, std::uint32_t nth) {
     countdown_[static_cast<std::size_t>(call)] = nth;
 }
 
-bool RecordingFaults::fails(RecordingCall call) {
+bool HeadlessFaults::fails(HeadlessCall call) {
     std::uint32_t& left = countdown_[static_cast<std::size_t>(call)];
     if (left == 0)
         return false;
@@ -39,16 +39,16 @@ bool RecordingFaults::fails(RecordingCall call) {
 // Buffers and textures.
 
 template <class Interface>
-HRESULT RecordingBuffer<Interface>::lock(std::uint32_t offset, std::uint32_t size, void** data,
-                                         std::uint32_t /*flags*/) {
-    if (faults_->fails(RecordingCall::Lock))
+HRESULT HeadlessBuffer<Interface>::lock(std::uint32_t offset, std::uint32_t size, void** data,
+                                        std::uint32_t /*flags*/) {
+    if (faults_->fails(HeadlessCall::Lock))
         return E_FAIL;
     return store.lock(offset, size, data);
 }
 
 template <class Interface>
-HRESULT RecordingBuffer<Interface>::unlock() {
-    if (faults_->fails(RecordingCall::Unlock))
+HRESULT HeadlessBuffer<Interface>::unlock() {
+    if (faults_->fails(HeadlessCall::Unlock))
         return E_FAIL;
     std::uint32_t offset = 0;
     std::uint32_t size = 0;
@@ -56,42 +56,42 @@ HRESULT RecordingBuffer<Interface>::unlock() {
 }
 
 template <class Interface>
-RecordingBuffer<Interface>::~RecordingBuffer() {
+HeadlessBuffer<Interface>::~HeadlessBuffer() {
     if (*device_ != nullptr)
         (*device_)->state.unbind(this);
 }
 
-template class RecordingBuffer<VertexBuffer>;
-template class RecordingBuffer<IndexBuffer>;
+template class HeadlessBuffer<VertexBuffer>;
+template class HeadlessBuffer<IndexBuffer>;
 
-RecordingVertexDeclaration::~RecordingVertexDeclaration() {
+HeadlessVertexDeclaration::~HeadlessVertexDeclaration() {
     if (*device_ != nullptr)
         (*device_)->state.unbind(this);
 }
 
-RecordingTexture::~RecordingTexture() {
+HeadlessTexture::~HeadlessTexture() {
     if (*device_ != nullptr)
         (*device_)->state.unbind(this);
 }
 
 // Effect.
 
-RecordingEffect::RecordingEffect(EffectFileSource source, std::shared_ptr<RecordingDevice*> device)
+HeadlessEffect::HeadlessEffect(EffectFileSource source, std::shared_ptr<HeadlessDevice*> device)
     : EffectWithCore(std::move(source)), device_(std::move(device)) {}
 
-RecordingEffect::~RecordingEffect() {
-    RecordingDevice* device = *device_;
+HeadlessEffect::~HeadlessEffect() {
+    HeadlessDevice* device = *device_;
     if (device != nullptr && device->passEffect == this)
         device->passEffect = nullptr;
 }
 
-HRESULT RecordingEffect::begin(std::uint32_t* passCount, std::uint32_t /*flags*/) {
+HRESULT HeadlessEffect::begin(std::uint32_t* passCount, std::uint32_t /*flags*/) {
     return core.begin(passCount);
 }
 
-HRESULT RecordingEffect::beginPass(std::uint32_t pass) {
+HRESULT HeadlessEffect::beginPass(std::uint32_t pass) {
     const HRESULT hr = core.beginPass(pass);
-    RecordingDevice* device = *device_;
+    HeadlessDevice* device = *device_;
     if (hr != D3D_OK || device == nullptr)
         return hr;
     const EffectPassSource& p = core.pass(pass);
@@ -106,15 +106,15 @@ HRESULT RecordingEffect::beginPass(std::uint32_t pass) {
     return D3D_OK;
 }
 
-HRESULT RecordingEffect::endPass() {
-    RecordingDevice* device = *device_;
+HRESULT HeadlessEffect::endPass() {
+    HeadlessDevice* device = *device_;
     if (device != nullptr && device->passEffect == this)
         device->passEffect = nullptr;
     return core.endPass();
 }
 
-HRESULT RecordingEffect::end() {
-    RecordingDevice* device = *device_;
+HRESULT HeadlessEffect::end() {
+    HeadlessDevice* device = *device_;
     if (device != nullptr && device->passEffect == this)
         device->passEffect = nullptr;
     return core.end();
@@ -122,21 +122,21 @@ HRESULT RecordingEffect::end() {
 
 // Device.
 
-RecordingDevice::RecordingDevice(std::shared_ptr<RecordingFaults> faults, OperatingSystem& os,
-                                 const D3DPRESENT_PARAMETERS& parameters)
+HeadlessDevice::HeadlessDevice(std::shared_ptr<HeadlessFaults> faults, OperatingSystem& os,
+                               const D3DPRESENT_PARAMETERS& parameters)
     : presentParameters(parameters),
       faults_(std::move(faults)),
       os_(os),
-      self_(std::make_shared<RecordingDevice*>(this)) {
+      self_(std::make_shared<HeadlessDevice*>(this)) {
     fillBackBufferSize(presentParameters);
     state.restoreDefaults(presentParameters.EnableAutoDepthStencil, backBufferRect());
 }
 
-RecordingDevice::~RecordingDevice() {
+HeadlessDevice::~HeadlessDevice() {
     *self_ = nullptr;
 }
 
-void RecordingDevice::fillBackBufferSize(D3DPRESENT_PARAMETERS& parameters) {
+void HeadlessDevice::fillBackBufferSize(D3DPRESENT_PARAMETERS& parameters) {
     if (parameters.BackBufferWidth != 0 && parameters.BackBufferHeight != 0)
         return;
     const Rect client = os_.getClientRect(parameters.hDeviceWindow);
@@ -148,34 +148,34 @@ void RecordingDevice::fillBackBufferSize(D3DPRESENT_PARAMETERS& parameters) {
     }
 }
 
-HRESULT RecordingDevice::createVertexBuffer(std::uint32_t length, std::uint32_t /*usage*/,
-                                            std::uint32_t /*fvf*/, D3DPOOL /*pool*/,
-                                            std::unique_ptr<VertexBuffer>& out) {
-    if (faults_->fails(RecordingCall::CreateVertexBuffer))
+HRESULT HeadlessDevice::createVertexBuffer(std::uint32_t length, std::uint32_t /*usage*/,
+                                           std::uint32_t /*fvf*/, D3DPOOL /*pool*/,
+                                           std::unique_ptr<VertexBuffer>& out) {
+    if (faults_->fails(HeadlessCall::CreateVertexBuffer))
         return E_FAIL;
     if (length == 0 || length > kMaxDeviceBufferBytes)
         return D3DERR_INVALIDCALL;
-    out = std::make_unique<RecordingVertexBuffer>(length, faults_, self_);
+    out = std::make_unique<HeadlessVertexBuffer>(length, faults_, self_);
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::createIndexBuffer(std::uint32_t length, std::uint32_t /*usage*/,
-                                           D3DFORMAT format, D3DPOOL /*pool*/,
-                                           std::unique_ptr<IndexBuffer>& out) {
-    if (faults_->fails(RecordingCall::CreateIndexBuffer))
+HRESULT HeadlessDevice::createIndexBuffer(std::uint32_t length, std::uint32_t /*usage*/,
+                                          D3DFORMAT format, D3DPOOL /*pool*/,
+                                          std::unique_ptr<IndexBuffer>& out) {
+    if (faults_->fails(HeadlessCall::CreateIndexBuffer))
         return E_FAIL;
     if (length == 0 || length > kMaxDeviceBufferBytes || format != D3DFMT_INDEX32) {
         return D3DERR_INVALIDCALL;
     }
-    out = std::make_unique<RecordingIndexBuffer>(length, faults_, self_);
+    out = std::make_unique<HeadlessIndexBuffer>(length, faults_, self_);
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::createVertexDeclaration(const D3DVERTEXELEMENT9* elements,
-                                                 std::unique_ptr<VertexDeclaration>& out) {
-    if (faults_->fails(RecordingCall::CreateVertexDeclaration))
+HRESULT HeadlessDevice::createVertexDeclaration(const D3DVERTEXELEMENT9* elements,
+                                                std::unique_ptr<VertexDeclaration>& out) {
+    if (faults_->fails(HeadlessCall::CreateVertexDeclaration))
         return E_FAIL;
-    auto declaration = std::make_unique<RecordingVertexDeclaration>(self_);
+    auto declaration = std::make_unique<HeadlessVertexDeclaration>(self_);
     const HRESULT hr = copyDeclaration(elements, declaration->elements);
     if (hr != D3D_OK)
         return hr;
@@ -183,13 +183,13 @@ HRESULT RecordingDevice::createVertexDeclaration(const D3DVERTEXELEMENT9* elemen
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::createTexture(std::uint32_t width, std::uint32_t height,
-                                       std::uint32_t levels, std::uint32_t /*usage*/,
-                                       D3DFORMAT format, D3DPOOL /*pool*/,
-                                       std::unique_ptr<DeviceTexture>& out) {
-    if (faults_->fails(RecordingCall::CreateTexture))
+HRESULT HeadlessDevice::createTexture(std::uint32_t width, std::uint32_t height,
+                                      std::uint32_t levels, std::uint32_t /*usage*/,
+                                      D3DFORMAT format, D3DPOOL /*pool*/,
+                                      std::unique_ptr<DeviceTexture>& out) {
+    if (faults_->fails(HeadlessCall::CreateTexture))
         return E_FAIL;
-    auto texture = std::make_unique<RecordingTexture>(self_);
+    auto texture = std::make_unique<HeadlessTexture>(self_);
     const HRESULT hr = texture->store.create(width, height, levels, format);
     if (hr != D3D_OK)
         return hr;
@@ -197,92 +197,92 @@ HRESULT RecordingDevice::createTexture(std::uint32_t width, std::uint32_t height
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::createEffectFromFile(const char* fileName, std::unique_ptr<Effect>& out,
-                                              std::string& errors) {
+HRESULT HeadlessDevice::createEffectFromFile(const char* fileName, std::unique_ptr<Effect>& out,
+                                             std::string& errors) {
     errors.clear();
     EffectFileSource source;
     if (!loadEffectFile(fileName, source, errors))
         return E_FAIL;
-    out = std::make_unique<RecordingEffect>(std::move(source), self_);
+    out = std::make_unique<HeadlessEffect>(std::move(source), self_);
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::setVertexDeclaration(VertexDeclaration* declaration) {
+HRESULT HeadlessDevice::setVertexDeclaration(VertexDeclaration* declaration) {
     state.declaration = declaration;
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::setStreamSource(std::uint32_t stream, VertexBuffer* buffer,
-                                         std::uint32_t offset, std::uint32_t stride) {
+HRESULT HeadlessDevice::setStreamSource(std::uint32_t stream, VertexBuffer* buffer,
+                                        std::uint32_t offset, std::uint32_t stride) {
     if (stream >= kDeviceStreams)
         return D3DERR_INVALIDCALL;
     state.streams[stream] = {buffer, offset, stride};
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::setIndices(IndexBuffer* indices) {
+HRESULT HeadlessDevice::setIndices(IndexBuffer* indices) {
     state.indices = indices;
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::setRenderState(D3DRENDERSTATETYPE type, std::uint32_t value) {
+HRESULT HeadlessDevice::setRenderState(D3DRENDERSTATETYPE type, std::uint32_t value) {
     state.renderStates[type] = value;
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::setSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type,
-                                         std::uint32_t value) {
+HRESULT HeadlessDevice::setSamplerState(std::uint32_t sampler, D3DSAMPLERSTATETYPE type,
+                                        std::uint32_t value) {
     return state.setSamplerState(sampler, type, value);
 }
 
-HRESULT RecordingDevice::setTextureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE type,
-                                              std::uint32_t value) {
+HRESULT HeadlessDevice::setTextureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE type,
+                                             std::uint32_t value) {
     return state.setTextureStageState(stage, type, value);
 }
 
-HRESULT RecordingDevice::setTexture(std::uint32_t stage, DeviceTexture* texture) {
+HRESULT HeadlessDevice::setTexture(std::uint32_t stage, DeviceTexture* texture) {
     if (stage >= kDeviceTextureStages)
         return D3DERR_INVALIDCALL;
     state.textures[stage] = texture;
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::setTransform(D3DTRANSFORMSTATETYPE type, const Matrix4& matrix) {
+HRESULT HeadlessDevice::setTransform(D3DTRANSFORMSTATETYPE type, const Matrix4& matrix) {
     return state.setTransform(type, matrix);
 }
 
-HRESULT RecordingDevice::setScissorRect(const Rect& rect) {
+HRESULT HeadlessDevice::setScissorRect(const Rect& rect) {
     return state.setScissorRect(rect);
 }
 
-Rect RecordingDevice::backBufferRect() const {
+Rect HeadlessDevice::backBufferRect() const {
     return {0, 0, static_cast<std::int32_t>(presentParameters.BackBufferWidth),
             static_cast<std::int32_t>(presentParameters.BackBufferHeight)};
 }
 
-HRESULT RecordingDevice::clear(std::uint32_t, std::uint32_t, float, std::uint32_t) {
+HRESULT HeadlessDevice::clear(std::uint32_t, std::uint32_t, float, std::uint32_t) {
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::beginScene() {
+HRESULT HeadlessDevice::beginScene() {
     if (inScene)
         return D3DERR_INVALIDCALL;
     inScene = true;
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::endScene() {
+HRESULT HeadlessDevice::endScene() {
     if (!inScene)
         return D3DERR_INVALIDCALL;
     inScene = false;
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::present() {
+HRESULT HeadlessDevice::present() {
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::reset(D3DPRESENT_PARAMETERS& parameters) {
+HRESULT HeadlessDevice::reset(D3DPRESENT_PARAMETERS& parameters) {
     fillBackBufferSize(parameters);
     presentParameters = parameters;
     state.restoreDefaults(parameters.EnableAutoDepthStencil, backBufferRect());
@@ -291,10 +291,10 @@ HRESULT RecordingDevice::reset(D3DPRESENT_PARAMETERS& parameters) {
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseVertexIndex,
-                                              std::uint32_t minVertexIndex,
-                                              std::uint32_t numVertices, std::uint32_t startIndex,
-                                              std::uint32_t primitiveCount) {
+HRESULT HeadlessDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseVertexIndex,
+                                             std::uint32_t minVertexIndex,
+                                             std::uint32_t numVertices, std::uint32_t startIndex,
+                                             std::uint32_t primitiveCount) {
     RecordedDraw draw;
     draw.type = type;
     draw.baseVertexIndex = baseVertexIndex;
@@ -321,8 +321,8 @@ HRESULT RecordingDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_
     draw.scissorTest = state.renderState(D3DRS_SCISSORTESTENABLE) != 0;
     draw.scissorRect = state.scissorRect;
 
-    auto* declaration = dynamic_cast<RecordingVertexDeclaration*>(state.declaration);
-    auto* indices = dynamic_cast<RecordingIndexBuffer*>(state.indices);
+    auto* declaration = dynamic_cast<HeadlessVertexDeclaration*>(state.declaration);
+    auto* indices = dynamic_cast<HeadlessIndexBuffer*>(state.indices);
     draw.result = D3DERR_INVALIDCALL;
     if (declaration != nullptr && indices != nullptr) {
         // A fixed array: a draw allocates nothing (only the log, when it is kept, grows).
@@ -333,7 +333,7 @@ HRESULT RecordingDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_
         for (std::size_t i = 0; i < elementCount; ++i) {
             const auto& element = declaration->elements[i];
             const StreamSource& source = state.streams[element.stream];
-            auto* buffer = dynamic_cast<RecordingVertexBuffer*>(source.buffer);
+            auto* buffer = dynamic_cast<HeadlessVertexBuffer*>(source.buffer);
             foreign = foreign || (source.buffer != nullptr && buffer == nullptr);
             reads[i] = {&element, &source, buffer != nullptr ? &buffer->store : nullptr};
         }
@@ -348,38 +348,38 @@ HRESULT RecordingDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_
     return draw.result;
 }
 
-HRESULT RecordingDevice::getFrontBufferData(std::vector<std::uint32_t>& /*pixels*/,
-                                            std::uint32_t& /*width*/, std::uint32_t& /*height*/) {
+HRESULT HeadlessDevice::getFrontBufferData(std::vector<std::uint32_t>& /*pixels*/,
+                                           std::uint32_t& /*width*/, std::uint32_t& /*height*/) {
     return D3DERR_NOTAVAILABLE;
 }
 
 // Direct3D.
 
-RecordingDirect3D::RecordingDirect3D(OperatingSystem& os)
-    : os_(os), faults_(std::make_shared<RecordingFaults>()) {}
+HeadlessDirect3D::HeadlessDirect3D(OperatingSystem& os)
+    : os_(os), faults_(std::make_shared<HeadlessFaults>()) {}
 
-HRESULT RecordingDirect3D::getAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode) {
+HRESULT HeadlessDirect3D::getAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode) {
     return adapterDisplayMode(os_, adapter, mode);
 }
 
-HRESULT RecordingDirect3D::createDevice(std::uint32_t adapter, WindowHandle focusWindow,
-                                        std::uint32_t /*behaviorFlags*/,
-                                        D3DPRESENT_PARAMETERS& parameters,
-                                        std::unique_ptr<Device>& out) {
+HRESULT HeadlessDirect3D::createDevice(std::uint32_t adapter, WindowHandle focusWindow,
+                                       std::uint32_t /*behaviorFlags*/,
+                                       D3DPRESENT_PARAMETERS& parameters,
+                                       std::unique_ptr<Device>& out) {
     if (adapter != D3DADAPTER_DEFAULT)
         return D3DERR_INVALIDCALL;
     if (parameters.hDeviceWindow == nullptr)
         parameters.hDeviceWindow = focusWindow;
     if (parameters.hDeviceWindow == nullptr)
         return D3DERR_INVALIDCALL;
-    auto device = std::make_unique<RecordingDevice>(faults_, os_, parameters);
+    auto device = std::make_unique<HeadlessDevice>(faults_, os_, parameters);
     parameters = device->presentParameters;
     out = std::move(device);
     return D3D_OK;
 }
 
-std::unique_ptr<Direct3D> recordingDirect3DCreate(OperatingSystem& os) {
-    return std::make_unique<RecordingDirect3D>(os);
+std::unique_ptr<Direct3D> headlessDirect3DCreate(OperatingSystem& os) {
+    return std::make_unique<HeadlessDirect3D>(os);
 }
 
 }  // namespace velmora

@@ -1,25 +1,27 @@
 #pragma once
-// The recording GPU device: implements the GPU seam without drawing and without a GL context.
-// It keeps every state, buffer, texture and effect parameter it is given (DeviceState and
-// the managed copies), applies the same rules as the OpenGL device (lock ranges, declaration
-// checks, draw reads inside the buffers, effect files parsed by the same loader), logs every
-// draw, and fails chosen calls on demand so failure paths can be tested. It keeps
-// no pixels: getFrontBufferData is D3DERR_NOTAVAILABLE. Its Direct3D reports the display
-// mode of the OperatingSystem it was made with. Standard library only.
+// The headless GPU device: implements the GPU seam without drawing and without a GL context,
+// for runs without a display (--headless, replays) and for tests. It keeps every state,
+// buffer, texture and effect parameter it is given (DeviceState and the managed copies),
+// applies the same rules as the OpenGL device (lock ranges, declaration checks, draw reads
+// inside the buffers, effect files parsed by the same loader), and records every draw with the
+// states in force (RecordedDraw), which is what tests read back instead of pixels. It fails
+// chosen calls on demand so failure paths can be tested. It keeps no pixels:
+// getFrontBufferData is D3DERR_NOTAVAILABLE. Its Direct3D reports the display mode of the
+// OperatingSystem it was made with. Standard library only.
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/EffectCore.h"
 #include "platform/EffectFile.h"
 #include "platform/GpuDevice.h"
-#include "platform/RecordingState.h"
 
 namespace velmora {
 
-/// The calls a recording device can be told to fail.
-enum class RecordingCall : std::uint8_t {
+/// The calls a headless device can be told to fail.
+enum class HeadlessCall : std::uint8_t {
     CreateVertexBuffer,
     CreateIndexBuffer,
     CreateVertexDeclaration,
@@ -29,19 +31,19 @@ enum class RecordingCall : std::uint8_t {
     Count,
 };
 
-/// Which call fails next. Shared by a recording Direct3D, its devices and their objects.
-class RecordingFaults {
+/// Which call fails next. Shared by a headless Direct3D, its devices and their objects.
+class HeadlessFaults {
   public:
     /// The nth call of that kind from now on (1: the next one) fails, once; 0 disarms.
-    void failOn(RecordingCall call, std::uint32_t nth);
+    void failOn(HeadlessCall call, std::uint32_t nth);
     /// Counts one call of that kind; true when it is the one to fail.
-    bool fails(RecordingCall call);
+    bool fails(HeadlessCall call);
 
   private:
-    std::array<std::uint32_t, static_cast<std::size_t>(RecordingCall::Count)> countdown_{};
+    std::array<std::uint32_t, static_cast<std::size_t>(HeadlessCall::Count)> countdown_{};
 };
 
-class RecordingDevice;
+class HeadlessDevice;
 
 struct RecordedDraw {
     D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST;
@@ -69,12 +71,12 @@ struct RecordedDraw {
 
 /// A vertex or index buffer; the two differ only in the interface the device hands out.
 template <class Interface>
-class RecordingBuffer final : public Interface {
+class HeadlessBuffer final : public Interface {
   public:
-    RecordingBuffer(std::uint32_t length, std::shared_ptr<RecordingFaults> faults,
-                    std::shared_ptr<RecordingDevice*> device)
+    HeadlessBuffer(std::uint32_t length, std::shared_ptr<HeadlessFaults> faults,
+                   std::shared_ptr<HeadlessDevice*> device)
         : store(length), faults_(std::move(faults)), device_(std::move(device)) {}
-    ~RecordingBuffer() override;
+    ~HeadlessBuffer() override;
     HRESULT lock(std::uint32_t offset, std::uint32_t size, void** data,
                  std::uint32_t flags) override;
     HRESULT unlock() override;
@@ -82,29 +84,29 @@ class RecordingBuffer final : public Interface {
     ManagedBytes store;
 
   private:
-    std::shared_ptr<RecordingFaults> faults_;
-    std::shared_ptr<RecordingDevice*> device_;
+    std::shared_ptr<HeadlessFaults> faults_;
+    std::shared_ptr<HeadlessDevice*> device_;
 };
-using RecordingVertexBuffer = RecordingBuffer<VertexBuffer>;
-using RecordingIndexBuffer = RecordingBuffer<IndexBuffer>;
+using HeadlessVertexBuffer = HeadlessBuffer<VertexBuffer>;
+using HeadlessIndexBuffer = HeadlessBuffer<IndexBuffer>;
 
-class RecordingVertexDeclaration final : public VertexDeclaration {
+class HeadlessVertexDeclaration final : public VertexDeclaration {
   public:
-    explicit RecordingVertexDeclaration(std::shared_ptr<RecordingDevice*> device)
+    explicit HeadlessVertexDeclaration(std::shared_ptr<HeadlessDevice*> device)
         : device_(std::move(device)) {}
-    ~RecordingVertexDeclaration() override;
+    ~HeadlessVertexDeclaration() override;
 
     std::vector<D3DVERTEXELEMENT9> elements;  ///< without the end marker
 
   private:
-    std::shared_ptr<RecordingDevice*> device_;
+    std::shared_ptr<HeadlessDevice*> device_;
 };
 
-class RecordingTexture final : public DeviceTexture {
+class HeadlessTexture final : public DeviceTexture {
   public:
-    explicit RecordingTexture(std::shared_ptr<RecordingDevice*> device)
+    explicit HeadlessTexture(std::shared_ptr<HeadlessDevice*> device)
         : device_(std::move(device)) {}
-    ~RecordingTexture() override;
+    ~HeadlessTexture() override;
     std::uint32_t levelCount() const override {
         return static_cast<std::uint32_t>(store.levels.size());
     }
@@ -116,13 +118,13 @@ class RecordingTexture final : public DeviceTexture {
     ManagedTexels store;
 
   private:
-    std::shared_ptr<RecordingDevice*> device_;
+    std::shared_ptr<HeadlessDevice*> device_;
 };
 
-class RecordingEffect final : public EffectWithCore {
+class HeadlessEffect final : public EffectWithCore {
   public:
-    RecordingEffect(EffectFileSource source, std::shared_ptr<RecordingDevice*> device);
-    ~RecordingEffect() override;
+    HeadlessEffect(EffectFileSource source, std::shared_ptr<HeadlessDevice*> device);
+    ~HeadlessEffect() override;
 
     HRESULT begin(std::uint32_t* passCount, std::uint32_t flags) override;
     /// Binds the texture parameters the pass's source names to their device stages and puts
@@ -132,14 +134,14 @@ class RecordingEffect final : public EffectWithCore {
     HRESULT end() override;
 
   private:
-    std::shared_ptr<RecordingDevice*> device_;  ///< null inside once the device is gone
+    std::shared_ptr<HeadlessDevice*> device_;  ///< null inside once the device is gone
 };
 
-class RecordingDevice final : public StateKeepingDevice {
+class HeadlessDevice final : public StateKeepingDevice {
   public:
-    RecordingDevice(std::shared_ptr<RecordingFaults> faults, OperatingSystem& os,
-                    const D3DPRESENT_PARAMETERS& parameters);
-    ~RecordingDevice() override;
+    HeadlessDevice(std::shared_ptr<HeadlessFaults> faults, OperatingSystem& os,
+                   const D3DPRESENT_PARAMETERS& parameters);
+    ~HeadlessDevice() override;
 
     HRESULT createVertexBuffer(std::uint32_t length, std::uint32_t usage, std::uint32_t fvf,
                                D3DPOOL pool, std::unique_ptr<VertexBuffer>& out) override;
@@ -178,7 +180,7 @@ class RecordingDevice final : public StateKeepingDevice {
     HRESULT getFrontBufferData(std::vector<std::uint32_t>& pixels, std::uint32_t& width,
                                std::uint32_t& height) override;
 
-    RecordingFaults& faults() { return *faults_; }
+    HeadlessFaults& faults() { return *faults_; }
 
     /// As given to createDevice or the last reset, a zero back-buffer size filled in from
     /// the window's client area.
@@ -189,7 +191,7 @@ class RecordingDevice final : public StateKeepingDevice {
     bool keepLog = true;
     std::vector<RecordedDraw> draws;
 
-    /// The effect pass in force (set by RecordingEffect::beginPass), null outside one.
+    /// The effect pass in force (set by HeadlessEffect::beginPass), null outside one.
     const Effect* passEffect = nullptr;
     Matrix4 passWvp;
 
@@ -197,14 +199,14 @@ class RecordingDevice final : public StateKeepingDevice {
     void fillBackBufferSize(D3DPRESENT_PARAMETERS& parameters);
     Rect backBufferRect() const;
 
-    std::shared_ptr<RecordingFaults> faults_;
+    std::shared_ptr<HeadlessFaults> faults_;
     OperatingSystem& os_;
-    std::shared_ptr<RecordingDevice*> self_;
+    std::shared_ptr<HeadlessDevice*> self_;
 };
 
-class RecordingDirect3D final : public Direct3D {
+class HeadlessDirect3D final : public Direct3D {
   public:
-    explicit RecordingDirect3D(OperatingSystem& os);
+    explicit HeadlessDirect3D(OperatingSystem& os);
     /// The OperatingSystem's current display mode, in D3DFMT_X8R8G8B8.
     HRESULT getAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode) override;
     HRESULT createDevice(std::uint32_t adapter, WindowHandle focusWindow,
@@ -213,10 +215,10 @@ class RecordingDirect3D final : public Direct3D {
 
   private:
     OperatingSystem& os_;
-    std::shared_ptr<RecordingFaults> faults_;
+    std::shared_ptr<HeadlessFaults> faults_;
 };
 
-/// Direct3DCreate9 of the recording device; never null.
-std::unique_ptr<Direct3D> recordingDirect3DCreate(OperatingSystem& os);
+/// Direct3DCreate9 of the headless device; never null.
+std::unique_ptr<Direct3D> headlessDirect3DCreate(OperatingSystem& os);
 
 }  // namespace velmora

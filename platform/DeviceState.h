@@ -2,7 +2,7 @@
 // What a Direct3D device keeps, without any drawing: render, sampler and texture-stage states
 // with their Direct3D defaults, the bound streams, indices, declaration and textures, the
 // transforms, and the system-memory copies of managed-pool buffers and textures with their
-// lock rules. The recording device is this state plus a log; the OpenGL device keeps the same
+// lock rules. The headless device is this state plus a log; the OpenGL device keeps the same
 // record of what it set and mirrors it into GL. Standard library only.
 #include <array>
 #include <cstdint>
@@ -10,7 +10,6 @@
 #include <span>
 #include <vector>
 
-#include "platform/EffectFile.h"
 #include "platform/GpuDevice.h"
 
 namespace velmora {
@@ -143,56 +142,6 @@ class DeviceState {
     Matrix4 view;
     Matrix4 projection;
     Rect scissorRect;  ///< back-buffer pixels
-};
-
-/// What every effect keeps: its parsed file, the current technique (the first one at load),
-/// the parameters "wvp" and "tex0".."tex7", and the begin / pass nesting. Parameter names
-/// outside that set are ignored (D3DERR_INVALIDCALL).
-class EffectCore {
-  public:
-    explicit EffectCore(EffectFileSource parsed) : source(std::move(parsed)) {}
-
-    HRESULT setMatrix(const char* name, const Matrix4& value);
-    HRESULT setTexture(const char* name, DeviceTexture* texture);
-    HRESULT setTechnique(const char* name);
-    /// Fails when already begun.
-    HRESULT begin(std::uint32_t* passCount);
-    /// Fails outside begin, inside another pass or past the technique's passes.
-    HRESULT beginPass(std::uint32_t pass);
-    HRESULT endPass();
-    /// Ends an open pass too.
-    HRESULT end();
-    /// Drops every texture parameter that refers to a texture being destroyed.
-    void forget(const DeviceTexture* texture);
-    const EffectPassSource& pass(std::uint32_t index) const {
-        return source.techniques[technique].passes[index];
-    }
-
-    EffectFileSource source;
-    std::size_t technique = 0;  ///< index into source.techniques
-    Matrix4 wvp;
-    std::array<DeviceTexture*, kDeviceTextureStages> textures{};
-    bool begun = false;
-    int activePass = -1;
-    std::uint32_t beginCount = 0;
-    std::uint32_t endCount = 0;
-};
-
-/// An effect whose parameters live in an EffectCore: both devices' effects. Begin, passes and
-/// end differ per device.
-class EffectWithCore : public Effect {
-  public:
-    explicit EffectWithCore(EffectFileSource source) : core(std::move(source)) {}
-
-    HRESULT setMatrix(const char* name, const Matrix4& value) override {
-        return core.setMatrix(name, value);
-    }
-    HRESULT setTexture(const char* name, DeviceTexture* texture) override {
-        return core.setTexture(name, texture);
-    }
-    HRESULT setTechnique(const char* name) override { return core.setTechnique(name); }
-
-    EffectCore core;
 };
 
 /// A device that keeps every state it is given in a DeviceState (also what has no GL
