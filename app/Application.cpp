@@ -5,13 +5,14 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <utility>
 
 #include "app/PickRayFromCursor.h"
 #include "app/Window.h"
 #include "physics/Simulation.h"
 #include "physics/StateSummary.h"
+#include "platform/BoundedFile.h"
+#include "platform/EffectFile.h"
 #include "platform/VirtualKeys.h"
 #include "render/D3DRenderer.h"
 #include "scenes/SceneFile.h"
@@ -129,10 +130,11 @@ std::optional<int> Application::startUp(int showCommand) {
         return kExitWindowOrDevice;
     }
     if (!gRenderer->loadEffect(kEffectFile, loadedEffect)) {
-        failure = std::ifstream(kEffectFile) ? std::string("the effect file ") + kEffectFile +
-                                                   " does not compile or lacks MyEffect"
-                                             : std::string("cannot read ") + kEffectFile +
-                                                   " (run velmora from the folder that holds bin/)";
+        failure = !BoundedFile(kEffectFile, kMaxEffectFileBytes).openFailed()
+                      ? std::string("the effect file ") + kEffectFile +
+                            " does not compile or lacks MyEffect"
+                      : std::string("cannot read ") + kEffectFile +
+                            " (run velmora from the folder that holds bin/)";
         return kExitEffect;
     }
     if (!overlay.attach(*gRenderer->device, kEffectFile)) {

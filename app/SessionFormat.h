@@ -25,6 +25,9 @@ inline constexpr const char* kSessionFormatName = "velmora-session";
 inline constexpr int kSessionFormatVersion = 1;
 /// The longest line a reader accepts, bytes; no valid line comes near it.
 inline constexpr std::size_t kMaxSessionLine = 8192;
+/// The largest recording a reader opens, bytes: at about 20 bytes a pass, some 45 hours at 60
+/// passes a second. The reader sweeps it all when it opens it.
+inline constexpr std::uint64_t kMaxSessionFileBytes = 256u << 20;
 
 struct SessionHeader {
     std::string program;  ///< "velmora" and its version

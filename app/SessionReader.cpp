@@ -1,5 +1,7 @@
 #include "app/SessionReader.h"
 
+#include "platform/BoundedFile.h"
+
 namespace velmora {
 
 SessionReader::~SessionReader() {
@@ -26,7 +28,12 @@ bool SessionReader::readLine(std::string& line, bool& tooLong) {
 }
 
 bool SessionReader::open(const std::string& fileName, std::string& error) {
-    return open(std::fopen(fileName.c_str(), "rb"), fileName, error);
+    BoundedFile file(fileName, kMaxSessionFileBytes);
+    if (!file.isOpen()) {
+        error = fileName + ": " + file.error();
+        return false;
+    }
+    return open(file.releaseStream(), fileName, error);
 }
 
 bool SessionReader::open(std::FILE* file, const std::string& fileName, std::string& error) {

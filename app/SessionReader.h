@@ -17,8 +17,9 @@ class SessionReader {
     SessionReader(const SessionReader&) = delete;
     SessionReader& operator=(const SessionReader&) = delete;
 
-    /// False with a one-line reason ("FILE: line 7: a bad \"down\" field") when the file
-    /// cannot be read or a line is not what its place calls for.
+    /// False with a one-line reason ("FILE: line 7: a bad \"down\" field", "FILE: is a
+    /// folder") when the file cannot be read (see BoundedFile) or a line is not what its place
+    /// calls for.
     bool open(const std::string& fileName, std::string& error);
     /// The same for an open file, which the reader then owns; name is for the messages.
     bool open(std::FILE* file, const std::string& name, std::string& error);

@@ -18,4 +18,5 @@ add_library(velmora_gpu STATIC
   ${CMAKE_CURRENT_LIST_DIR}/GlDeviceDrawing.cpp
 )
 target_include_directories(velmora_gpu PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(velmora_gpu PUBLIC velmora_math SDL2::SDL2 PkgConfig::VELMORA_EPOXY)
+target_link_libraries(velmora_gpu PUBLIC velmora_math velmora_files SDL2::SDL2
+                                         PkgConfig::VELMORA_EPOXY)

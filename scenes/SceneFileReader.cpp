@@ -1,15 +1,11 @@
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <nlohmann/json.hpp>
 
+#include "platform/BoundedFile.h"
 #include "scenes/SceneFile.h"
 
 namespace velmora {
@@ -534,51 +530,9 @@ bool parseSceneText(std::string_view text, SceneDescription& out, std::string& e
 }
 
 bool readSceneFile(const std::string& path, SceneDescription& out, std::string& error) {
-    const auto failWith = [&](const std::string& what) {
-        error = path + ": " + what;
-        return false;
-    };
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return failWith(std::string("cannot open: ") + std::strerror(errno));
-    }
-    struct Closer {
-        int fd;
-        ~Closer() { close(fd); }
-    } closer{fd};
-    struct stat status {};
-    if (fstat(fd, &status) != 0) {
-        return failWith(std::string("cannot read: ") + std::strerror(errno));
-    }
-    if (S_ISDIR(status.st_mode)) {
-        return failWith("is a folder, not a scene file");
-    }
-    if (!S_ISREG(status.st_mode)) {
-        return failWith("is not a regular file");
-    }
-    if (static_cast<std::uintmax_t>(status.st_size) > kMaxSceneFileBytes) {
-        return failWith("is larger than 64 MiB (" + std::to_string(status.st_size) + " bytes)");
-    }
-    std::string text(static_cast<std::size_t>(status.st_size), '\0');
-    std::size_t got = 0;
-    while (got < text.size()) {
-        const ssize_t n = read(fd, text.data() + got, text.size() - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return failWith(std::string("cannot read: ") + std::strerror(errno));
-        }
-        if (n == 0) {
-            break;
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    char extra = 0;
-    if (got < text.size() || read(fd, &extra, 1) != 0) {
-        return failWith("changed while it was read");
-    }
-    if (!parseSceneText(text, out, error)) {
+    std::string text;
+    if (!readBoundedFile(path, kMaxSceneFileBytes, text, error) ||
+        !parseSceneText(text, out, error)) {
         error = path + ": " + error;
         return false;
     }
