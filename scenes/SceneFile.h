@@ -1,6 +1,6 @@
 #pragma once
-// Scene files: JSON, read with nlohmann-json's event (SAX) interface so that memory stays
-// bounded by the limits below whatever the file holds.
+// Scene files: JSON, read whole through the bounded file reader and parsed whole within bounds
+// on nesting and size (SceneDocument.h), so memory stays small whatever the file holds.
 //
 //   {"format": "velmora-scene", "version": 1,
 //    "particles": [{"position": [x, y, z], "velocity": [x, y, z], "pinned": false}, ...],
