@@ -81,6 +81,16 @@ std::span<const OptionRow> optionsTable() {
     return kOptions;
 }
 
+std::vector<HelpRow> helpRows() {
+    std::vector<HelpRow> rows{{"Controls", nullptr}};
+    for (const ControlRow& row : controlsTable())
+        rows.push_back({row.input, row.effect});
+    rows.push_back({"Options", nullptr});
+    for (const OptionRow& row : optionsTable())
+        rows.push_back({row.form, row.effect});
+    return rows;
+}
+
 std::string usageText() {
     std::string out = "usage: velmora [options]\n";
     appendTable(out, optionsTable(), &OptionRow::form, &OptionRow::effect);

@@ -10,10 +10,8 @@
 #include "app/CommandLine.h"
 #include "app/Controls.h"
 #include "app/PngWriter.h"
+#include "app/ReplayPasses.h"
 #include "app/RunReport.h"
-#include "app/SessionPlayer.h"
-#include "app/SessionReader.h"
-#include "app/SessionRecorder.h"
 #include "app/Window.h"
 #include "physics/StateSummary.h"
 #include "platform/AtomicFile.h"
@@ -23,6 +21,9 @@
 #include "platform/SdlOperatingSystem.h"
 #include "render/D3DRenderer.h"
 #include "scenes/SceneSource.h"
+#include "session/SessionPlayer.h"
+#include "session/SessionReader.h"
+#include "session/SessionRecorder.h"
 
 #ifndef VELMORA_VERSION
 #define VELMORA_VERSION "unknown"

@@ -13,7 +13,7 @@
 #include <sstream>
 #include <vector>
 
-#include "app/Scene.h"
+#include "app/SceneFrame.h"
 #include "app/Window.h"
 #include "physics/Particle.h"
 #include "platform/GlDevice.h"

@@ -1,23 +1,33 @@
 #pragma once
+// The scene's drawing: two cameras, the room under a sky box, and the particles as spheres with
+// their links as lines and rings around the held ones, each batch one draw (one per texture for
+// the spheres). It knows no particles: before each frame the caller puts what the frame shows
+// into the scene's ParticlesShown (app/SceneFrame.h does, from the particle list).
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "math/Camera.h"
-#include "physics/ParticleList.h"
+#include "math/Vec3.h"
 #include "render/BatchMesh.h"
 #include "render/Mesh.h"
-#include "scenes/SceneDescription.h"
 
 namespace velmora {
 
 class Effect;
 class Texture;
-class Particle;
 
-/// What the scene draws every pass: two cameras, the room and sky meshes, the particles'
-/// spheres and links in two batches, the two particle textures. The particles themselves
-/// belong to the loop.
+/// What a frame shows of the particles.
+struct ParticlesShown {
+    struct Sphere {
+        Vec3 centre;  ///< world units
+        bool pinned = false;
+    };
+    std::vector<Sphere> spheres;  ///< one per particle, in the particles' order
+    std::vector<Vec3> linkEnds;   ///< two points per link line, in drawing order
+    std::vector<Vec3> held;       ///< centres of the particles the mouse tools hold: a ring each
+};
+
 /// A sphere of the frame: which particle, and what orders it in its draw.
 struct SphereDrawn {
     bool pinned = false;
@@ -39,6 +49,7 @@ struct Scene {
     Mesh skyBox;
     Texture* orangeTexture = nullptr;  ///< free particles
     Texture* noiseTexture = nullptr;   ///< pinned particles
+    ParticlesShown shown;              ///< what the next frame shows of the particles
 };
 
 inline constexpr float kFieldOfView = 60.0f;  ///< degrees
@@ -53,31 +64,22 @@ inline constexpr float kSelectionRingRadii[2] = {1.35f, 1.5f};
 /// Line segments per circle.
 inline constexpr std::uint32_t kSelectionRingSegments = 32;
 
-/// The particles the mouse tools hold, each drawn with a ring that faces the camera; null
-/// for none. Both point into the particles being drawn.
-struct SceneSelection {
-    const Particle* linkStart = nullptr;  ///< the first particle of a half-made link
-    const Particle* dragged = nullptr;    ///< the particle the left button holds
-};
+/// Puts the main camera at eye, looking at target, field of view 60.
+void placeMainCamera(Scene& scene, const Vec3& eye, const Vec3& target);
 
-/// Puts the main camera at the pose, looking at its target, field of view 60.
-void placeMainCamera(Scene& scene, const CameraPose& pose);
+/// Builds the cameras (the main one at eye, looking at target), sets the projection for the
+/// aspect ratio (width / height) and the view, and makes the meshes and textures. Needs the
+/// renderer started and the effect loaded.
+void setUpSceneDrawing(Scene& scene, const Vec3& eye, const Vec3& target, float aspectRatio);
 
-/// Builds the cameras (the main one at the scene's pose), sets projection and view, makes the
-/// meshes and textures and appends the scene's particles; the batches are made to hold them
-/// and their links. Needs the renderer started and the effect loaded.
-void setUpScene(Scene& scene, ParticleList& particles, const SceneDescription& start);
+/// Makes the batches and scene.shown hold this many particles and links without growing.
+void reserveShown(Scene& scene, std::size_t particles, std::size_t links);
 
-/// Draws one frame without presenting it: sky box, room, particles 0 .. count-1 with their
-/// links, and a ring around each selected particle. Without a selection the frame is exactly
-/// the frame of sky, room, particles and links. Allocates nothing unless there are more
-/// particles or links than ever before (the batches then grow to at least twice their size).
-void drawScene(Scene& scene, const ParticleList& particles, std::size_t count, Effect* loadedEffect,
-               const SceneSelection& selection = {});
-
-/// drawScene, then present.
-void drawFrame(Scene& scene, const ParticleList& particles, std::size_t count, Effect* loadedEffect,
-               const SceneSelection& selection = {});
+/// Draws one frame without presenting it: sky box, room, scene.shown's spheres and links, and
+/// a ring around each held particle. Without held particles the frame is exactly the frame of
+/// sky, room, spheres and links. Allocates nothing unless more is shown than ever before (the
+/// batches then grow to at least twice their size).
+void drawShownScene(Scene& scene, Effect* loadedEffect);
 
 /// The frame up to the particles: begin, clear, the effect, the sky box, the room, and the
 /// main camera's view left set.

@@ -5,18 +5,21 @@
 // lays it out; OverlayRenderer draws it through the GPU seam; its input comes from the input
 // snapshot. One ImGui context per Overlay, made and destroyed with it; it writes no files.
 //
-// Per pass, in this order: newFrame (after the input snapshot's update; then wantsMouse
-// tells whether this pass's mouse belongs to the overlay), build (returns what its buttons
-// asked for), and render inside the frame before it is presented.
+// Per pass, in this order: newFrame (with this pass's input; then wantsMouse tells whether
+// this pass's mouse belongs to the overlay), build (returns what its buttons asked for), and
+// render inside the frame before it is presented.
 #include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "app/InputState.h"
+#include <vector>
+
+#include "overlay/HelpPicture.h"
+#include "overlay/OverlayInput.h"
+#include "overlay/OverlayRenderer.h"
 #include "platform/GpuDevice.h"
 #include "platform/OperatingSystem.h"
-#include "render/OverlayRenderer.h"
 
 struct ImGuiContext;
 
@@ -68,9 +71,12 @@ class Overlay {
     bool attach(Device& device, const char* effectFile);
     void detach();
 
-    /// Starts the overlay's pass: F1 and F2 toggle their panels on the pressed edge, the
-    /// message ages by the time step, ImGui gets the cursor, buttons, display and time step.
-    void newFrame(const InputState& input, WindowHandle window, float seconds);
+    /// What the help panel lists, in order.
+    void setHelp(std::vector<HelpRow> rows);
+
+    /// Starts the overlay's pass: F1 and F2 toggle their panels as they go down, the message
+    /// ages by the time step, ImGui gets the cursor, buttons, display and time step.
+    void newFrame(const OverlayInput& input, float seconds);
     /// The cursor is over a part of the overlay, or a button went down there and is still
     /// held: this pass's mouse input belongs to the overlay, not to the scene.
     bool wantsMouse() const { return wantsMouse_; }
@@ -107,6 +113,7 @@ class Overlay {
     std::string message_;
     float messageSecondsLeft_ = 0.0f;
     OverlayLayout layout_;
+    std::vector<HelpRow> help_;
     DeviceTexture* helpPicture_ = nullptr;  ///< the renderer's; null without a device
     int helpPictureWidth_ = 0;              ///< 0: to be drawn
     int helpPictureHeight_ = 0;

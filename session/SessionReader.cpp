@@ -1,4 +1,4 @@
-#include "app/SessionReader.h"
+#include "session/SessionReader.h"
 
 #include "platform/BoundedFile.h"
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/SessionFormat.h"
 #include "platform/ForwardingOperatingSystem.h"
 #include "platform/VirtualKeys.h"
+#include "session/SessionFormat.h"
 
 namespace velmora {
 

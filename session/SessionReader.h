@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/SessionFormat.h"
+#include "session/SessionFormat.h"
 
 namespace velmora {
 

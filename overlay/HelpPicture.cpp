@@ -1,4 +1,4 @@
-#include "app/HelpPicture.h"
+#include "overlay/HelpPicture.h"
 
 #include <imgui.h>
 
@@ -6,8 +6,6 @@
 #include <cmath>
 #include <cstddef>
 #include <utility>
-
-#include "app/Controls.h"
 
 namespace velmora {
 namespace {
@@ -25,30 +23,8 @@ constexpr ImU32 kKeyColour = IM_COL32(140, 204, 255, 255);
 constexpr ImU32 kEffectColour = IM_COL32(230, 230, 230, 255);
 constexpr const char* kTitle = "Help (F1 closes it)";
 
-/// An entry of the help: a heading (no right text) or a row of a table.
-struct HelpEntry {
-    const char* left = nullptr;
-    const char* right = nullptr;
-};
-
-std::size_t entryCount() {
-    return 2 + controlsTable().size() + optionsTable().size();
-}
-
-/// A heading, the controls, a heading, the options.
-HelpEntry entry(std::size_t i) {
-    const std::size_t controls = controlsTable().size();
-    if (i == 0)
-        return {"Controls", nullptr};
-    if (i <= controls)
-        return {controlsTable()[i - 1].input, controlsTable()[i - 1].effect};
-    if (i == controls + 1)
-        return {"Options", nullptr};
-    const OptionRow& row = optionsTable()[i - controls - 2];
-    return {row.form, row.effect};
-}
-
 struct Columns {
+    std::span<const HelpRow> rows;
     const ImFont& font;
     float size = 0.0f;
     float keyWidth = 0.0f;
@@ -57,7 +33,7 @@ struct Columns {
     float textHeight(const char* text, float wrap) const {
         return font.CalcTextSizeA(size, 1e9f, wrap, text).y;
     }
-    float height(const HelpEntry& e) const {
+    float height(const HelpRow& e) const {
         if (e.right == nullptr)
             return size + kRowGap;
         return std::max(textHeight(e.left, keyWidth), textHeight(e.right, effectWidth)) + kRowGap;
@@ -65,26 +41,26 @@ struct Columns {
     /// The first entry of the second column: the split that makes the taller column
     /// shortest, with no heading left at the foot of the first.
     std::size_t split() const {
-        const std::size_t count = entryCount();
+        const std::size_t count = rows.size();
         float total = 0.0f;
         for (std::size_t i = 0; i < count; ++i)
-            total += height(entry(i));
+            total += height(rows[i]);
         std::size_t best = count;
         float bestTaller = total;
         float first = 0.0f;
         for (std::size_t i = 0; i < count; ++i) {
-            first += height(entry(i));
+            first += height(rows[i]);
             if (std::max(first, total - first) < bestTaller) {
                 bestTaller = std::max(first, total - first);
                 best = i + 1;
             }
         }
-        return best > 0 && best < count && entry(best - 1).right == nullptr ? best - 1 : best;
+        return best > 0 && best < count && rows[best - 1].right == nullptr ? best - 1 : best;
     }
     /// Draws entries [from, to) from (x, y) down; returns the y below them.
     float draw(ImDrawList& list, std::size_t from, std::size_t to, float x, float y) const {
         for (std::size_t i = from; i < to; ++i) {
-            const HelpEntry e = entry(i);
+            const HelpRow& e = rows[i];
             if (e.right == nullptr) {
                 list.AddText(&font, size, {x, y}, kHeadingColour, e.left);
             } else {
@@ -100,12 +76,12 @@ struct Columns {
 
 }  // namespace
 
-int layOutHelp(float width, ImDrawList& list) {
+int layOutHelp(float width, std::span<const HelpRow> rows, ImDrawList& list) {
     const ImFont& font = *ImGui::GetFont();
     const float size = ImGui::GetFontSize();
     width = std::floor(width);
     const float columnWidth = std::floor((width - 4 * kPadding) * 0.5f);
-    Columns columns{font, size};
+    Columns columns{rows, font, size};
     columns.keyWidth = font.CalcTextSizeA(size, 1e9f, 0.0f, "M").x * kKeyCharacters;
     columns.effectWidth = std::max(columnWidth - columns.keyWidth - kPadding, 1.0f);
 
@@ -113,20 +89,20 @@ int layOutHelp(float width, ImDrawList& list) {
     const float top = kPadding + size + 2 * kRowGap;
     float columnsHeight = 0.0f;
     for (std::size_t i = 0; i < split; ++i)
-        columnsHeight += columns.height(entry(i));
+        columnsHeight += columns.height(rows[i]);
     float second = 0.0f;
-    for (std::size_t i = split; i < entryCount(); ++i)
-        second += columns.height(entry(i));
+    for (std::size_t i = split; i < rows.size(); ++i)
+        second += columns.height(rows[i]);
     const int height =
         static_cast<int>(std::ceil(top + std::max(columnsHeight, second) + kPadding));
 
-    list._ResetForNewFrame();
+    list.AddDrawCmd();  // the first command, which every primitive joins
     list.PushClipRect({0, 0}, {width, static_cast<float>(height)});
     list.PushTextureID(font.ContainerAtlas->TexID);
     list.AddRectFilled({0, 0}, {width, static_cast<float>(height)}, kBackground);
     list.AddText(&font, size, {kPadding, kPadding}, kTitleColour, kTitle);
     columns.draw(list, 0, split, kPadding, top);
-    columns.draw(list, split, entryCount(), 3 * kPadding + columnWidth, top);
+    columns.draw(list, split, rows.size(), 3 * kPadding + columnWidth, top);
     return height;
 }
 

@@ -1,4 +1,4 @@
-#include "render/OverlayRenderer.h"
+#include "overlay/OverlayRenderer.h"
 
 #include <imgui.h>
 

@@ -1,6 +1,4 @@
-#include "app/SessionRecorder.h"
-
-#include "app/Window.h"
+#include "session/SessionRecorder.h"
 
 namespace velmora {
 
@@ -89,7 +87,7 @@ std::int16_t SessionRecorder::getAsyncKeyState(int virtualKey) {
 
 Point SessionRecorder::getCursorPos() {
     const Point screen = inner.getCursorPos();
-    const Point client = inner.screenToClient(windowHandle, screen);
+    const Point client = inner.screenToClient(window, screen);
     if (client != expectedCursor_) {
         pass_.cursor.push_back({cursorReads_, client});
         expectedCursor_ = client;
@@ -100,7 +98,7 @@ Point SessionRecorder::getCursorPos() {
 
 void SessionRecorder::setCursorPos(std::int32_t x, std::int32_t y) {
     inner.setCursorPos(x, y);
-    expectedCursor_ = inner.screenToClient(windowHandle, Point{x, y});
+    expectedCursor_ = inner.screenToClient(window, Point{x, y});
 }
 
 }  // namespace velmora

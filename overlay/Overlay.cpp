@@ -1,4 +1,4 @@
-#include "app/Overlay.h"
+#include "overlay/Overlay.h"
 
 #include <imgui.h>
 
@@ -6,13 +6,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/HelpPicture.h"
-#include "app/OverlayInput.h"
-
 namespace velmora {
 namespace {
 
-constexpr int kKeyF2 = VK_F1 + 1;
 /// Gap between the overlay's parts and the window's edges, pixels.
 constexpr float kMargin = 10.0f;
 /// The help panel's widest, pixels; narrower windows give it their width less the margins.
@@ -77,17 +73,22 @@ void Overlay::detach() {
     helpPictureWidth_ = 0;
 }
 
-void Overlay::newFrame(const InputState& input, WindowHandle window, float seconds) {
+void Overlay::setHelp(std::vector<HelpRow> rows) {
+    help_ = std::move(rows);
+    helpPictureWidth_ = 0;  // drawn again
+}
+
+void Overlay::newFrame(const OverlayInput& input, float seconds) {
     ImGui::SetCurrentContext(context_);
     if (frameStarted_)
         ImGui::EndFrame();  // a pass that laid nothing out
-    if (input.pressed[VK_F1])
+    if (input.helpPressed)
         helpOpen_ = !helpOpen_;
-    if (input.pressed[kKeyF2])
+    if (input.panelPressed)
         panelOpen_ = !panelOpen_;
     messageSecondsLeft_ = std::max(0.0f, messageSecondsLeft_ - overlayTimeStep(seconds));
     ImGuiIO& io = ImGui::GetIO();
-    feedOverlayInput(io, input, window, seconds);
+    feedOverlayInput(io, input, seconds);
     ImGui::NewFrame();
     frameStarted_ = true;
     built_ = false;
@@ -156,6 +157,9 @@ void Overlay::buildHelp() {
         return;
     if (static_cast<int>(width) != helpPictureWidth_)
         drawHelpPicture(width);
+    // A panel that shows nothing must not take clicks either.
+    if (renderer_.ready() && helpPicture_ == nullptr)
+        return;
     const auto height = static_cast<float>(helpPictureHeight_);
     // Below the status corner, so the run state stays in sight; moved up over it where the
     // window is too short for both.
@@ -179,9 +183,17 @@ void Overlay::buildHelp() {
 
 void Overlay::drawHelpPicture(float width) {
     ImDrawList list(ImGui::GetDrawListSharedData());
-    const int height = layOutHelp(width, list);
+    const int height = layOutHelp(width, help_, list);
     HelpPicture picture;
-    helpPicture_ = paintQuads(list, *ImGui::GetIO().Fonts, static_cast<int>(width), height, picture)
+    const bool painted =
+        paintQuads(list, *ImGui::GetIO().Fonts, static_cast<int>(width), height, picture);
+    if (!painted) {
+        std::fprintf(stderr,
+                     "velmora: the help cannot be drawn: Dear ImGui %s writes its draw lists in "
+                     "a way this program does not read\n",
+                     IMGUI_VERSION);
+    }
+    helpPicture_ = painted
                        ? renderer_.setPicture(picture.pixels.data(), picture.width, picture.height)
                        : nullptr;
     helpPictureWidth_ = static_cast<int>(width);

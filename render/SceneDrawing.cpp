@@ -1,15 +1,12 @@
-#include "app/Scene.h"
+#include "render/SceneDrawing.h"
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <iterator>
 #include <limits>
 #include <tuple>
 
-#include "app/Window.h"
 #include "math/Matrix4.h"
-#include "physics/Particle.h"
 #include "render/D3DRenderer.h"
 #include "render/SphereArrays.h"
 #include "render/TextureManager.h"
@@ -43,16 +40,16 @@ void makeLinkLines(BatchMesh& batch) {
 /// are shaded, which on a software rasterizer is most of a crowd's cost (a 1000-particle
 /// lattice drawn in list order takes a third more processor time). The depth test makes the picture
 /// the same in any order; ties go to list order so a frame never depends on the sort.
-void orderSpheres(Scene& scene, const ParticleList& particles, std::size_t count) {
+void orderSpheres(Scene& scene) {
     const Vec3 eye = scene.mainCamera.getEye();
     const Vec3 forward = scene.mainCamera.forward();
     scene.sphereOrder.clear();
-    for (std::size_t i = 0; i < count; ++i) {
-        const Particle& particle = *particles[i];
-        float depth = dot(particle.current.position - eye, forward);
+    for (std::size_t i = 0; i < scene.shown.spheres.size(); ++i) {
+        const ParticlesShown::Sphere& sphere = scene.shown.spheres[i];
+        float depth = dot(sphere.centre - eye, forward);
         if (std::isnan(depth))  // a particle flung to infinity; the sort needs an order
             depth = std::numeric_limits<float>::infinity();
-        scene.sphereOrder.push_back({particle.pinned, depth, static_cast<std::uint32_t>(i)});
+        scene.sphereOrder.push_back({sphere.pinned, depth, static_cast<std::uint32_t>(i)});
     }
     std::sort(scene.sphereOrder.begin(), scene.sphereOrder.end(),
               [](const SphereDrawn& a, const SphereDrawn& b) {
@@ -61,16 +58,16 @@ void orderSpheres(Scene& scene, const ParticleList& particles, std::size_t count
               });
 }
 
-void drawSpheres(Scene& scene, const ParticleList& particles, std::size_t count) {
+void drawSpheres(Scene& scene) {
     BatchMesh& spheres = scene.particleSpheres;
-    orderSpheres(scene, particles, count);
-    const std::uint32_t open = spheres.begin(static_cast<std::uint32_t>(count));
+    orderSpheres(scene);
+    const std::uint32_t open = spheres.begin(static_cast<std::uint32_t>(scene.sphereOrder.size()));
     std::uint32_t copy = 0;
     std::uint32_t freeCount = 0;
     for (; copy < open; ++copy) {
         const SphereDrawn& sphere = scene.sphereOrder[copy];
         freeCount += sphere.pinned ? 0 : 1;
-        spheres.setCopyAt(copy, particles[sphere.particle]->current.position);
+        spheres.setCopyAt(copy, scene.shown.spheres[sphere.particle].centre);
     }
     spheres.end();
     if (freeCount > 0) {
@@ -83,41 +80,16 @@ void drawSpheres(Scene& scene, const ParticleList& particles, std::size_t count)
     }
 }
 
-/// Whether the link record of `from` to `to` is the one that draws the link. Each link has a
-/// record in both its particles; of two drawn particles the one at the lower address draws
-/// it, and a link to a particle past the drawn ones is drawn from the drawn end.
-bool drawsLink(const Particle* from, const Particle* to, const ParticleList& particles,
-               std::size_t count) {
-    if (std::less<const Particle*>{}(from, to))
-        return true;
-    for (std::size_t i = count; i < particles.size(); ++i) {
-        if (particles[i].get() == to)
-            return true;
-    }
-    return false;
-}
-
-void drawLinks(Scene& scene, const ParticleList& particles, std::size_t count) {
-    std::uint32_t links = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        for (const ParticleLink& link : particles[i]->links)
-            links += drawsLink(particles[i].get(), link.other, particles, count) ? 1 : 0;
-    }
+void drawLinks(Scene& scene) {
+    const std::vector<Vec3>& ends = scene.shown.linkEnds;
     BatchMesh& lines = scene.linkLines;
-    const std::uint32_t open = lines.begin(links);
-    std::uint32_t line = 0;
-    for (std::size_t i = 0; i < count && line < open; ++i) {
-        const Particle& particle = *particles[i];
-        for (const ParticleLink& link : particle.links) {
-            if (line < open && drawsLink(&particle, link.other, particles, count)) {
-                lines.setVertex(2 * line, particle.current.position);
-                lines.setVertex(2 * line + 1, link.other->current.position);
-                ++line;
-            }
-        }
+    const std::uint32_t open = lines.begin(static_cast<std::uint32_t>(ends.size() / 2));
+    for (std::uint32_t line = 0; line < open; ++line) {
+        lines.setVertex(2 * line, ends[2 * line]);
+        lines.setVertex(2 * line + 1, ends[2 * line + 1]);
     }
     lines.end();
-    lines.draw(0, line);
+    lines.draw(0, open);
 }
 
 void makeSelectionRings(BatchMesh& batch) {
@@ -127,20 +99,17 @@ void makeSelectionRings(BatchMesh& batch) {
 
 /// Rings of kSelectionRingSegments segments per circle in the camera's screen plane, around
 /// each held particle.
-void drawSelectionRings(Scene& scene, const SceneSelection& selection) {
-    const Particle* held[2] = {selection.linkStart, selection.dragged};
-    const std::uint32_t heldCount = (held[0] != nullptr ? 1u : 0u) + (held[1] != nullptr ? 1u : 0u);
-    if (heldCount == 0)
+void drawSelectionRings(Scene& scene) {
+    const std::vector<Vec3>& held = scene.shown.held;
+    if (held.empty())
         return;  // the frame stays the plain scene: not even an empty draw
     BatchMesh& rings = scene.selectionRings;
-    const std::uint32_t open = rings.begin(heldCount * kSegmentsPerRing);
+    const std::uint32_t open =
+        rings.begin(static_cast<std::uint32_t>(held.size()) * kSegmentsPerRing);
     const Vec3 right = scene.mainCamera.right();
     const Vec3 up = unitVector(right.cross(scene.mainCamera.forward()));
     std::uint32_t segment = 0;
-    for (const Particle* particle : held) {
-        if (particle == nullptr)
-            continue;
-        const Vec3 centre = particle->current.position;
+    for (const Vec3& centre : held) {
         for (const float radius : kSelectionRingRadii) {
             for (std::uint32_t i = 0; i < kSelectionRingSegments && segment < open; ++i) {
                 const auto point = [&](std::uint32_t k) {
@@ -160,15 +129,15 @@ void drawSelectionRings(Scene& scene, const SceneSelection& selection) {
 
 }  // namespace
 
-void placeMainCamera(Scene& scene, const CameraPose& pose) {
+void placeMainCamera(Scene& scene, const Vec3& eye, const Vec3& target) {
     scene.mainCamera = Camera(CameraMode::FreeLook);
-    scene.mainCamera.setEye(pose.eye.x, pose.eye.y, pose.eye.z);
-    scene.mainCamera.setTarget(pose.target.x, pose.target.y, pose.target.z);
+    scene.mainCamera.setEye(eye.x, eye.y, eye.z);
+    scene.mainCamera.setTarget(target.x, target.y, target.z);
     scene.mainCamera.fieldOfView = kFieldOfView;
 }
 
-void setUpScene(Scene& scene, ParticleList& particles, const SceneDescription& start) {
-    placeMainCamera(scene, start.camera.value_or(CameraPose{}));
+void setUpSceneDrawing(Scene& scene, const Vec3& eye, const Vec3& target, float aspectRatio) {
+    placeMainCamera(scene, eye, target);
 
     scene.skyCamera = Camera(CameraMode::FreeLook);
     scene.skyCamera.setEye(0, 16, 0);
@@ -190,14 +159,6 @@ void setUpScene(Scene& scene, ParticleList& particles, const SceneDescription& s
 
     scene.orangeTexture = gTextureManager->load("bin/orange.bmp", true);
     scene.noiseTexture = gTextureManager->load("bin/noise.bmp", true);
-
-    buildScene(start, particles);
-    std::size_t linkRecords = 0;
-    for (const auto& particle : particles)
-        linkRecords += particle->links.size();
-    scene.particleSpheres.reserve(static_cast<std::uint32_t>(particles.size()));
-    scene.sphereOrder.reserve(particles.size());
-    scene.linkLines.reserve(static_cast<std::uint32_t>(linkRecords / 2));
 
     scene.skyBox.createBox(3.0f, 3.0f, 3.0f, kWhite);
     scene.skyBox.applyTransform(translation(scene.skyCamera.getEye()));
@@ -231,21 +192,22 @@ void drawSkyAndRoom(Scene& scene, Effect* loadedEffect) {
     }
 }
 
-void drawScene(Scene& scene, const ParticleList& particles, std::size_t count, Effect* loadedEffect,
-               const SceneSelection& selection) {
+void reserveShown(Scene& scene, std::size_t particles, std::size_t links) {
+    scene.particleSpheres.reserve(static_cast<std::uint32_t>(particles));
+    scene.sphereOrder.reserve(particles);
+    scene.linkLines.reserve(static_cast<std::uint32_t>(links));
+    scene.shown.spheres.reserve(particles);
+    scene.shown.linkEnds.reserve(2 * links);
+    scene.shown.held.reserve(2);
+}
+
+void drawShownScene(Scene& scene, Effect* loadedEffect) {
     drawSkyAndRoom(scene, loadedEffect);
     // Spheres and lines are opaque and depth-tested with LEQUAL, so drawing all spheres and
     // then each link once gives the picture of drawing each sphere with its link records.
-    count = std::min(count, particles.size());
-    drawSpheres(scene, particles, count);
-    drawLinks(scene, particles, count);
-    drawSelectionRings(scene, selection);
-}
-
-void drawFrame(Scene& scene, const ParticleList& particles, std::size_t count, Effect* loadedEffect,
-               const SceneSelection& selection) {
-    drawScene(scene, particles, count, loadedEffect, selection);
-    gRenderer->endSceneAndPresent();
+    drawSpheres(scene);
+    drawLinks(scene);
+    drawSelectionRings(scene);
 }
 
 }  // namespace velmora

@@ -1,11 +1,4 @@
-#include "app/SessionPlayer.h"
-
-#include <chrono>
-#include <thread>
-
-#include "app/Application.h"
-#include "app/SessionReader.h"
-#include "app/Window.h"
+#include "session/SessionPlayer.h"
 
 namespace velmora {
 
@@ -20,8 +13,7 @@ void SessionPlayer::loadPass(const PassRecord& pass) {
         held_[code] = false;
     }
     if (pass.hasMessage) {
-        queue_.post(
-            Message{windowHandle, pass.message, static_cast<std::uintptr_t>(pass.wParam), 0});
+        queue_.post(Message{window, pass.message, static_cast<std::uintptr_t>(pass.wParam), 0});
     }
     if (pass.hasDisplay) {
         displayKnown_ = true;
@@ -59,46 +51,11 @@ Point SessionPlayer::getCursorPos() {
         cursor_ = pass_->cursor[nextCursorRead_++].client;
     }
     ++cursorReads_;
-    return inner.clientToScreen(windowHandle, cursor_);
+    return inner.clientToScreen(window, cursor_);
 }
 
 void SessionPlayer::setCursorPos(std::int32_t x, std::int32_t y) {
-    cursor_ = inner.screenToClient(windowHandle, Point{x, y});
-}
-
-}  // namespace velmora
-
-namespace velmora {
-
-long replayPasses(Application& app, SessionPlayer& player, SessionReader& reader, bool realTime) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
-    double recordedSeconds = 0.0;
-    PassRecord pass;
-    long passes = 0;
-    while (!player.closeRequested() && reader.nextPass(pass)) {
-        if (realTime) {
-            std::this_thread::sleep_until(start +
-                                          std::chrono::duration_cast<Clock::duration>(
-                                              std::chrono::duration<double>(recordedSeconds)));
-        }
-        recordedSeconds += pass.dt;
-        player.loadPass(pass);
-        timer->fixedDeltaTime = pass.dt;
-        if (!app.runPass()) {
-            return passes;
-        }
-        ++passes;
-    }
-    // The recording ended before its quit reached the loop (a run of --frames, a cut-off
-    // file): quit now, taking whatever the loop still has queued first.
-    PassRecord idle;
-    idle.dt = 0.0f;
-    player.loadPass(idle);
-    player.postQuitMessage(0);
-    while (app.runPass()) {
-    }
-    return passes;
+    cursor_ = inner.screenToClient(window, Point{x, y});
 }
 
 }  // namespace velmora

@@ -3,10 +3,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/SessionPlayer.h"
-#include "app/SessionReader.h"
-#include "app/SessionRecorder.h"
+#include "app/ReplayPasses.h"
 #include "physics/StateSummary.h"
+#include "session/SessionPlayer.h"
+#include "session/SessionReader.h"
+#include "session/SessionRecorder.h"
 #include "tests/app/ApplicationFixture.h"
 #include "tests/app/RunVelmora.h"
 

@@ -1,4 +1,4 @@
-#include "app/SessionFormat.h"
+#include "session/SessionFormat.h"
 
 #include <cinttypes>
 #include <cmath>
