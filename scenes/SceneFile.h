@@ -25,7 +25,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/AtomicFile.h"
 #include "scenes/SceneDescription.h"
 
 namespace velmora {
@@ -56,9 +55,9 @@ bool readSceneFile(const std::string& path, SceneDescription& out, std::string& 
 /// The scene as file text. The scene must be sound (see sceneProblem).
 std::string sceneText(const SceneDescription& scene);
 
-/// Writes the scene to path atomically (see replaceFile). Refuses a scene that sceneProblem
-/// finds fault with, so a save never makes a file the reader refuses. error says why.
-bool writeSceneFile(const std::string& path, const SceneDescription& scene, std::string& error,
-                    WriteBytesFn writeBytes = writeAllBytes);
+/// Writes the scene to path atomically (see platform/AtomicFile.h). Refuses a scene that
+/// sceneProblem finds fault with, so a save never makes a file the reader refuses. error says
+/// why.
+bool writeSceneFile(const std::string& path, const SceneDescription& scene, std::string& error);
 
 }  // namespace velmora
