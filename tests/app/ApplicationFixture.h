@@ -54,11 +54,6 @@ class ApplicationTest : public ::testing::Test {
             os.setKey(k, false);
         return goesOn;
     }
-    void takeWaitingMessages() {
-        while (os.pendingMessages() > 0) {
-            ASSERT_TRUE(app->runPass());
-        }
-    }
     HeadlessDevice& device() { return static_cast<HeadlessDevice&>(*gRenderer->device); }
     void cursorAtClient(int x, int y) {
         const Point home = app->cursorHomeOnScreen();

@@ -20,14 +20,11 @@ bool contains(const Rect& r, Point p) {
     return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
 
-class OverlayTest : public ::testing::Test {
+class OverlayTest : public HeadlessRenderer {
   protected:
     void SetUp() override {
-        resetRendererToConstructedState();
-        window = open800x600(os);
+        HeadlessRenderer::SetUp();
         os.setWindowPos(window, 100, 50, 800, 600);  // client pixels differ from screen ones
-        gRenderer->usePlatform(os, headlessDirect3DCreate);
-        ASSERT_TRUE(gRenderer->init(window, false, true));
         ASSERT_TRUE(gRenderer->loadEffect(sourcePath("assets/min.fx").c_str(), effect));
         gRenderer->setEffect(effect.get());
         ASSERT_TRUE(overlay.attach(*gRenderer->device, sourcePath("assets/min.fx").c_str()));
@@ -36,7 +33,7 @@ class OverlayTest : public ::testing::Test {
     void TearDown() override {
         overlay.detach();
         effect.reset();
-        resetRendererToConstructedState();
+        HeadlessRenderer::TearDown();
     }
 
     /// The input (F1 or F2 going down, if pressed names it) and layout of a pass.
@@ -61,10 +58,6 @@ class OverlayTest : public ::testing::Test {
         pass({}, key);
         pass();
     }
-    HeadlessDevice& device() { return dynamic_cast<HeadlessDevice&>(*gRenderer->device); }
-
-    ScriptedOperatingSystem os;
-    WindowHandle window = nullptr;
     std::unique_ptr<Effect> effect;
     Overlay overlay;
 };

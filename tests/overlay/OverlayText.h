@@ -1,30 +1,19 @@
 #pragma once
-// What the overlay drew, read back from the headless device: the text of its glyphs and the
-// contents of its streams.
+// What the overlay drew, read back from the headless device: the text of its glyphs.
 #include <imgui.h>
 
-#include <algorithm>
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "overlay/Overlay.h"
-#include "platform/HeadlessDevice.h"
+#include "tests/render/RendererTestSupport.h"
 
 namespace velmora::test {
 
 inline std::string withoutSpaces(std::string text) {
     std::erase(text, ' ');
     return text;
-}
-
-template <typename T>
-std::vector<T> contents(VertexBuffer* buffer, std::size_t count) {
-    const auto& bytes = dynamic_cast<HeadlessVertexBuffer&>(*buffer).store.bytes;
-    std::vector<T> out(std::min(count, bytes.size() / sizeof(T)));
-    std::memcpy(out.data(), bytes.data(), out.size() * sizeof(T));
-    return out;
 }
 
 /// The text of (u, v) pairs, a character per glyph quad found (spaces have none), in order.
