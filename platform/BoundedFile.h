@@ -27,8 +27,6 @@ class BoundedFile {
     /// directory", "is a folder", "is not a regular file", "is larger than 64 MiB (N bytes)",
     /// "cannot read: ...", "changed while it was read".
     const std::string& error() const { return error_; }
-    /// Bytes, as fstat found them.
-    std::uint64_t size() const { return size_; }
 
     /// The whole file; false, with error() set, when a read fails or the size changed.
     bool readAll(std::string& contents);
@@ -38,7 +36,7 @@ class BoundedFile {
   private:
     int fd_ = -1;
     bool openFailed_ = false;
-    std::uint64_t size_ = 0;
+    std::uint64_t size_ = 0;  ///< bytes, as fstat found them
     std::string error_;
 };
 
