@@ -198,6 +198,7 @@ void Application::resetScene() {
     editing = EditingState{};
     particles.clear();
     buildScene(startingScene, particles);
+    stepper.restart();
     placeMainCamera(scene, startingScene.camera.value_or(CameraPose{}));
     cameraVelocity = Vec3();
     running = !startsPaused;

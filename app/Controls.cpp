@@ -94,6 +94,11 @@ std::vector<HelpRow> helpRows() {
 std::string usageText() {
     std::string out = "usage: velmora [options]\n";
     appendTable(out, optionsTable(), &OptionRow::form, &OptionRow::effect);
+    out +=
+        "The run report: passes, particles, links; stretch, the largest link length over its\n"
+        "rest length; speed, the fastest particle (units/s); hash, of every particle's state;\n"
+        "mean_ms, physics_ms, draw_ms, wall-clock milliseconds per pass; kinetic, the kinetic\n"
+        "energy; energy, kinetic plus gravitational (from the floor) plus elastic.\n";
     out += "Controls:\n";
     appendTable(out, controlsTable(), &ControlRow::input, &ControlRow::effect);
     out += "Run from the folder that holds bin/ (bin/min.fx and the pictures).\n";

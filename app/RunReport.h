@@ -15,7 +15,8 @@ struct PassTimes {
 
 /// The one line a run with --frames ends with, without the line break:
 /// "velmora: passes=N particles=N links=N stretch=F speed=F hash=H mean_ms=F physics_ms=F
-/// draw_ms=F", stretch and speed with three decimals, times per pass with two.
+/// draw_ms=F kinetic=F energy=F", stretch, speed and the energies with three decimals, times
+/// per pass with two.
 std::string runReportLine(const ParticleList& particles, const PassTimes& times);
 
 }  // namespace velmora

@@ -47,7 +47,7 @@ void mend(Vec3& value, const Wide& wide) {
 
 // The force gathering of the step, in double. With float inputs the worst term is about
 // 1e41 per link, far inside the double range.
-Wide wideForce(const Particle& p) {
+Wide wideForce(const Particle& p, double sidewaysDamping) {
     Wide f = Wide{0.0, static_cast<double>(kGravity), 0.0} * p.mass;
     f = f + widen(p.current.velocity) * kDrag;
     for (const ParticleLink& link : p.links) {
@@ -58,15 +58,20 @@ Wide wideForce(const Particle& p) {
         }
         const Wide u = d * (1.0 / len);
         const Wide w = widen(p.current.velocity) - widen(link.other->current.velocity);
-        f = f + u * (link.stiffness * (len - link.restLength)) - u * (dot(w, u) * link.damping);
+        const Wide along = u * dot(w, u);
+        f = f + u * (link.stiffness * (len - link.restLength)) - along * link.damping;
+        if (sidewaysDamping > 0.0 && len > link.restLength) {
+            const double sidewaysStiffness = link.stiffness * (len - link.restLength) / len;
+            f = f - (w - along) * (sidewaysDamping * sidewaysStiffness);
+        }
     }
     return f;
 }
 
 }  // namespace
 
-void mendStep(ParticleState& next, const Particle& particle, float dt) {
-    const Wide a = wideForce(particle);
+void mendStep(ParticleState& next, const Particle& particle, float dt, float sidewaysDamping) {
+    const Wide a = wideForce(particle, sidewaysDamping);
     const Wide v = widen(particle.current.velocity);
     const double h = dt;
     // The Runge-Kutta stages of forceDerivative: the acceleration is constant, the position's

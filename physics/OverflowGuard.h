@@ -23,7 +23,7 @@ inline bool isFinite(const ParticleState& s) {
 
 /// Replaces each non-finite component of next, the float result of particle's step over dt
 /// before the box rule, by the same step evaluated in double precision and saturated.
-void mendStep(ParticleState& next, const Particle& particle, float dt);
+void mendStep(ParticleState& next, const Particle& particle, float dt, float sidewaysDamping);
 
 /// transformColumn(mirror, v), with any component that overflows evaluated in double
 /// precision and saturated instead.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
 
 #include "math/Matrix4.h"
 #include "physics/Integrator.h"
@@ -9,6 +10,12 @@
 
 namespace velmora {
 namespace {
+
+Vec3 insideBox(const Vec3& p) {
+    return {std::clamp(p.x, -kBoxHalfSize, kBoxHalfSize),
+            std::clamp(p.y, -kBoxHalfSize, kBoxHalfSize),
+            std::clamp(p.z, -kBoxHalfSize, kBoxHalfSize)};
+}
 
 // Mirror in wall i, in the order the box rule visits them: for x, y, z the upper wall
 // (normal pointing back inside) before the lower one.
@@ -31,7 +38,7 @@ Particle::~Particle() {
     unlinkAll();
 }
 
-void Particle::step(float dt) {
+void Particle::step(float dt, float sidewaysDamping) {
     if (pinned) {
         return;
     }
@@ -39,11 +46,12 @@ void Particle::step(float dt) {
     accumulatedForce += Vec3(0.0f, kGravity, 0.0f) * mass;
     accumulatedForce += current.velocity * kDrag;
     for (const ParticleLink& l : links) {
-        accumulatedForce += linkForce(l, current, l.other->current);
+        accumulatedForce += linkForce(l, current, l.other->current, sidewaysDamping);
     }
+    stepForce = accumulatedForce;
     next = current + integrateRK4(current, 0.0f, dt, forceDerivative);
     if (!isFinite(next)) {
-        mendStep(next, *this, dt);
+        mendStep(next, *this, dt, sidewaysDamping);
     }
     keepInsideBox();
 }
@@ -65,29 +73,74 @@ void Particle::keepInsideBox() {
 }
 
 void Particle::collide(ParticleList& particles) {
+    beginContactScan();
     const std::size_t n = particles.size();
-    for (std::size_t j = 0; j < n; ++j) {
+    const Vec3 start = next.position;
+    const auto touchedAtStart = [&](const Particle& other) {
+        return &other != this && inContact(other.next.position - start);
+    };
+    const bool pileUp = std::count_if(particles.begin(), particles.end(), [&](const auto& p) {
+                            return touchedAtStart(*p);
+                        }) >= kMostContactsPerScan;
+    int contacts = 0;
+    for (std::size_t j = 0; j < n && contacts < kMostContactsPerScan; ++j) {
         Particle& other = *particles[j];
-        if (&other != this) {
-            collideWith(other);
+        if (&other != this && (!pileUp || touchedAtStart(other)) && collideWith(other)) {
+            ++contacts;
         }
+    }
+    endContactScan();
+}
+
+void Particle::beginContactScan() {
+    for (const ParticleLink& l : links) {
+        l.other->scannedBy_ = this;
+    }
+}
+
+void Particle::endContactScan() {
+    for (const ParticleLink& l : links) {
+        l.other->scannedBy_ = nullptr;
     }
 }
 
 void Particle::resolveContact(Particle& other, const Vec3& d) {
     // The displacement scales with d itself, not its unit direction, so it equals the
     // overlap only when the centres are exactly 1 apart.
+    // A push stops at the walls: the box rule only runs in the step, so a particle pushed
+    // through the floor would be lifted back by the next step, gaining height it never paid for.
     const Vec3 push = d * (kContactDistance - length(d));
     const Matrix4 mirror = reflection(d);
     if (pinned) {
         other.next.position += push;
+        if (!other.pinned) {
+            other.next.position = insideBox(other.next.position);
+        }
         other.next.velocity = reflectVelocity(mirror, other.next.velocity) * kBounceKeep;
         next.velocity = reflectVelocity(mirror, next.velocity) * kBounceKeep;
     } else {
-        next.position -= push;
+        const Vec3 from = next.position;
+        next.position = insideBox(next.position - push);
         next.velocity = reflectVelocity(mirror, next.velocity) * kBounceKeep;
+        payForPush(next.position - from);
         other.next.velocity = reflectVelocity(mirror, other.next.velocity) * kBounceKeep;
     }
+}
+
+void Particle::payForPush(const Vec3& moved) {
+    // A push moves the particle against the force of its step (a spring it stretches, a
+    // particle pressing from behind) without touching its speed; unpaid, that work would come
+    // back as motion, and a particle pressed into another would rattle forever. In double,
+    // where no finite float speed overflows.
+    const double work = -(double{stepForce.x} * moved.x + double{stepForce.y} * moved.y +
+                          double{stepForce.z} * moved.z);
+    if (!(work > 0.0)) {
+        return;
+    }
+    const Vec3& v = next.velocity;
+    const double speedSquared = double{v.x} * v.x + double{v.y} * v.y + double{v.z} * v.z;
+    const double left = speedSquared - 2.0 * work / mass;
+    next.velocity = left > 0.0 ? v * static_cast<float>(std::sqrt(left / speedSquared)) : Vec3();
 }
 
 void Particle::link(Particle* other, float restLength) {

@@ -12,6 +12,14 @@ namespace velmora {
 inline constexpr float kBoxHalfSize = 9.5f;
 /// Two particles touch when their centres are closer than twice the radius 1.
 inline constexpr float kContactDistance = 2.0f;
+/// The most contacts one particle's scan resolves in a step. A sphere touches at most 12 others
+/// without overlapping them; in the built-in scenes and piles of hundreds a scan starts with at
+/// most 7 touching. A particle that touches this many at once is in a pile-up (a cloud loaded
+/// at one point), where resolving
+/// every pair as the pushes move it would cost the square of their number each step: its scan
+/// resolves the first ones found where it stood, in list order, and the steps after pull the
+/// rest apart.
+inline constexpr int kMostContactsPerScan = 16;
 /// Share of the velocity kept by every bounce, off a wall or off another particle.
 inline constexpr float kBounceKeep = 0.9f;
 inline constexpr float kGravity = -9.8f;  ///< world units per second squared, along y
@@ -37,6 +45,9 @@ class Particle {
     float mass = 1.0f;
     std::vector<ParticleLink> links;  ///< in the order they were made
     bool pinned = false;              ///< a pinned particle is not moved by its own step
+    /// The total force of the particle's last step (unit mass, so also its acceleration);
+    /// zero before the first one. A contact's push is paid for against it.
+    Vec3 stepForce;
 
     /// At rest at position, unlinked, not pinned.
     explicit Particle(const Vec3& position);
@@ -46,18 +57,27 @@ class Particle {
     Particle& operator=(const Particle&) = delete;
 
     /// Advances next from current by dt seconds under gravity, drag and the links, then keeps
-    /// the result inside the box. Does nothing to a pinned particle.
-    void step(float dt);
+    /// the result inside the box. Does nothing to a pinned particle. sidewaysDamping: see
+    /// linkForce; 0 is the step as described.
+    void step(float dt, float sidewaysDamping = 0.0f);
     /// Pushes this particle (or, if it is pinned, the other one) out of every particle of the
-    /// list it overlaps, working on the next states of both. Tests every particle in list order.
+    /// list it overlaps, working on the next states of both. Tests every particle in list order,
+    /// up to kMostContactsPerScan contacts.
     void collide(ParticleList& particles);
+    /// Marks the particles linked to this one for collideWith; a scan of contacts begins and
+    /// ends with these.
+    void beginContactScan();
+    void endContactScan();
     /// One contact of a collision scan: if the next positions of this particle and other (not
     /// this one) are closer than the contact distance, pushes this particle, or other when this
     /// one is pinned, and bounces both velocities. Returns whether they touched. Every way of
     /// scanning for contacts goes through here, so they all compute the same floats.
+    /// Two linked particles never touch: their link keeps them apart, and the built-in
+    /// structures space linked neighbours exactly at the contact distance, where a push
+    /// against a spring that holds them there would feed the structure energy every pass.
     bool collideWith(Particle& other) {
         const Vec3 d = other.next.position - next.position;
-        if (!inContact(d)) {
+        if (!inContact(d) || other.scannedBy_ == this) {
             return false;
         }
         resolveContact(other, d);
@@ -75,9 +95,15 @@ class Particle {
     void unlinkAll();
 
   private:
+    /// The particle whose contact scan is running, while this one is linked to it: a constant
+    /// time answer to whether two touching particles share a link, however many links they have.
+    const Particle* scannedBy_ = nullptr;
+
     /// The push and the bounces of a contact; d runs from this particle to other.
     void resolveContact(Particle& other, const Vec3& d);
     void keepInsideBox();
+    /// Takes from the speed of next.velocity the work a push by `moved` did against stepForce.
+    void payForPush(const Vec3& moved);
     void removeLinksTo(const Particle* other);
 };
 

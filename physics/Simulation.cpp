@@ -16,13 +16,14 @@ void commitAll(ParticleList& particles) {
 
 }  // namespace
 
-void simulationPass(ParticleList& particles, std::size_t count, bool running, float dt) {
+void simulationPass(ParticleList& particles, std::size_t count, bool running, float dt,
+                    float sidewaysDamping) {
     if (running) {
         const std::size_t n = std::min(count, particles.size());
         // Interleaved on purpose: particle i collides with particles before it that are
         // already stepped and with later ones that still hold the last committed state.
         for (std::size_t i = 0; i < n; ++i) {
-            particles[i]->step(dt);
+            particles[i]->step(dt, sidewaysDamping);
             particles[i]->collide(particles);
         }
     }
@@ -30,16 +31,16 @@ void simulationPass(ParticleList& particles, std::size_t count, bool running, fl
 }
 
 void simulationPass(ParticleList& particles, std::size_t count, bool running, float dt,
-                    ContactGrid& grid) {
+                    ContactGrid& grid, float sidewaysDamping) {
     if (particles.size() < ContactGrid::kFewestParticles) {
-        simulationPass(particles, count, running, dt);
+        simulationPass(particles, count, running, dt, sidewaysDamping);
         return;
     }
     if (running) {
         const std::size_t n = std::min(count, particles.size());
         grid.rebuild(particles);
         for (std::size_t i = 0; i < n; ++i) {
-            particles[i]->step(dt);
+            particles[i]->step(dt, sidewaysDamping);
             grid.refile(particles, i);
             grid.collide(particles, i);
         }

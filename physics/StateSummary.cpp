@@ -1,11 +1,27 @@
 #include "physics/StateSummary.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "physics/Particle.h"
 
 namespace velmora {
+
+namespace {
+
+double squaredLength(const Vec3& v) {
+    return double{v.x} * v.x + double{v.y} * v.y + double{v.z} * v.z;
+}
+
+// In double, where the distance between two finite float points never overflows.
+double distance(const Vec3& a, const Vec3& b) {
+    const double dx = double{b.x} - a.x, dy = double{b.y} - a.y, dz = double{b.z} - a.z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+}  // namespace
 
 std::uint64_t stateHash(const ParticleList& particles) {
     std::uint64_t hash = 14695981039346656037ull;
@@ -32,25 +48,51 @@ std::size_t linkCount(const ParticleList& particles) {
     return records / 2;
 }
 
-float largestStretch(const ParticleList& particles) {
-    float largest = 0.0f;
+double largestStretch(const ParticleList& particles) {
+    double largest = 0.0;
     for (const auto& p : particles) {
         for (const ParticleLink& l : p->links) {
             if (l.restLength > 0.0f) {
-                const float distance = length(l.other->current.position - p->current.position);
-                largest = std::max(largest, distance / l.restLength);
+                largest =
+                    std::max(largest, distance(p->current.position, l.other->current.position) /
+                                          l.restLength);
             }
         }
     }
     return largest;
 }
 
-float largestSpeed(const ParticleList& particles) {
-    float largest = 0.0f;
+double largestSpeed(const ParticleList& particles) {
+    double largest = 0.0;
     for (const auto& p : particles) {
-        largest = std::max(largest, length(p->current.velocity));
+        largest = std::max(largest, std::sqrt(squaredLength(p->current.velocity)));
     }
     return largest;
+}
+
+double kineticEnergy(const ParticleList& particles) {
+    double sum = 0.0;
+    for (const auto& p : particles) {
+        sum += 0.5 * p->mass * squaredLength(p->current.velocity);
+    }
+    return sum;
+}
+
+double totalEnergy(const ParticleList& particles) {
+    double sum = kineticEnergy(particles);
+    for (const auto& p : particles) {
+        sum += double{p->mass} * -kGravity * (double{p->current.position.y} + kBoxHalfSize);
+        for (const ParticleLink& l : p->links) {
+            // Each link once, from the half held by the particle at the lower address; both
+            // halves measure the same length.
+            if (std::less<const Particle*>()(p.get(), l.other)) {
+                const double stretch =
+                    distance(p->current.position, l.other->current.position) - l.restLength;
+                sum += 0.5 * l.stiffness * stretch * stretch;
+            }
+        }
+    }
+    return sum;
 }
 
 }  // namespace velmora

@@ -11,6 +11,7 @@
 #include "physics/StateSummary.h"
 #include "platform/ForwardingOperatingSystem.h"
 #include "scenes/SceneFile.h"
+#include "scenes/StressScenes.h"
 #include "tests/app/ApplicationFixture.h"
 #include "tests/math/ApproxEqual.h"
 #include "tests/render/PictureFiles.h"
@@ -131,6 +132,20 @@ TEST_F(ApplicationTest, ResetSingleStepAndHomeActOncePerPress) {
     EXPECT_VEC3_NEAR(app->scene.mainCamera.getEye(), Vec3(0, 0, 25), 0.0f);
     EXPECT_VEC3_NEAR(app->scene.mainCamera.getTarget(), Vec3(0, 0.1f, 0), 0.0f);
     EXPECT_EQ(stateHash(app->particles), kOneSixtieth);
+}
+
+TEST_F(ApplicationTest, RForgetsThatTheSceneItThrewAwayWasGainingEnergy) {
+    // A taut string gains energy under the described step until the stepper damps it; the
+    // scene R brings back steps as described again.
+    start(1.0f / 60.0f);
+    app->startingScene = tautStringScene(10, 0.5f);
+    hold({'R'});
+    for (int pass = 0; pass < 900 && !app->stepper.dampsSideways(); ++pass) {
+        app->runPass();
+    }
+    ASSERT_TRUE(app->stepper.dampsSideways());
+    hold({'R'});
+    EXPECT_FALSE(app->stepper.dampsSideways());
 }
 
 TEST_F(ApplicationTest, AltThenEnterSwitchesToFullScreenWhereTheCentreClickPicksTheSamePoint) {

@@ -29,7 +29,8 @@ TEST(Program, HeadlessRunsEndWithOneReportLine) {
     EXPECT_TRUE(std::regex_match(
         run.out, std::regex("velmora: passes=600 particles=10 links=30 stretch=1\\.144 "
                             "speed=2\\.079 hash=a3a562b233a15625 mean_ms=[0-9]+\\.[0-9]{2} "
-                            "physics_ms=[0-9]+\\.[0-9]{2} draw_ms=[0-9]+\\.[0-9]{2}\n")))
+                            "physics_ms=[0-9]+\\.[0-9]{2} draw_ms=[0-9]+\\.[0-9]{2} "
+                            "kinetic=7\\.125 energy=630\\.919\n")))
         << run.out;
     // A fixed frame of 0.1 s is six sub-steps of 0.1 / 6 s; far too long frames leave the cube
     // intact.

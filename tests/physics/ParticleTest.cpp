@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <cmath>
 
 #include "physics/Integrator.h"
 #include "tests/math/ApproxEqual.h"
@@ -49,6 +50,71 @@ TEST(Particle, CollisionPushesByDTimesOverlapAndOnlyThePinnedPushOthers) {
     EXPECT_VEC3_NEAR(c->next.velocity, Vec3(0.9f, -1.8f, 2.7f), 1e-6f);
 }
 
+TEST(Particle, LinkedNeverTouchPushesStopAtTheWallsAndArePaidForOutOfSpeed) {
+    // Linked and overlapping: their link keeps them apart, no contact.
+    ParticleList list;
+    Particle* s = add(list, {0, 0, 0}, {0, 10, 0});
+    Particle* o = add(list, {1.5f, 0, 0});
+    s->link(o, 2.0f);
+    s->collide(list);
+    EXPECT_VEC3_NEAR(s->next.position, Vec3(), 0.0f);
+    EXPECT_VEC3_NEAR(s->next.velocity, Vec3(0, 10, 0), 0.0f);
+
+    // Pressed toward o, the push of 0.75 costs 10 * 0.75 of the bounced (0, 9, 0)'s energy.
+    s->unlink(o);
+    s->stepForce = {10, 0, 0};
+    s->collide(list);
+    EXPECT_VEC3_NEAR(s->next.position, Vec3(-0.75f, 0, 0), 1e-6f);
+    EXPECT_VEC3_NEAR(s->next.velocity, Vec3(0, std::sqrt(81.0f - 15.0f), 0), 1e-5f);
+    // Not enough speed to pay: it stops. Pushed along its force: nothing to pay.
+    s->next = {{0, 0, 0}, {0, 3, 0}};
+    s->collide(list);
+    EXPECT_VEC3_NEAR(s->next.velocity, Vec3(), 0.0f);
+    s->next = {{0, 0, 0}, {0, 3, 0}};
+    s->stepForce = {-10, 0, 0};
+    s->collide(list);
+    EXPECT_VEC3_NEAR(s->next.velocity, Vec3(0, 2.7f, 0), 1e-6f);
+
+    // Unlinked again, they touch.
+    s->next = {{0, 0, 0}, {0, 3, 0}};
+    s->stepForce = {};
+    s->link(o, 2.0f);
+    s->collide(list);
+    s->unlink(o);
+    s->collide(list);
+    EXPECT_VEC3_NEAR(s->next.position, Vec3(-0.75f, 0, 0), 1e-6f);
+
+    // Pushed down through the floor, or pushed through a wall by a pinned one: the push ends
+    // at the wall.
+    ParticleList floor;
+    Particle* low = add(floor, {3, -9.0f, 0});
+    Particle* high = add(floor, {3, -7.5f, 0});
+    low->collide(floor);
+    EXPECT_VEC3_NEAR(low->next.position, Vec3(3, -9.5f, 0), 0.0f);
+    high->pinned = true;
+    low->next.position = {3, -9.0f, 0};
+    high->collide(floor);
+    EXPECT_VEC3_NEAR(low->next.position, Vec3(3, -9.5f, 0), 0.0f);
+}
+
+TEST(Particle, APileUpResolvesOnlyWhatTouchedWhereTheScanBegan) {
+    // Pushed from 0 to -0.75 by the first of the ones at 1.5, s comes within reach of the last
+    // particle; with fewer than kMostContactsPerScan touching it meets that one too, in a
+    // pile-up it does not.
+    for (const int crowd : {kMostContactsPerScan - 1, kMostContactsPerScan}) {
+        ParticleList list;
+        Particle* s = add(list, {0, 0, 0});
+        for (int i = 0; i < crowd; ++i) {
+            add(list, {1.5f, 0, 0});
+        }
+        add(list, {-2.5f, 0, 0});
+        s->collide(list);
+        EXPECT_FLOAT_EQ(s->next.position.x,
+                        crowd < kMostContactsPerScan ? -0.75f + 0.4375f : -0.75f)
+            << crowd;
+    }
+}
+
 TEST(ParticleLink, ForceRestLengthAndBothHalves) {
     Particle a({0, 0, 0}), b({5.1f, 0, 0});
     a.link(&b, 5.0f);
@@ -60,6 +126,16 @@ TEST(ParticleLink, ForceRestLengthAndBothHalves) {
     c.link(&d, 4.0f);
     c.current.velocity = {1, 0, 0};
     EXPECT_VEC3_NEAR(linkForce(c.links[0], c.current, d.current), Vec3(), 0.0f);
+
+    // Stretched from 4 to 5, the link resists motion across it with 100 (1 - 4 / 5) = 20 times
+    // the sideways damping; compressed, it does not.
+    Particle m({0, 0, 0}), n({5, 0, 0});
+    m.link(&n, 4.0f);
+    m.current.velocity = {0, 2, 0};
+    EXPECT_VEC3_NEAR(linkForce(m.links[0], m.current, n.current, 0.01f), Vec3(100, -0.4f, 0),
+                     1e-4f);
+    m.links[0].restLength = 6.0f;
+    EXPECT_VEC3_NEAR(linkForce(m.links[0], m.current, n.current, 0.01f), Vec3(-100, 0, 0), 1e-4f);
 
     // A negative rest length takes the distance; a particle is never linked to itself; farther
     // apart than the largest float, the rest length saturates rather than being inf.
