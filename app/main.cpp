@@ -167,6 +167,18 @@ int replay(const CommandLine& options) {
             std::fprintf(stderr, "velmora: no display to open the window on\n");
             return kExitWindowOrDevice;
         }
+        // A display mode switch sizes the window to the recorded display; a window larger
+        // than this display is nothing a user could have seen.
+        const DisplayMode claimed = reader.largestDisplay();
+        const DisplayMode here = sdl->currentDisplayMode();
+        if (claimed.width > here.width || claimed.height > here.height) {
+            std::fprintf(stderr,
+                         "velmora: %s: the recording switches to a %dx%d display, larger than "
+                         "this one (%dx%d)\n",
+                         options.replay.c_str(), claimed.width, claimed.height, here.width,
+                         here.height);
+            return kExitBadInput;
+        }
         os = std::move(sdl);
         createDirect3D = glDirect3DCreate;
     } else {

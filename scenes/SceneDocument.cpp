@@ -124,6 +124,12 @@ SceneDocument parseSceneDocument(std::string_view text) {
     SceneDocument document;
     DocumentBuilder builder(document);
     document.whole = SceneJson::sax_parse(text, &builder);
+    // The parser takes a NUL for the end of the text, so whatever follows one would be
+    // ignored (inside a string a NUL is already an error).
+    if (const std::size_t nul = text.find('\0'); document.whole && nul != text.npos) {
+        document.whole = false;
+        document.syntaxError = "invalid JSON at byte " + std::to_string(nul + 1) + ": a NUL byte";
+    }
     return document;
 }
 

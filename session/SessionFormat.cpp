@@ -1,9 +1,11 @@
 #include "session/SessionFormat.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -41,9 +43,36 @@ bool parseObject(std::string_view line, Json& object, std::string& error) {
         error = "line longer than " + std::to_string(kMaxSessionLine) + " bytes";
         return false;
     }
-    object = Json::parse(line.begin(), line.end(), nullptr, false);
+    // The parser would take a NUL for the end of the line and a repeated key for the last
+    // one given; a recording holds neither.
+    if (const std::size_t nul = line.find('\0'); nul != line.npos) {
+        error = "a NUL byte at byte " + std::to_string(nul + 1);
+        return false;
+    }
+    std::string repeated;
+    std::vector<std::vector<std::string>> keysOfOpenObjects;
+    const auto noteKeys = [&](int, Json::parse_event_t event, Json& parsed) {
+        if (event == Json::parse_event_t::object_start) {
+            keysOfOpenObjects.emplace_back();
+        } else if (event == Json::parse_event_t::object_end) {
+            keysOfOpenObjects.pop_back();
+        } else if (event == Json::parse_event_t::key) {
+            std::vector<std::string>& keys = keysOfOpenObjects.back();
+            const std::string& key = parsed.get_ref<const std::string&>();
+            if (repeated.empty() && std::find(keys.begin(), keys.end(), key) != keys.end()) {
+                repeated = key;
+            }
+            keys.push_back(key);
+        }
+        return true;
+    };
+    object = Json::parse(line.begin(), line.end(), noteKeys, false);
     if (object.is_discarded() || !object.is_object()) {
         error = "not a JSON object";
+        return false;
+    }
+    if (!repeated.empty()) {
+        error = "\"" + repeated.substr(0, 64) + "\" given twice";
         return false;
     }
     return true;
@@ -190,6 +219,11 @@ bool parseHeaderLine(std::string_view line, SessionHeader& header, std::string& 
         error =
             "the header lacks program, scene, paused or a client size of 1 to 16384, or "
             "has fields it should not";
+        return false;
+    }
+    // The scene is opened by name, which a NUL would cut short.
+    if (object["scene"].get_ref<const std::string&>().find('\0') != std::string::npos) {
+        error = "the scene name holds a NUL";
         return false;
     }
     header.program = object["program"];

@@ -1,5 +1,7 @@
 #include "session/SessionReader.h"
 
+#include <algorithm>
+
 #include "platform/BoundedFile.h"
 
 namespace velmora {
@@ -81,6 +83,8 @@ bool SessionReader::open(std::FILE* file, const std::string& fileName, std::stri
             return fail(why);
         } else {
             ++passCount_;
+            largestDisplay_.width = std::max(largestDisplay_.width, pass.display.width);
+            largestDisplay_.height = std::max(largestDisplay_.height, pass.display.height);
         }
     }
     if (std::ferror(file_) != 0 || std::fseek(file_, firstPassOffset_, SEEK_SET) != 0) {

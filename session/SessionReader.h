@@ -30,6 +30,8 @@ class SessionReader {
     /// Whether the recording ends with its end line; end() is valid only then.
     bool complete() const { return complete_; }
     const SessionEnd& end() const { return end_; }
+    /// The widest and the tallest display any pass switched to (zero when none did).
+    DisplayMode largestDisplay() const { return largestDisplay_; }
 
     /// The next pass, in file order; false after the last whole one.
     bool nextPass(PassRecord& pass);
@@ -46,6 +48,7 @@ class SessionReader {
     long passesRead_ = 0;
     bool complete_ = false;
     long firstPassOffset_ = 0;
+    DisplayMode largestDisplay_;
     std::string line_;
 };
 

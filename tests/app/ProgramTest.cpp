@@ -142,6 +142,7 @@ TEST(SceneProgram, BadSceneFilesExitWith4AndOneLineSayingWhatAndWhere) {
         {"nan.json", sceneWith(R"({"position": [NaN, 0, 0]})", ""), "invalid literal"},
         {"overflow.json", sceneWith(R"({"position": [1e999, 0, 0]})", ""), "number overflow"},
         {"binary.json", std::string("\x89PNG\r\n\x1a\n\0\0", 10), "invalid JSON at byte 1: "},
+        {"nul.json", sceneWith(two, "") + std::string("\0}", 2), "invalid JSON at byte 120: a NUL"},
         {"array.json", "[" + sceneWith(two, "") + "]", "must hold one JSON object, not an array"},
         {"other.json", R"({"name": "a shopping list", "items": [1, 2]})", "not a velmora scene"},
         {"format.json", R"({"format": "velmora-sceme", "version": 1})",
