@@ -16,6 +16,8 @@ constexpr float kHelpMaxWidth = 1000.0f;
 /// Below this width the help's columns would hold a few letters a line: it is not shown.
 constexpr float kHelpMinWidth = 300.0f;
 const ImVec4 kPausedColour = {1.0f, 0.6f, 0.2f, 1.0f};
+/// The status corner's clock line at its widest (the figures are held to these).
+constexpr const char* kWidestClockLine = "99999 fps, physics 9999.999 ms";
 /// One width for the panel's buttons, pixels.
 const ImVec2 kButtonSize = {150.0f, 0.0f};
 /// Parts that show only (status, message): no title, no moving, no keyboard focus.
@@ -133,8 +135,13 @@ void Overlay::buildStatus(const OverlayStatus& status) {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     // Held inside the top-left quarter, so it never covers the centre, where particles spawn.
     ImGui::SetNextWindowPos(ImVec2(kMargin, kMargin));
-    ImGui::SetNextWindowSizeConstraints(
-        ImVec2(0, 0), ImVec2(display.x * 0.5f - kMargin - 1, display.y * 0.5f - kMargin - 1));
+    // The wall-clock figures get a field as wide as their largest values, so where the corner
+    // ends, and so what a click near its edge hits, never depends on the machine's speed.
+    const float clockWidth =
+        ImGui::CalcTextSize(kWidestClockLine).x + 2.0f * ImGui::GetStyle().WindowPadding.x;
+    const float widest = display.x * 0.5f - kMargin - 1;
+    ImGui::SetNextWindowSizeConstraints(ImVec2(std::min(clockWidth, widest), 0),
+                                        ImVec2(widest, display.y * 0.5f - kMargin - 1));
     ImGui::SetNextWindowBgAlpha(0.6f);
     if (ImGui::Begin("##status", nullptr, kReadOutFlags)) {
         if (status.running)
@@ -142,8 +149,9 @@ void Overlay::buildStatus(const OverlayStatus& status) {
         else
             ImGui::TextColored(kPausedColour, "Paused");
         ImGui::Text("%zu particles, %zu links", status.particles, status.links);
-        ImGui::Text("%.0f fps, physics %.3f ms", static_cast<double>(status.framesPerSecond),
-                    static_cast<double>(status.physicsMilliseconds));
+        ImGui::Text("%.0f fps, physics %.3f ms",
+                    std::clamp(static_cast<double>(status.framesPerSecond), 0.0, 99999.0),
+                    std::clamp(static_cast<double>(status.physicsMilliseconds), 0.0, 9999.999));
         ImGui::TextUnformatted("F1 help, F2 panel");
     }
     layout_.status = currentWindowRect();
