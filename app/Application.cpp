@@ -74,7 +74,7 @@ OverlayInput overlayInput(const InputState& input, WindowHandle window) {
     in.helpPressed = input.pressed[VK_F1];
     in.panelPressed = input.pressed[kKeyF2];
     in.client = input.os.getClientRect(window);
-    in.cursor = input.os.screenToClient(window, input.cursor);
+    in.cursor = input.cursor;
     in.leftHeld = input.down[VK_LBUTTON];
     in.rightHeld = input.down[VK_RBUTTON];
     in.middleHeld = input.down[VK_MBUTTON];
@@ -312,7 +312,10 @@ bool Application::runPass() {
     const float dt = timer->deltaTime;
     passDt = dt;
     input->update();
-    overlay.newFrame(overlayInput(*input, windowHandle), dt);
+    const OverlayInput overlayIn = overlayInput(*input, windowHandle);
+    // The projection follows the client area, whatever resized it.
+    aspectRatio = clientAspectRatio(overlayIn.client, aspectRatio);
+    overlay.newFrame(overlayIn, dt);
     // The panel's buttons act as their keys do, one pass after the click.
     const OverlayActions asked = std::move(panelAsked_);
     panelAsked_ = {};

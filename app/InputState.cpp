@@ -1,12 +1,12 @@
 #include "app/InputState.h"
 
+#include "app/Window.h"
+
 namespace velmora {
 
 InputState* input = nullptr;
 
-InputState::InputState(OperatingSystem& os_) : os(os_) {
-    cursor = os.getCursorPos();
-}
+InputState::InputState(OperatingSystem& os_) : os(os_) {}
 
 void InputState::update() {
     for (int k = 0; k < kVirtualKeyCount; ++k) {
@@ -18,7 +18,7 @@ void InputState::update() {
         down[k] = now;
     }
     previousCursor = cursor;
-    cursor = os.getCursorPos();
+    cursor = os.screenToClient(windowHandle, os.getCursorPos());
 }
 
 }  // namespace velmora

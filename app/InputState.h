@@ -14,11 +14,13 @@ class InputState {
     std::array<bool, kVirtualKeyCount> down{};      ///< held at this update
     std::array<bool, kVirtualKeyCount> pressed{};   ///< held now, not at the previous update
     std::array<bool, kVirtualKeyCount> released{};  ///< held at the previous update, not now
-    Point cursor;                                   ///< screen pixels at this update
+    /// Client pixels of the window at this update: drag and look measure motion in the
+    /// window, so moving the window itself moves nothing, live or replayed.
+    Point cursor;
     Point previousCursor;  ///< the value `cursor` had just before this update
     OperatingSystem& os;
 
-    /// All flags false; reads the cursor.
+    /// All flags false; the cursor at the client origin until the first update.
     explicit InputState(OperatingSystem& os_);
 
     /// Polls all 256 codes in ascending order, then moves the cursor along.

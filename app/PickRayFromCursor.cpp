@@ -14,7 +14,7 @@ Point cursorHomeOnScreen(OperatingSystem& os) {
 void putCursorHome(OperatingSystem& os) {
     const Point home = cursorHomeOnScreen(os);
     os.setCursorPos(home.x, home.y);
-    input->cursor = home;
+    input->cursor = kCursorHome;
 }
 
 PickRay makePickRay(OperatingSystem& os) {
@@ -22,16 +22,16 @@ PickRay makePickRay(OperatingSystem& os) {
     const float cx = static_cast<float>(client.x);
     const float cy = static_cast<float>(client.y);
 
+    // The client area the picture fills, in either mode; a window resized from outside
+    // picks where it shows. An empty area (minimised) keeps the window's own size.
+    const Rect area = os.getClientRect(windowHandle);
     D3DVIEWPORT9 viewport;
-    viewport.Width = kPickViewportWidth;
-    viewport.Height = kPickViewportHeight;
+    viewport.Width =
+        area.width() > 0 ? static_cast<std::uint32_t>(area.width()) : kPickViewportWidth;
+    viewport.Height =
+        area.height() > 0 ? static_cast<std::uint32_t>(area.height()) : kPickViewportHeight;
     viewport.MinZ = 0.0f;
     viewport.MaxZ = 1.0f;
-    if (fullScreen) {
-        const Rect window = os.getWindowRect(windowHandle);
-        viewport.Width = static_cast<std::uint32_t>(window.right);
-        viewport.Height = static_cast<std::uint32_t>(window.bottom);
-    }
 
     gRenderer->setWorld(Matrix4());
     PickRay ray;

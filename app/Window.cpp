@@ -11,19 +11,6 @@ bool hasFocus = false;
 float aspectRatio = 1.3333334f;
 Rect savedWindowRect;
 
-namespace {
-
-/// width / height, or the ratio kept so far when the height is not positive, so that the
-/// projection never receives NaN or infinity.
-float ratioOr(float current, std::int32_t width, std::int32_t height) {
-    if (height <= 0) {
-        return current;
-    }
-    return static_cast<float>(width) / static_cast<float>(height);
-}
-
-}  // namespace
-
 void resetWindowState() {
     instanceHandle = nullptr;
     windowHandle = nullptr;
@@ -79,6 +66,13 @@ std::intptr_t windowProc(WindowHandle window, std::uint32_t message, std::uintpt
     }
 }
 
+float clientAspectRatio(const Rect& client, float current) {
+    if (client.width() <= 0 || client.height() <= 0) {
+        return current;
+    }
+    return static_cast<float>(client.width()) / static_cast<float>(client.height());
+}
+
 bool switchDisplayMode() {
     OperatingSystem& os = *instanceHandle;
     if (fullScreen) {
@@ -90,16 +84,16 @@ bool switchDisplayMode() {
             return false;
         }
         savedWindowRect = windowed;
-        aspectRatio = static_cast<float>(mode.width) / static_cast<float>(mode.height);
         os.setWindowStyle(windowHandle, kFullScreenStyle);
         os.setWindowPos(windowHandle, 0, 0, mode.width, mode.height);
     } else {
-        // The ratio of the saved outer rectangle, frame included, not the client's 4:3.
-        aspectRatio = ratioOr(aspectRatio, savedWindowRect.width(), savedWindowRect.height());
         os.setWindowStyle(windowHandle, kWindowedStyle);
         os.setWindowPos(windowHandle, savedWindowRect.left, savedWindowRect.top,
                         savedWindowRect.width(), savedWindowRect.height());
     }
+    // The picture's ratio is the client area's, in both modes: the outer rectangle's would
+    // stretch it by the frame.
+    aspectRatio = clientAspectRatio(os.getClientRect(windowHandle), aspectRatio);
     // Restyling and moving the window do not count into the next pass's time.
     if (timer != nullptr) {
         timer->tick();

@@ -38,6 +38,10 @@ bool createWindow(const char* className, int showCommand);
 std::intptr_t windowProc(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                          std::intptr_t lParam);
 
+/// The client area's width / height, or current while the area is empty (a minimised
+/// window), so that the projection never receives NaN or infinity.
+float clientAspectRatio(const Rect& client, float current);
+
 /// Applies the mode that fullScreen now holds, then ticks the global timer once. Returns
 /// false, touching neither the window nor savedWindowRect nor aspectRatio, when full screen
 /// was asked for and the display's mode has no area (it could not be read); the caller then

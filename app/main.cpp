@@ -186,7 +186,7 @@ int replay(const CommandLine& options) {
         scripted->keepHistory = false;
         os = std::move(scripted);
     }
-    SessionPlayer player(*os);
+    SessionPlayer player(*os, reader.header());
     Application app(player, createDirect3D);
     app.startingScene = std::move(*scene);
     app.sceneName = reader.header().scene;

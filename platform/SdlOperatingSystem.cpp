@@ -8,7 +8,6 @@
 #include <limits>
 
 #include "platform/SdlGlAttributes.h"
-#include "platform/SdlGlobalCursor.h"
 #include "platform/SdlKeyMap.h"
 #include "platform/SdlWindowAttributes.h"
 #include "platform/VirtualKeys.h"
@@ -356,7 +355,11 @@ std::int16_t SdlOperatingSystem::getAsyncKeyState(int virtualKey) {
         return 0;
     }
     if (const Uint32 mask = mouseMaskOf(virtualKey); mask != 0) {
-        return (SDL_GetGlobalMouseState(nullptr, nullptr) & mask) != 0 ? kKeyHeld : 0;
+        // The buttons as the window's own events left them, and only while it has the focus:
+        // a press the window manager takes (Alt+drag) or one on another window is not ours.
+        const bool focused =
+            !windows.empty() && SDL_GetKeyboardFocus() == sdlWindow(windows.begin()->first);
+        return focused && (SDL_GetMouseState(nullptr, nullptr) & mask) != 0 ? kKeyHeld : 0;
     }
     // The snapshot asks for all 256 codes in ascending order each pass; pumping once at the
     // start of each such sweep keeps it current without 256 trips to the window system.
@@ -368,7 +371,19 @@ std::int16_t SdlOperatingSystem::getAsyncKeyState(int virtualKey) {
 }
 
 Point SdlOperatingSystem::getCursorPos() {
-    return sdlGlobalCursor(windows.empty() ? nullptr : sdlWindow(windows.begin()->first));
+    if (windows.empty()) {
+        int x = 0, y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        return {x, y};
+    }
+    // Where the window's own pointer events left the cursor, in the screen pixels that
+    // screenToClient takes back exactly: a window moved under a still pointer, or a pointer
+    // the window manager holds, moves nothing the program sees.
+    SDL_Window* window = sdlWindow(windows.begin()->first);
+    int x = 0, y = 0, left = 0, top = 0;
+    SDL_GetMouseState(&x, &y);
+    SDL_GetWindowPosition(window, &left, &top);
+    return {x + left, y + top};
 }
 
 void SdlOperatingSystem::setCursorPos(std::int32_t x, std::int32_t y) {

@@ -6,16 +6,16 @@
 // SDL_Window* itself; framed (bordered, resizable only with WS_THICKFRAME) and pop-up
 // (borderless) styles, with outer rectangles grown by the frame the window manager reports
 // and the window manager told which boxes and functions the style has;
-// keys by Windows virtual-key code, mouse buttons and cursor read globally (the cursor from
-// the X server itself on X11), cursor warp;
+// keys by Windows virtual-key code; mouse buttons and cursor as the window's own pointer
+// events left them (buttons only while it has the focus), cursor warp;
 // the primary display's current mode; title; warning box; SDL's performance counter.
 // Leaves out: WM_DESTROY never arrives, because the system never destroys its window while
 // it runs (windows go with this object); display modes are never changed, so there is
 // nothing to restore; keys count only while one of its windows has the keyboard focus,
 // because SDL keeps no global keyboard state.
-// Depends on: SDL2 (video), platform/SdlGlAttributes, platform/SdlGlobalCursor,
-// platform/SdlKeyMap, platform/SdlWindowAttributes. Nothing else may
-// take events from SDL's queue, or close requests and focus changes would be lost.
+// Depends on: SDL2 (video), platform/SdlGlAttributes, platform/SdlKeyMap,
+// platform/SdlWindowAttributes. Nothing else may take events from SDL's queue, or close
+// requests, focus changes and pointer events would be lost.
 #include <cstdint>
 #include <map>
 #include <string>

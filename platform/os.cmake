@@ -1,11 +1,10 @@
 # velmora_os: the operating-system seam, real (SDL2) and scripted.
 find_package(SDL2 REQUIRED)
-# Xlib for what SDL leaves out on X11: window-manager hints and a fresh pointer position.
+# Xlib for what SDL leaves out on X11: window-manager hints.
 find_package(X11 REQUIRED)
 
 add_library(velmora_os STATIC
   ${CMAKE_CURRENT_LIST_DIR}/SdlGlAttributes.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/SdlGlobalCursor.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SdlKeyMap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SdlOperatingSystem.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SdlWindowAttributes.cpp

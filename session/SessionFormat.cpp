@@ -134,6 +134,25 @@ bool parseCursor(const Json& value, std::vector<CursorRead>& reads) {
     return true;
 }
 
+bool parseClient(const Json& value, std::vector<ClientRead>& reads) {
+    if (!value.is_array() || value.empty() || value.size() > kMaxCursorReads) {
+        return false;
+    }
+    for (const Json& read : value) {
+        std::int64_t call = 0, width = 0, height = 0;
+        if (!read.is_array() || read.size() != 3 ||
+            !wholeIn(read[0], 0, kMaxCursorReads - 1, call) ||
+            !wholeIn(read[1], 0, kMaxWindowSide, width) ||
+            !wholeIn(read[2], 0, kMaxWindowSide, height) ||
+            (!reads.empty() && static_cast<std::uint32_t>(call) <= reads.back().call)) {
+            return false;
+        }
+        reads.push_back({static_cast<std::uint32_t>(call), static_cast<std::int32_t>(width),
+                         static_cast<std::int32_t>(height)});
+    }
+    return true;
+}
+
 }  // namespace
 
 void PassRecord::clear() {
@@ -141,6 +160,7 @@ void PassRecord::clear() {
     down.clear();
     up.clear();
     cursor.clear();
+    client.clear();
     hasMessage = false;
     message = 0;
     wParam = 0;
@@ -169,6 +189,16 @@ void passLine(const PassRecord& pass, std::string& out) {
             appendNumber(out, i == 0 ? "[%u" : ",[%u", static_cast<unsigned>(r.call));
             appendNumber(out, ",%d", static_cast<int>(r.client.x));
             appendNumber(out, ",%d]", static_cast<int>(r.client.y));
+        }
+        out += ']';
+    }
+    if (!pass.client.empty()) {
+        out += ",\"client\":[";
+        for (std::size_t i = 0; i < pass.client.size(); ++i) {
+            const ClientRead& r = pass.client[i];
+            appendNumber(out, i == 0 ? "[%u" : ",[%u", static_cast<unsigned>(r.call));
+            appendNumber(out, ",%d", static_cast<int>(r.width));
+            appendNumber(out, ",%d]", static_cast<int>(r.height));
         }
         out += ']';
     }
@@ -260,6 +290,8 @@ bool parsePassLine(std::string_view line, PassRecord& pass, std::string& error) 
             ok = parseCodes(value, pass.up);
         } else if (key == "cursor") {
             ok = parseCursor(value, pass.cursor);
+        } else if (key == "client") {
+            ok = parseClient(value, pass.client);
         } else if (key == "message") {
             ok = value.is_array() && value.size() == 2 && wholeIn(value[0], 1, 0xFFFF, a) &&
                  wholeIn(value[1], 0, 0xFFFFFFFF, b) && a != WM_QUIT;

@@ -2,14 +2,16 @@
 // The text of a session recording: JSON lines, one object per line.
 //   {"format":"velmora-session","version":1,"program":"velmora 0.1.0","scene":"start",
 //    "paused":false,"client":[800,600]}
-//   {"dt":0.0166666675,"down":[87],"up":[65],"cursor":[[0,512,300]],"message":[7,0],
-//    "display":[1920,1080]}                              one line per pass, changes only
+//   {"dt":0.0166666675,"down":[87],"up":[65],"cursor":[[0,512,300]],"client":[[0,1000,400]],
+//    "message":[7,0],"display":[1920,1080]}              one line per pass, changes only
 //   {"end":true,"passes":600,"hash":"a3a562b233a15625"}
 // A pass line always has "dt", the frame time the pass used in seconds; the rest appear only
 // when something happened: "down"/"up" are the virtual-key codes (mouse buttons 1, 2, 4)
 // that went down or up since the previous pass; "cursor" lists the cursor reads of the pass
 // that were not where the cursor was expected to be (where the last read or warp left it),
-// as [read number within the pass, client x, client y]; "message" is the window message the
+// as [read number within the pass, client x, client y]; "client" lists the reads of the client
+// area's size that differed from the one before (the header's at first), as [read number
+// within the pass, width, height]; "message" is the window message the
 // pass took, [code, wParam]; "display" is the display size read when the pass switched the
 // display mode. The end line carries the pass count and the state hash of the run report.
 #include <cstdint>
@@ -44,12 +46,22 @@ struct CursorRead {
     bool operator==(const CursorRead&) const = default;
 };
 
+/// A read of the client area's size that differed from the one before (the first from the
+/// header's): a window resized from outside, by the window manager or by a mode switch.
+struct ClientRead {
+    std::uint32_t call = 0;  ///< which read of the pass, from 0
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    bool operator==(const ClientRead&) const = default;
+};
+
 /// What drove one pass. The lists are reused from pass to pass.
 struct PassRecord {
     float dt = 0.0f;  ///< seconds
     std::vector<std::uint8_t> down;
     std::vector<std::uint8_t> up;
     std::vector<CursorRead> cursor;
+    std::vector<ClientRead> client;
     bool hasMessage = false;
     std::uint32_t message = 0;
     std::uint64_t wParam = 0;

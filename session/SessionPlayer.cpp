@@ -2,7 +2,8 @@
 
 namespace velmora {
 
-SessionPlayer::SessionPlayer(OperatingSystem& inner_) : ForwardingOperatingSystem(inner_) {}
+SessionPlayer::SessionPlayer(OperatingSystem& inner_, const SessionHeader& header)
+    : ForwardingOperatingSystem(inner_), client_{0, 0, header.clientWidth, header.clientHeight} {}
 
 void SessionPlayer::loadPass(const PassRecord& pass) {
     pass_ = &pass;
@@ -21,6 +22,8 @@ void SessionPlayer::loadPass(const PassRecord& pass) {
     }
     cursorReads_ = 0;
     nextCursorRead_ = 0;
+    clientReads_ = 0;
+    nextClientRead_ = 0;
 }
 
 bool SessionPlayer::peekMessage(Message& out) {
@@ -52,6 +55,16 @@ Point SessionPlayer::getCursorPos() {
     }
     ++cursorReads_;
     return inner.clientToScreen(window, cursor_);
+}
+
+Rect SessionPlayer::getClientRect(WindowHandle) {
+    if (pass_ != nullptr && nextClientRead_ < pass_->client.size() &&
+        pass_->client[nextClientRead_].call == clientReads_) {
+        const ClientRead& read = pass_->client[nextClientRead_++];
+        client_ = Rect{0, 0, read.width, read.height};
+    }
+    ++clientReads_;
+    return client_;
 }
 
 void SessionPlayer::setCursorPos(std::int32_t x, std::int32_t y) {

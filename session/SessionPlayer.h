@@ -15,7 +15,8 @@ namespace velmora {
 /// system's own messages are only watched for a close request, which ends the replay.
 class SessionPlayer final : public ForwardingOperatingSystem {
   public:
-    explicit SessionPlayer(OperatingSystem& inner);
+    /// The client area is the header's until the recording says it changed.
+    SessionPlayer(OperatingSystem& inner, const SessionHeader& header);
 
     /// Makes the pass the next one the loop reads.
     void loadPass(const PassRecord& pass);
@@ -27,6 +28,8 @@ class SessionPlayer final : public ForwardingOperatingSystem {
     DisplayMode currentDisplayMode() override;
     std::int16_t getAsyncKeyState(int virtualKey) override;
     Point getCursorPos() override;
+    /// The client area's size as the recorded run read it.
+    Rect getClientRect(WindowHandle window) override;
     /// Moves the replay's cursor; the real pointer, if any, stays where the user has it.
     void setCursorPos(std::int32_t x, std::int32_t y) override;
 
@@ -37,6 +40,9 @@ class SessionPlayer final : public ForwardingOperatingSystem {
     Point cursor_;  ///< client pixels
     std::uint32_t cursorReads_ = 0;
     std::size_t nextCursorRead_ = 0;
+    Rect client_;
+    std::uint32_t clientReads_ = 0;
+    std::size_t nextClientRead_ = 0;
     bool displayKnown_ = false;
     DisplayMode display_;
     bool closeRequested_ = false;

@@ -17,6 +17,7 @@ bool SessionRecorder::open(const std::string& fileName, const SessionHeader& hea
         error = "cannot write the recording " + fileName;
         return false;
     }
+    expectedClient_ = Rect{0, 0, header.clientWidth, header.clientHeight};
     const std::string line = headerLine(header) + "\n";
     if (std::fputs(line.c_str(), file_) < 0 || std::fflush(file_) != 0) {
         error = "cannot write the recording " + fileName;
@@ -28,6 +29,7 @@ bool SessionRecorder::open(const std::string& fileName, const SessionHeader& hea
 void SessionRecorder::beginPass() {
     pass_.clear();
     cursorReads_ = 0;
+    clientReads_ = 0;
 }
 
 void SessionRecorder::endPass(float dt) {
@@ -94,6 +96,16 @@ Point SessionRecorder::getCursorPos() {
     }
     ++cursorReads_;
     return screen;
+}
+
+Rect SessionRecorder::getClientRect(WindowHandle handle) {
+    const Rect client = inner.getClientRect(handle);
+    if (client != expectedClient_) {
+        pass_.client.push_back({clientReads_, client.width(), client.height()});
+        expectedClient_ = client;
+    }
+    ++clientReads_;
+    return client;
 }
 
 void SessionRecorder::setCursorPos(std::int32_t x, std::int32_t y) {

@@ -30,6 +30,7 @@ class SessionRecorder final : public ForwardingOperatingSystem {
     DisplayMode currentDisplayMode() override;
     std::int16_t getAsyncKeyState(int virtualKey) override;
     Point getCursorPos() override;
+    Rect getClientRect(WindowHandle window) override;
     void setCursorPos(std::int32_t x, std::int32_t y) override;
 
   private:
@@ -40,6 +41,8 @@ class SessionRecorder final : public ForwardingOperatingSystem {
     std::array<bool, kVirtualKeyCount> held_{};
     Point expectedCursor_;  ///< client pixels: where the last read or warp left the cursor
     std::uint32_t cursorReads_ = 0;
+    Rect expectedClient_;  ///< the size the last read found (the header's at first)
+    std::uint32_t clientReads_ = 0;
 };
 
 }  // namespace velmora

@@ -94,7 +94,7 @@ class ShellSdlTest : public ::testing::Test {
 };
 
 TEST_F(ShellSdlTest, APointerWarpedByAnotherProgramIsReadWithoutWaitingForInput) {
-    // A warp makes no raw input; SDL's global state alone would keep the old position.
+    // A warp into the window is read at the next pass, with no input from the user.
     os.getCursorPos();
     for (const Point target : {Point{300, 200}, Point{900, 650}}) {
         xdotool("mousemove " + std::to_string(target.x) + " " + std::to_string(target.y));

@@ -75,6 +75,31 @@ class SessionTest : public ApplicationTest {
         os.displayMode = {1024, 768, 60};
         pass({VK_MENU});
         pass({VK_MENU, VK_RETURN});
+        pass({VK_MBUTTON}, 300, 200);  // a spawn off the centre: the picture's ratio decides
+        // From outside, as a window manager would: the window moves under a held left button
+        // (over the particle just spawned), then is resized, and the panel's buttons follow
+        // the new bottom edge.
+        pass({VK_LBUTTON}, 300, 200);
+        Rect outer = os.getWindowRect(windowHandle);
+        os.setWindowPos(windowHandle, outer.left - 40, outer.top + 25, outer.width(),
+                        outer.height());
+        pass({VK_LBUTTON}, 300, 200);
+        pass({}, 300, 200);
+        outer = os.getWindowRect(windowHandle);
+        os.setWindowPos(windowHandle, outer.left, outer.top, outer.width() + 200,
+                        outer.height() - 200);
+        pass({VK_TAB});
+        pass({VK_F1 + 1});
+        pass({});
+        // A click on Step, the panel's second button, steps the paused structure once.
+        const Rect panel = session.overlay.layout().panel;
+        const Point step = os.clientToScreen(windowHandle, {panel.left + 40, panel.top + 60});
+        pass({}, step.x - home.x, step.y - home.y);
+        pass({VK_LBUTTON}, step.x - home.x, step.y - home.y);
+        const std::uint64_t beforeStep = hashes.back();
+        pass({}, step.x - home.x, step.y - home.y);
+        pass({}, step.x - home.x, step.y - home.y);
+        EXPECT_NE(hashes.back(), beforeStep);
         pass({VK_HOME});
         pass({'R'});
         for (int i = 0; i < 20; ++i)
@@ -97,7 +122,8 @@ class SessionTest : public ApplicationTest {
         EXPECT_TRUE(reader.open(file, error)) << error;
         ScriptedOperatingSystem system;
         system.displayMode = {640, 480, 60};  // what the recording says wins
-        SessionPlayer player(system);
+        system.frame = {3, 19, 3, 3};         // another window manager's frame
+        SessionPlayer player(system, reader.header());
         Application replayed(player, headlessDirect3DCreate);
         EXPECT_FALSE(replayed.startUp(SW_SHOWNORMAL).has_value());
         const long passes = replayPasses(replayed, player, reader);
@@ -114,6 +140,7 @@ TEST_F(SessionTest, AReplayReachesTheRecordedStateEvenWhenCutOff) {
     // The lost focus and the display mode are recorded too.
     EXPECT_NE(recording.find("\"message\":[8,0]"), std::string::npos);
     EXPECT_NE(recording.find("\"display\":[1280,800]"), std::string::npos);
+    EXPECT_NE(recording.find(",1000,400]]"), std::string::npos);  // the resize from outside
 
     EXPECT_EQ(replay(kFile), std::pair(hashes.back(), std::ssize(hashes)));
     // Cut anywhere, the recording replays its whole passes and reaches their state.
