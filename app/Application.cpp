@@ -283,6 +283,11 @@ void Application::runEditingTools(float dt) {
     if (const char* message = rightClickMessage(right)) {
         overlay.showMessage(message);
     }
+    if (editing.roomFull) {
+        overlay.showMessage("the room is full: " + std::to_string(kMaxSceneParticles) +
+                            " particles");
+        editing.roomFull = false;
+    }
 }
 
 OverlayStatus Application::overlayStatus() const {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "physics/Particle.h"
+#include "physics/SceneLimits.h"
 
 namespace velmora {
 namespace {
@@ -33,7 +34,10 @@ void middleButton(PickSource& source, const Camera& camera, ParticleList& partic
     }
     Vec3 spawn;
     if (pickLineMeetsPlaneZ0(ray, spawn)) {
-        particles.push_back(std::make_unique<Particle>(spawn));
+        state.roomFull = particles.size() >= kMaxSceneParticles;
+        if (!state.roomFull) {
+            particles.push_back(std::make_unique<Particle>(spawn));
+        }
     }
 }
 

@@ -10,6 +10,9 @@ namespace velmora {
 struct EditingState {
     Particle* joinSel = nullptr;     ///< first particle of a right-button pair
     Particle* dragTarget = nullptr;  ///< particle held by the left button
+    /// A middle click found the room full (kMaxSceneParticles) and spawned nothing; the
+    /// caller tells the user and clears it.
+    bool roomFull = false;
 };
 
 /// What the tools read of one pass: button edges (virtual keys 1 left, 2 right, 4 middle),

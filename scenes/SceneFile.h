@@ -25,6 +25,7 @@
 #include <string>
 #include <string_view>
 
+#include "physics/SceneLimits.h"
 #include "scenes/SceneDescription.h"
 
 namespace velmora {
@@ -32,8 +33,6 @@ namespace velmora {
 inline constexpr const char* kSceneFormat = "velmora-scene";
 inline constexpr int kSceneVersion = 1;
 inline constexpr std::uintmax_t kMaxSceneFileBytes = 64u << 20;
-inline constexpr std::size_t kMaxSceneParticles = 10000;
-inline constexpr std::size_t kMaxSceneLinks = 100000;
 
 /// What is wrong with a scene that a scene file could not hold or the reader would refuse:
 /// too many particles or links, a number that is not finite, a link index out of range, a

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "physics/EditingTools.h"
+#include "physics/SceneLimits.h"
 #include "scenes/BuiltInScenes.h"
 #include "tests/math/ApproxEqual.h"
 #include "tests/physics/ParticleHelpers.h"
@@ -48,6 +49,24 @@ TEST_F(EditingTools, MiddleClickDeletesALinkedSelectedParticleWithoutATrace) {
     }
     EXPECT_EQ(state.joinSel, nullptr);
     EXPECT_EQ(state.dragTarget, nullptr);
+}
+
+TEST_F(EditingTools, AFullRoomSpawnsNothingAndSaysSoButStillDeletes) {
+    for (std::size_t i = 0; i < kMaxSceneParticles; ++i) {
+        particles.push_back(
+            std::make_unique<Particle>(Vec3(-9.0f + static_cast<float>(i % 10), -9.0f, 0)));
+    }
+    in.middlePressed = true;
+    passOver({2.0f, 3.0f, 0.0f});  // empty space
+    EXPECT_EQ(particles.size(), kMaxSceneParticles);
+    EXPECT_TRUE(state.roomFull);
+    state.roomFull = false;
+    passOver(particles[5]->current.position);  // a particle: deleted
+    EXPECT_EQ(particles.size(), kMaxSceneParticles - 1);
+    EXPECT_FALSE(state.roomFull);
+    passOver({2.0f, 3.0f, 0.0f});  // room again
+    EXPECT_EQ(particles.size(), kMaxSceneParticles);
+    EXPECT_FALSE(state.roomFull);
 }
 
 TEST_F(EditingTools, RightClicksLinkUnlinkAndPinOnlyWhilePausedAndSayWhatTheyDid) {
