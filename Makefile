@@ -22,6 +22,8 @@ test: build build-asan
 	# Display tests drive Mesa, SDL and Xvfb, whose own unfreed allocations the leak checker
 	# would report; address and undefined-behaviour checks stay on.
 	ASAN_OPTIONS=detect_leaks=0 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS) -L display
+	# Desktop sessions under a window manager, recorded with one build and replayed with the other.
+	scripts/with-display tests/e2e/desktop-sessions $(BUILD) $(ASAN_BUILD)
 
 bootstrap:
 	@scripts/bootstrap
