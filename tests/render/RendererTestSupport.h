@@ -3,6 +3,8 @@
 // window, geometry data, and the one renderer on a recording device with what its buffers hold.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -69,11 +71,11 @@ struct GeometryData {
     std::vector<std::uint32_t> blend;
 };
 
-/// A recording buffer's bytes as an array of T.
+/// A recording buffer's bytes as an array of T, at most `count` of them.
 template <typename T, typename Buffer>
-std::vector<T> contents(Buffer* buffer) {
+std::vector<T> contents(Buffer* buffer, std::size_t count = SIZE_MAX) {
     const auto& bytes = static_cast<RecordingBuffer<Buffer>*>(buffer)->store.bytes;
-    std::vector<T> out(bytes.size() / sizeof(T));
+    std::vector<T> out(std::min(count, bytes.size() / sizeof(T)));
     std::memcpy(out.data(), bytes.data(), out.size() * sizeof(T));
     return out;
 }
