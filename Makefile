@@ -43,7 +43,7 @@ clean:
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := images:tests/render/corpus scenes:tests/scenes/corpus effects:tests/platform/corpus \
-                sessions:tests/app/corpus
+                sessions:tests/session/corpus
 .PHONY: fuzz
 fuzz:
 	@command -v clang++ >/dev/null || { echo "fuzz: clang++ with libFuzzer is needed" >&2; exit 1; }

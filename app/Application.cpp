@@ -5,13 +5,15 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <utility>
 
+#include "app/Controls.h"
 #include "app/PickRayFromCursor.h"
 #include "app/Window.h"
 #include "physics/Simulation.h"
 #include "physics/StateSummary.h"
+#include "platform/BoundedFile.h"
+#include "platform/EffectFile.h"
 #include "platform/VirtualKeys.h"
 #include "render/D3DRenderer.h"
 #include "scenes/SceneFile.h"
@@ -23,7 +25,7 @@ namespace {
 constexpr const char* kEffectFile = "bin/min.fx";
 constexpr int kKeyE = 'E', kKeyQ = 'Q', kKeyF = 'F', kKeyR = 'R', kKeyN = 'N';
 constexpr int kKeyW = 'W', kKeyS = 'S', kKeyD = 'D', kKeyA = 'A';
-constexpr int kKeyF5 = VK_F1 + 4;
+constexpr int kKeyF2 = VK_F1 + 1, kKeyF5 = VK_F1 + 4;
 /// Suffixes F5 tries when its file name is taken (two saves in one second).
 constexpr int kMaxSnapshotSuffix = 1000;
 
@@ -66,6 +68,19 @@ std::string freeSnapshotName(const std::string& folder) {
     return {};
 }
 
+/// The overlay's share of the snapshot: its keys, and the mouse in the window's client pixels.
+OverlayInput overlayInput(const InputState& input, WindowHandle window) {
+    OverlayInput in;
+    in.helpPressed = input.pressed[VK_F1];
+    in.panelPressed = input.pressed[kKeyF2];
+    in.client = input.os.getClientRect(window);
+    in.cursor = input.os.screenToClient(window, input.cursor);
+    in.leftHeld = input.down[VK_LBUTTON];
+    in.rightHeld = input.down[VK_RBUTTON];
+    in.middleHeld = input.down[VK_MBUTTON];
+    return in;
+}
+
 /// What a right click did that the user is told, or nothing to say.
 const char* rightClickMessage(RightClick result) {
     switch (result) {
@@ -90,7 +105,9 @@ const char* rightClickMessage(RightClick result) {
 }  // namespace
 
 Application::Application(OperatingSystem& os_, Direct3DCreateFn createDirect3D_)
-    : os(os_), createDirect3D(createDirect3D_) {}
+    : os(os_), createDirect3D(createDirect3D_) {
+    overlay.setHelp(helpRows());
+}
 
 Application::~Application() {
     // A start-up that failed after the device was made still releases it here, while the
@@ -129,10 +146,11 @@ std::optional<int> Application::startUp(int showCommand) {
         return kExitWindowOrDevice;
     }
     if (!gRenderer->loadEffect(kEffectFile, loadedEffect)) {
-        failure = std::ifstream(kEffectFile) ? std::string("the effect file ") + kEffectFile +
-                                                   " does not compile or lacks MyEffect"
-                                             : std::string("cannot read ") + kEffectFile +
-                                                   " (run velmora from the folder that holds bin/)";
+        failure = !BoundedFile(kEffectFile, kMaxEffectFileBytes).openFailed()
+                      ? std::string("the effect file ") + kEffectFile +
+                            " does not compile or lacks MyEffect"
+                      : std::string("cannot read ") + kEffectFile +
+                            " (run velmora from the folder that holds bin/)";
         return kExitEffect;
     }
     if (!overlay.attach(*gRenderer->device, kEffectFile)) {
@@ -294,7 +312,7 @@ bool Application::runPass() {
     const float dt = timer->deltaTime;
     passDt = dt;
     input->update();
-    overlay.newFrame(*input, windowHandle, dt);
+    overlay.newFrame(overlayInput(*input, windowHandle), dt);
     // The panel's buttons act as their keys do, one pass after the click.
     const OverlayActions asked = std::move(panelAsked_);
     panelAsked_ = {};

@@ -1,6 +1,6 @@
 #include "app/CameraMotion.h"
 
-#include "physics/StableStepping.h"
+#include "math/SubSteps.h"
 
 namespace velmora {
 namespace {

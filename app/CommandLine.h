@@ -17,7 +17,7 @@ struct CommandLine {
     std::string record;              ///< write a session recording here
     std::string replay;              ///< replay this session recording
     bool window = false;             ///< show a replay in a window instead of headless
-    bool headless = false;           ///< scripted operating system and recording device
+    bool headless = false;           ///< scripted operating system and headless device
     bool help = false;
     bool version = false;
 };

@@ -47,7 +47,7 @@ constexpr OptionRow kOptions[] = {
     {"--paused", "start with the simulation paused"},
     {"--screenshot FILE.png", "write the last frame drawn to FILE.png"},
     {"--headless",
-     "no window and no display: scripted input and a recording device (300 passes unless "
+     "no window and no display: scripted input and a headless device (300 passes unless "
      "--frames)"},
     {"--record FILE", "record the session into FILE as it runs (JSON lines)"},
     {"--replay FILE",
@@ -79,6 +79,16 @@ std::span<const ControlRow> controlsTable() {
 
 std::span<const OptionRow> optionsTable() {
     return kOptions;
+}
+
+std::vector<HelpRow> helpRows() {
+    std::vector<HelpRow> rows{{"Controls", nullptr}};
+    for (const ControlRow& row : controlsTable())
+        rows.push_back({row.input, row.effect});
+    rows.push_back({"Options", nullptr});
+    for (const OptionRow& row : optionsTable())
+        rows.push_back({row.form, row.effect});
+    return rows;
 }
 
 std::string usageText() {

@@ -3,6 +3,9 @@
 // it, and the README's tables are checked against it, so the three cannot drift apart.
 #include <span>
 #include <string>
+#include <vector>
+
+#include "overlay/HelpPicture.h"
 
 namespace velmora {
 
@@ -22,6 +25,9 @@ struct OptionRow {
 std::span<const ControlRow> controlsTable();
 /// Every command-line option.
 std::span<const OptionRow> optionsTable();
+
+/// The rows of the on-screen help: a heading, the controls, a heading, the options.
+std::vector<HelpRow> helpRows();
 
 /// The usage text printed by --help and after a bad argument: options, then controls.
 std::string usageText();

@@ -13,12 +13,10 @@ std::string runReportLine(const ParticleList& particles, const PassTimes& times)
                   "velmora: passes=%ld particles=%zu links=%zu stretch=%.3f speed=%.3f "
                   "hash=%016llx mean_ms=%.2f physics_ms=%.2f draw_ms=%.2f kinetic=%.3f "
                   "energy=%.3f",
-                  times.passes, particles.size(), linkCount(particles),
-                  static_cast<double>(largestStretch(particles)),
-                  static_cast<double>(largestSpeed(particles)),
-                  static_cast<unsigned long long>(stateHash(particles)), times.seconds * perPass,
-                  times.physicsSeconds * perPass, times.drawSeconds * perPass,
-                  kineticEnergy(particles), totalEnergy(particles));
+                  times.passes, particles.size(), linkCount(particles), largestStretch(particles),
+                  largestSpeed(particles), static_cast<unsigned long long>(stateHash(particles)),
+                  times.seconds * perPass, times.physicsSeconds * perPass,
+                  times.drawSeconds * perPass, kineticEnergy(particles), totalEnergy(particles));
     return line;
 }
 

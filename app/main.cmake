@@ -1,27 +1,19 @@
 find_package(PNG REQUIRED)
-find_package(nlohmann_json 3 REQUIRED)
 
 add_library(velmora_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/Application.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/CameraMotion.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Controls.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/HelpPicture.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/Overlay.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/OverlayInput.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PassAverages.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PickRayFromCursor.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PngWriter.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ReplayPasses.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/RunReport.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/Scene.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/SessionFormat.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/SessionPlayer.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/SessionReader.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/SessionRecorder.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/SceneFrame.cpp
 )
-target_link_libraries(velmora_app PUBLIC velmora_shell velmora_render velmora_scenes
-                                         velmora_gpu PNG::PNG
-                                  PRIVATE nlohmann_json::nlohmann_json)
+target_link_libraries(velmora_app PUBLIC velmora_shell velmora_session velmora_overlay
+                                         velmora_render velmora_scenes velmora_gpu PNG::PNG)
 
 # The program lives in the build folder beside bin/, which the pictures tool fills.
 add_executable(velmora ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)

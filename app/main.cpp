@@ -10,19 +10,20 @@
 #include "app/CommandLine.h"
 #include "app/Controls.h"
 #include "app/PngWriter.h"
+#include "app/ReplayPasses.h"
 #include "app/RunReport.h"
-#include "app/SessionPlayer.h"
-#include "app/SessionReader.h"
-#include "app/SessionRecorder.h"
 #include "app/Window.h"
 #include "physics/StateSummary.h"
 #include "platform/AtomicFile.h"
 #include "platform/GlDevice.h"
-#include "platform/RecordingDevice.h"
+#include "platform/HeadlessDevice.h"
 #include "platform/ScriptedOperatingSystem.h"
 #include "platform/SdlOperatingSystem.h"
 #include "render/D3DRenderer.h"
 #include "scenes/SceneSource.h"
+#include "session/SessionPlayer.h"
+#include "session/SessionReader.h"
+#include "session/SessionRecorder.h"
 
 #ifndef VELMORA_VERSION
 #define VELMORA_VERSION "unknown"
@@ -91,8 +92,8 @@ std::optional<int> startApplication(Application& app) {
         std::fprintf(stderr, "velmora: %s\n", app.failure.c_str());
         return code;
     }
-    if (auto* recording = dynamic_cast<RecordingDevice*>(gRenderer->device.get())) {
-        recording->keepLog = false;  // nobody reads it, and it would grow every pass
+    if (auto* headless = dynamic_cast<HeadlessDevice*>(gRenderer->device.get())) {
+        headless->keepLog = false;  // nobody reads it, and it would grow every pass
     }
     return std::nullopt;
 }
@@ -159,7 +160,7 @@ int replay(const CommandLine& options) {
         return kExitBadInput;
     }
     std::unique_ptr<OperatingSystem> os;
-    Direct3DCreateFn createDirect3D = recordingDirect3DCreate;
+    Direct3DCreateFn createDirect3D = headlessDirect3DCreate;
     if (options.window) {
         auto sdl = std::make_unique<SdlOperatingSystem>();
         if (!sdl->videoReady()) {
@@ -244,7 +245,7 @@ int main(int argc, char** argv) {
         ScriptedOperatingSystem os;
         os.counterStep = kHeadlessCounterStep;
         os.keepHistory = false;
-        return run(os, recordingDirect3DCreate, *options, std::move(*scene),
+        return run(os, headlessDirect3DCreate, *options, std::move(*scene),
                    frames > 0 ? frames : kHeadlessPasses);
     }
     SdlOperatingSystem os;

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/Scene.h"
+#include "app/SceneFrame.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlOperatingSystem.h"
 #include "scenes/BuiltInScenes.h"

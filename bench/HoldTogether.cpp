@@ -27,8 +27,8 @@ constexpr float kFrameTimes[] = {1.0f / 120.0f, 1.0f / 60.0f, 0.1f, 2.0f};
 
 struct Outcome {
     long passes = 0;
-    float stretch = 0.0f, speed = 0.0f;  ///< at the end
-    float worstStretch = 0.0f, worstSpeed = 0.0f;
+    double stretch = 0.0, speed = 0.0;  ///< at the end
+    double worstStretch = 0.0, worstSpeed = 0.0;
     double kineticPerParticle = 0.0, energy = 0.0;
     bool damped = false;
 

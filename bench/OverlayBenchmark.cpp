@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "app/InputState.h"
-#include "app/Overlay.h"
+#include "app/Controls.h"
+#include "overlay/Overlay.h"
 #include "platform/GlDevice.h"
 #include "platform/SdlOperatingSystem.h"
 #include "render/D3DRenderer.h"
@@ -33,7 +33,9 @@ struct GlFrames {
         gRenderer->usePlatform(os, glDirect3DCreate);
         ready = window != nullptr && gRenderer->init(window, false, false) &&
                 overlay.attach(*gRenderer->device, VELMORA_SOURCE_DIR "/assets/min.fx");
-        input.cursor = {-1000, -1000};
+        overlay.setHelp(helpRows());
+        input.client = {0, 0, 800, 600};
+        input.cursor = {-1000, -1000};  // off the window: no part is hovered
     }
     ~GlFrames() {
         overlay.detach();
@@ -44,8 +46,8 @@ struct GlFrames {
         gRenderer->beginScene();
         gRenderer->clear(0xFF4080C0u, 1.0f);
         if (shown != Shown::Nothing) {
-            input.pressed[VK_F1] = (shown == Shown::Help) != overlay.helpOpen();
-            overlay.newFrame(input, window, 1.0f / 60.0f);
+            input.helpPressed = (shown == Shown::Help) != overlay.helpOpen();
+            overlay.newFrame(input, 1.0f / 60.0f);
             overlay.build(status);
             overlay.render();
         }
@@ -54,7 +56,7 @@ struct GlFrames {
 
     SdlOperatingSystem os;
     WindowHandle window = nullptr;
-    InputState input{os};
+    OverlayInput input;
     Overlay overlay;
     OverlayStatus status{true, 27, 60, 60.0f, 0.05f, {}, {}};
     bool ready = false;

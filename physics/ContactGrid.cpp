@@ -46,6 +46,10 @@ constexpr std::size_t kLanes = 4;
 // Where a particle has left its slot's cell, the slot holds this: it touches nothing.
 constexpr Vec3 kAway{NAN, NAN, NAN};
 
+bool samePosition(const Vec3& a, const Vec3& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
 // In units of cells, where the cell of a coordinate is its floor.
 float inCells(float coordinate) {
     return coordinate / kCellSize;
@@ -96,6 +100,7 @@ void ContactGrid::rebuild(const ParticleList& particles) {
     nextStray_.resize(n);
     previousStray_.resize(n);
     candidates_.assign((n + kBitsPerWord - 1) / kBitsPerWord, 0);
+    marked_ = 0;
     firstCandidateWord_ = candidates_.size();
     lastCandidateWord_ = 0;
 
@@ -129,20 +134,31 @@ void ContactGrid::refile(const ParticleList& particles, std::size_t i) {
 
 void ContactGrid::collide(ParticleList& particles, std::size_t i) {
     Particle& self = *particles[i];
+    self.beginContactScan();
     markTouching(particles, i, 0);
+    // In a pile-up the ones found where the scan began are all it meets (see Particle).
+    const bool pileUp = marked_ >= static_cast<std::size_t>(kMostContactsPerScan);
+    int contacts = 0;
     for (std::size_t j = takeCandidate(); j != kNone; j = takeCandidate()) {
         Particle& other = *particles[j];
+        const Vec3 from = self.next.position;
         if (!self.collideWith(other)) {
             continue;
         }
         // A pinned particle pushes the other one, a free one moves itself. Later particles of
-        // the scan are met from where this one now is.
+        // the scan are met from where this one now is; a push of nothing (coincident centres
+        // have no direction) leaves the same ones to meet.
         move(j, other.next.position);
         move(i, self.next.position);
-        if (!self.pinned) {
+        if (++contacts == kMostContactsPerScan) {
+            dropCandidates();
+            break;
+        }
+        if (!pileUp && !self.pinned && !samePosition(from, self.next.position)) {
             markTouching(particles, i, j + 1);
         }
     }
+    self.endContactScan();
 }
 
 void ContactGrid::move(std::size_t i, const Vec3& position) {
@@ -256,9 +272,20 @@ void ContactGrid::markTouching(const ParticleList& particles, std::size_t i, std
 
 void ContactGrid::mark(std::size_t m) {
     const std::size_t word = m / kBitsPerWord;
-    candidates_[word] |= std::uint64_t{1} << (m % kBitsPerWord);
+    const std::uint64_t bit = std::uint64_t{1} << (m % kBitsPerWord);
+    marked_ += (candidates_[word] & bit) == 0 ? 1 : 0;
+    candidates_[word] |= bit;
     firstCandidateWord_ = std::min(firstCandidateWord_, word);
     lastCandidateWord_ = std::max(lastCandidateWord_, word);
+}
+
+void ContactGrid::dropCandidates() {
+    for (; firstCandidateWord_ <= lastCandidateWord_; ++firstCandidateWord_) {
+        candidates_[firstCandidateWord_] = 0;
+    }
+    firstCandidateWord_ = candidates_.size();
+    lastCandidateWord_ = 0;
+    marked_ = 0;
 }
 
 std::size_t ContactGrid::takeCandidate() {
@@ -273,6 +300,7 @@ std::size_t ContactGrid::takeCandidate() {
     // Empty again: the next scan starts from nothing.
     firstCandidateWord_ = candidates_.size();
     lastCandidateWord_ = 0;
+    marked_ = 0;
     return kNone;
 }
 

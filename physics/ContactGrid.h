@@ -59,6 +59,8 @@ class ContactGrid {
     void mark(std::size_t m);
     /// Takes the lowest marked candidate; kNone when none is left.
     std::size_t takeCandidate();
+    /// Empties the candidate set.
+    void dropCandidates();
 
     // Sorted at the start of a pass: the particles cell by cell, in list order within a cell,
     // so the three cells of a row along z are one run of slots.
@@ -82,6 +84,7 @@ class ContactGrid {
     std::vector<std::uint64_t> candidates_;
     std::size_t firstCandidateWord_ = 0;
     std::size_t lastCandidateWord_ = 0;
+    std::size_t marked_ = 0;  ///< candidates marked since the set was last empty
 };
 
 }  // namespace velmora

@@ -73,12 +73,34 @@ void Particle::keepInsideBox() {
 }
 
 void Particle::collide(ParticleList& particles) {
+    beginContactScan();
     const std::size_t n = particles.size();
-    for (std::size_t j = 0; j < n; ++j) {
+    const Vec3 start = next.position;
+    const auto touchedAtStart = [&](const Particle& other) {
+        return &other != this && inContact(other.next.position - start);
+    };
+    const bool pileUp = std::count_if(particles.begin(), particles.end(), [&](const auto& p) {
+                            return touchedAtStart(*p);
+                        }) >= kMostContactsPerScan;
+    int contacts = 0;
+    for (std::size_t j = 0; j < n && contacts < kMostContactsPerScan; ++j) {
         Particle& other = *particles[j];
-        if (&other != this) {
-            collideWith(other);
+        if (&other != this && (!pileUp || touchedAtStart(other)) && collideWith(other)) {
+            ++contacts;
         }
+    }
+    endContactScan();
+}
+
+void Particle::beginContactScan() {
+    for (const ParticleLink& l : links) {
+        l.other->scannedBy_ = this;
+    }
+}
+
+void Particle::endContactScan() {
+    for (const ParticleLink& l : links) {
+        l.other->scannedBy_ = nullptr;
     }
 }
 

@@ -138,17 +138,6 @@ float stableStep(const ParticleList& particles) {
     return std::min(kLongestStep, kStabilityMargin * limit);
 }
 
-SubSteps splitIntoSubSteps(float dt, float h, int maxSubSteps) {
-    if (!(dt > h)) {
-        return {1, dt};
-    }
-    if (dt >= h * static_cast<float>(maxSubSteps)) {
-        return {maxSubSteps, h};
-    }
-    const int count = std::min(maxSubSteps, static_cast<int>(std::ceil(dt / h)));
-    return {count, dt / static_cast<float>(count)};
-}
-
 void StableStepper::updateStableStep(const ParticleList& particles) {
     const std::uint64_t signature = signatureOf(particles);
     if (!known_ || signature != structureSignature_) {

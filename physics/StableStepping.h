@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "math/SubSteps.h"
 #include "physics/ContactGrid.h"
 #include "physics/EnergyWatch.h"
 #include "physics/ParticleList.h"
@@ -85,12 +86,5 @@ class StableStepper {
     float stableStep_ = kLongestStep;
     int subSteps_ = 1;
 };
-
-/// A pass of dt seconds cut into sub-steps of at most h, at most kMaxSubSteps of them.
-struct SubSteps {
-    int count = 1;
-    float length = 0.0f;  ///< seconds each
-};
-SubSteps splitIntoSubSteps(float dt, float h, int maxSubSteps);
 
 }  // namespace velmora

@@ -9,6 +9,20 @@
 
 namespace velmora {
 
+namespace {
+
+double squaredLength(const Vec3& v) {
+    return double{v.x} * v.x + double{v.y} * v.y + double{v.z} * v.z;
+}
+
+// In double, where the distance between two finite float points never overflows.
+double distance(const Vec3& a, const Vec3& b) {
+    const double dx = double{b.x} - a.x, dy = double{b.y} - a.y, dz = double{b.z} - a.z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+}  // namespace
+
 std::uint64_t stateHash(const ParticleList& particles) {
     std::uint64_t hash = 14695981039346656037ull;
     for (const auto& p : particles) {
@@ -34,40 +48,27 @@ std::size_t linkCount(const ParticleList& particles) {
     return records / 2;
 }
 
-float largestStretch(const ParticleList& particles) {
-    float largest = 0.0f;
+double largestStretch(const ParticleList& particles) {
+    double largest = 0.0;
     for (const auto& p : particles) {
         for (const ParticleLink& l : p->links) {
             if (l.restLength > 0.0f) {
-                const float distance = length(l.other->current.position - p->current.position);
-                largest = std::max(largest, distance / l.restLength);
+                largest =
+                    std::max(largest, distance(p->current.position, l.other->current.position) /
+                                          l.restLength);
             }
         }
     }
     return largest;
 }
 
-float largestSpeed(const ParticleList& particles) {
-    float largest = 0.0f;
+double largestSpeed(const ParticleList& particles) {
+    double largest = 0.0;
     for (const auto& p : particles) {
-        largest = std::max(largest, length(p->current.velocity));
+        largest = std::max(largest, std::sqrt(squaredLength(p->current.velocity)));
     }
     return largest;
 }
-
-namespace {
-
-double squaredLength(const Vec3& v) {
-    return double{v.x} * v.x + double{v.y} * v.y + double{v.z} * v.z;
-}
-
-// In double, where the distance between two finite float points never overflows.
-double distance(const Vec3& a, const Vec3& b) {
-    const double dx = double{b.x} - a.x, dy = double{b.y} - a.y, dz = double{b.z} - a.z;
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
-}  // namespace
 
 double kineticEnergy(const ParticleList& particles) {
     double sum = 0.0;

@@ -14,9 +14,10 @@ std::uint64_t stateHash(const ParticleList& particles);
 /// Links, each counted once (a link is held by both its particles).
 std::size_t linkCount(const ParticleList& particles);
 /// The largest distance / rest length over all links with a positive rest length; 0 without.
-float largestStretch(const ParticleList& particles);
-/// The largest particle speed, world units per second.
-float largestSpeed(const ParticleList& particles);
+/// In double, so any finite state gives a finite figure.
+double largestStretch(const ParticleList& particles);
+/// The largest particle speed, world units per second, in double.
+double largestSpeed(const ParticleList& particles);
 /// Sum of m |v|^2 / 2 over all particles.
 double kineticEnergy(const ParticleList& particles);
 /// Kinetic energy plus gravitational m * 9.8 * (y + 9.5), from the floor, plus elastic

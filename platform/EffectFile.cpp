@@ -32,8 +32,7 @@
 // open at the end of the file are errors that name their line.
 #include "platform/EffectFile.h"
 
-#include <cstdio>
-
+#include "platform/BoundedFile.h"
 #include "platform/GpuDevice.h"
 
 namespace velmora {
@@ -298,25 +297,13 @@ bool loadEffectFile(const char* path, EffectFileSource& out, std::string& error)
     error.clear();
     if (path == nullptr)
         return false;
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr)
-        return false;
-    // One byte past the limit tells an oversize file without trusting a size query.
-    std::string text(kMaxEffectFileBytes + 1, '\0');
-    const std::size_t got = std::fread(text.data(), 1, text.size(), file);
-    const bool readError = std::ferror(file) != 0;  // a directory opens but does not read
-    std::fclose(file);
-    if (readError)
-        return false;
-    text.resize(got);
     const std::string name(path);
-    if (text.size() > kMaxEffectFileBytes) {
-        int line = 1;
-        for (std::size_t i = 0; i < kMaxEffectFileBytes; ++i)
-            line += text[i] == '\n';
-        error = name + ", " +
-                lineError(line, "the file is larger than " + std::to_string(kMaxEffectFileBytes) +
-                                    " bytes");
+    BoundedFile file(name, kMaxEffectFileBytes);
+    std::string text;
+    if (!file.readAll(text)) {
+        // A file that is not there at all is the caller's to explain.
+        if (!file.openFailed())
+            error = name + ": " + file.error();
         return false;
     }
     if (!parseEffectFile(text, out, error)) {

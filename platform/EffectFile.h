@@ -55,8 +55,9 @@ struct EffectFileSource {
 /// "line N: what is wrong" in error; out is then unspecified.
 bool parseEffectFile(std::string_view text, EffectFileSource& out, std::string& error);
 
-/// Reads and parses a file and requires kRequiredTechnique. A file that cannot be opened or
-/// read fails with error left empty; every other failure names the file and the problem.
+/// Reads and parses a file and requires kRequiredTechnique. A file that cannot be opened at
+/// all (missing, not permitted) fails with error left empty; every other failure names the
+/// file and the problem ("bin/min.fx: is a folder", "bin/min.fx, line 3: ...").
 bool loadEffectFile(const char* path, EffectFileSource& out, std::string& error);
 
 }  // namespace velmora

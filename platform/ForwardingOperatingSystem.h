@@ -1,6 +1,7 @@
 #pragma once
 // An operating system that hands every call to another one. Session recording and replay
-// derive from it and take over the few calls they observe or answer themselves.
+// derive from it and take over the few calls they observe or answer themselves; it keeps the
+// window made through it, the program's one window, for them.
 // Standard library only.
 #include "platform/OperatingSystem.h"
 
@@ -32,7 +33,8 @@ class ForwardingOperatingSystem : public OperatingSystem {
     WindowHandle createWindow(const char* className, const char* title, std::uint32_t style,
                               std::int32_t x, std::int32_t y, std::int32_t width,
                               std::int32_t height) override {
-        return inner.createWindow(className, title, style, x, y, width, height);
+        window = inner.createWindow(className, title, style, x, y, width, height);
+        return window;
     }
     void showWindow(WindowHandle window, int showCommand) override {
         inner.showWindow(window, showCommand);
@@ -78,6 +80,8 @@ class ForwardingOperatingSystem : public OperatingSystem {
     }
 
     OperatingSystem& inner;
+    /// The window made through this system last; null before.
+    WindowHandle window = nullptr;
 };
 
 }  // namespace velmora

@@ -22,9 +22,9 @@
 #include <memory>
 #include <vector>
 
+#include "platform/DeviceState.h"
 #include "platform/GlResources.h"
 #include "platform/GpuDevice.h"
-#include "platform/RecordingState.h"
 
 struct SDL_Window;
 
@@ -86,30 +86,13 @@ class GlDevice final : public StateKeepingDevice {
     /// A texture unit past the stages, for uploads that must not disturb stage bindings.
     static constexpr std::uint32_t kUploadUnit = kDeviceTextureStages;
 
-    // What the device set, read back from GL where GL holds it (for the contract tests).
-    std::uint32_t queryFillMode() const;  ///< D3DFILL_* from GL_POLYGON_MODE
-    bool queryBlendEnabled() const;
-    bool queryDepthTestEnabled() const;
-    bool queryCullEnabled() const;
-    bool queryScissorEnabled() const;
-    std::array<std::int32_t, 4> queryScissorBox() const;  ///< x, y from the bottom, width, height
-    std::uint32_t queryTextureBinding(std::uint32_t stage) const;  ///< GL name, 0 for none
-    /// Bit l set when attribute location l (0..8) of the bound vertex array is enabled.
-    std::uint32_t queryEnabledAttributes() const;
-    std::array<std::int32_t, 4> queryViewport() const;  ///< x, y, width, height
+    // For the pixel tests: what GL holds.
+    /// The GL texture name bound to the stage's unit, 0 for none.
+    std::uint32_t queryTextureBinding(std::uint32_t stage) const;
     /// The first pending GL error (GL_NO_ERROR when none), clearing every pending one.
     std::uint32_t takeGlError();
 
-    struct DrawCall {
-        std::uint32_t glMode = 0;   ///< GL_TRIANGLES, GL_LINES, ...
-        std::uint32_t glCount = 0;  ///< indices handed to GL, 0 when nothing was drawn
-        HRESULT result = D3D_OK;
-    };
-    DrawCall lastDraw;
-    std::uint32_t drawCalls = 0;  ///< drawIndexedPrimitive calls, refused ones included
-
     D3DPRESENT_PARAMETERS presentParameters;
-    int swapInterval = 1;  ///< as asked; the driver may not honour it
 
   private:
     GlDevice(SDL_Window* window, void* context);

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/EffectCore.h"
 #include "platform/GlResources.h"
-#include "platform/RecordingState.h"
 
 namespace velmora {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The OpenGL device's buffers, declarations and textures (managed pool): each keeps its
-// system-memory copy (RecordingState) and uploads the locked range on unlock, so a device
+// system-memory copy (DeviceState.h) and uploads the locked range on unlock, so a device
 // reset rebuilds nothing. Each holds a link to its device: on destruction it unbinds itself
 // there and deletes its GL object, or, when the device (and its context) is already gone,
 // only frees its copy. Depends on libepoxy through GlDevice.cpp and GlResources.cpp.
@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/DeviceState.h"
 #include "platform/GpuDevice.h"
-#include "platform/RecordingState.h"
 
 namespace velmora {
 

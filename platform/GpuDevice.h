@@ -1,7 +1,7 @@
 #pragma once
 // The GPU seam: the subset of Direct3D 9 and D3DX 9 the system calls, under their own names
 // and with their own numeric values, as one interface. Two implementations: the OpenGL 3.3
-// core device (the real one) and the recording device (keeps every state, buffer and
+// core device (the real one) and the headless device (keeps every state, buffer and
 // texture, logs draws, needs no GL context). Nothing outside platform/ sees GL.
 //
 // Objects are owned through std::unique_ptr where Direct3D would hand out a reference

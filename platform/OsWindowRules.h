@@ -61,11 +61,6 @@ class WindowMessageQueue {
         return false;
     }
 
-    /// Drops what waits for a window that is gone.
-    void forgetWindow(WindowHandle window) {
-        std::erase_if(messages, [window](const Message& m) { return m.window == window; });
-    }
-
     std::size_t size() const { return messages.size() + (quitPending ? 1 : 0); }
 
   private:

@@ -22,10 +22,6 @@ void ScriptedOperatingSystem::setKey(int virtualKey, bool held) {
     }
 }
 
-void ScriptedOperatingSystem::pushMessage(const Message& message) {
-    queue.post(message);
-}
-
 void ScriptedOperatingSystem::pushWindowMessage(std::uint32_t message) {
     queue.post(Message{lastWindow(), message, 0, 0});
 }
@@ -39,20 +35,6 @@ void ScriptedOperatingSystem::loseFocus() {
 
 WindowHandle ScriptedOperatingSystem::lastWindow() const {
     return windows.empty() ? nullptr : handleOf(windows.back().get());
-}
-
-std::string ScriptedOperatingSystem::windowTitle(WindowHandle window) const {
-    const Window* w = find(window);
-    return w == nullptr ? std::string() : w->title;
-}
-
-bool ScriptedOperatingSystem::isVisible(WindowHandle window) const {
-    const Window* w = find(window);
-    return w != nullptr && w->visible;
-}
-
-bool ScriptedOperatingSystem::classRegistered(const std::string& className) const {
-    return classes.contains(className);
 }
 
 ScriptedOperatingSystem::Window* ScriptedOperatingSystem::find(WindowHandle window) {
@@ -69,16 +51,12 @@ const ScriptedOperatingSystem::Window* ScriptedOperatingSystem::find(WindowHandl
 }
 
 bool ScriptedOperatingSystem::peekMessage(Message& out) {
-    remember(calls, "peekMessage");
     return queue.take(out);
 }
 
-void ScriptedOperatingSystem::translateMessage(const Message&) {
-    remember(calls, "translateMessage");
-}
+void ScriptedOperatingSystem::translateMessage(const Message&) {}
 
 std::intptr_t ScriptedOperatingSystem::dispatchMessage(const Message& message) {
-    remember(calls, "dispatchMessage");
     const Window* w = find(message.window);
     if (w == nullptr || w->windowProc == nullptr) {
         return 0;
@@ -87,35 +65,28 @@ std::intptr_t ScriptedOperatingSystem::dispatchMessage(const Message& message) {
 }
 
 void ScriptedOperatingSystem::postQuitMessage(int exitCode) {
-    remember(calls, "postQuitMessage");
     remember(postedQuits, exitCode);
     queue.postQuit(exitCode);
 }
 
-std::intptr_t ScriptedOperatingSystem::defWindowProc(WindowHandle window, std::uint32_t message,
-                                                     std::uintptr_t wParam, std::intptr_t lParam) {
-    remember(calls, "defWindowProc");
-    remember(defaultHandled, Message{window, message, wParam, lParam});
+std::intptr_t ScriptedOperatingSystem::defWindowProc(WindowHandle, std::uint32_t, std::uintptr_t,
+                                                     std::intptr_t) {
     return 0;
 }
 
 bool ScriptedOperatingSystem::registerClass(const WindowClass& windowClass) {
-    remember(calls, "registerClass");
     if (windowClass.className == nullptr || classes.contains(windowClass.className)) {
         return false;
     }
     auto [it, inserted] = classes.emplace(windowClass.className, windowClass);
     it->second.className = it->first.c_str();
-    remember(registeredClasses, it->first);
     return inserted;
 }
 
 bool ScriptedOperatingSystem::unregisterClass(const char* className) {
-    remember(calls, "unregisterClass");
     if (className == nullptr) {
         return false;
     }
-    remember(unregisteredClasses, className);
     auto it = classes.find(className);
     if (it == classes.end()) {
         return false;
@@ -125,16 +96,14 @@ bool ScriptedOperatingSystem::unregisterClass(const char* className) {
 }
 
 Rect ScriptedOperatingSystem::adjustWindowRect(const Rect& client, std::uint32_t style) {
-    remember(calls, "adjustWindowRect");
     return growByFrame(client, frameFor(style));
 }
 
-WindowHandle ScriptedOperatingSystem::createWindow(const char* className, const char* title,
+WindowHandle ScriptedOperatingSystem::createWindow(const char* className, const char* /*title*/,
                                                    std::uint32_t style, std::int32_t x,
                                                    std::int32_t y, std::int32_t width,
                                                    std::int32_t height) {
-    remember(calls, "createWindow");
-    if (createWindowFails || className == nullptr) {
+    if (className == nullptr) {
         return nullptr;
     }
     auto cls = classes.find(className);
@@ -155,24 +124,15 @@ WindowHandle ScriptedOperatingSystem::createWindow(const char* className, const 
     window->style = style;
     window->outer =
         growByFrame(Rect{clientX, clientY, clientX + clientWidth, clientY + clientHeight}, f);
-    window->title = title == nullptr ? "" : title;
     windows.push_back(std::move(window));
     return lastWindow();
 }
 
-void ScriptedOperatingSystem::showWindow(WindowHandle window, int showCommand) {
-    remember(calls, "showWindow");
-    if (Window* w = find(window)) {
-        w->visible = showCommand != SW_HIDE;
-    }
-}
+void ScriptedOperatingSystem::showWindow(WindowHandle, int) {}
 
-void ScriptedOperatingSystem::updateWindow(WindowHandle) {
-    remember(calls, "updateWindow");
-}
+void ScriptedOperatingSystem::updateWindow(WindowHandle) {}
 
 void ScriptedOperatingSystem::setFocus(WindowHandle window) {
-    remember(calls, "setFocus");
     if (find(window) == nullptr || focus == window) {
         return;
     }
@@ -184,13 +144,11 @@ void ScriptedOperatingSystem::setFocus(WindowHandle window) {
 }
 
 Rect ScriptedOperatingSystem::getWindowRect(WindowHandle window) {
-    remember(calls, "getWindowRect");
     const Window* w = find(window);
     return w == nullptr ? Rect{} : w->outer;
 }
 
 Rect ScriptedOperatingSystem::getClientRect(WindowHandle window) {
-    remember(calls, "getClientRect");
     const Window* w = find(window);
     if (w == nullptr) {
         return {};
@@ -200,7 +158,6 @@ Rect ScriptedOperatingSystem::getClientRect(WindowHandle window) {
 }
 
 Point ScriptedOperatingSystem::screenToClient(WindowHandle window, Point screen) {
-    remember(calls, "screenToClient");
     const Window* w = find(window);
     if (w == nullptr) {
         return screen;
@@ -210,7 +167,6 @@ Point ScriptedOperatingSystem::screenToClient(WindowHandle window, Point screen)
 }
 
 void ScriptedOperatingSystem::setWindowStyle(WindowHandle window, std::uint32_t style) {
-    remember(calls, "setWindowStyle");
     remember(styles, style);
     if (Window* w = find(window)) {
         // Like SDL, the client area keeps its place and size until the window is moved.
@@ -221,15 +177,12 @@ void ScriptedOperatingSystem::setWindowStyle(WindowHandle window, std::uint32_t 
 }
 
 std::uint32_t ScriptedOperatingSystem::getWindowStyle(WindowHandle window) {
-    remember(calls, "getWindowStyle");
     const Window* w = find(window);
     return w == nullptr ? 0 : w->style;
 }
 
 void ScriptedOperatingSystem::setWindowPos(WindowHandle window, std::int32_t x, std::int32_t y,
                                            std::int32_t width, std::int32_t height) {
-    remember(calls, "setWindowPos");
-    remember(windowPositions, Rect{x, y, x + width, y + height});
     Window* w = find(window);
     if (w == nullptr) {
         return;
@@ -239,29 +192,23 @@ void ScriptedOperatingSystem::setWindowPos(WindowHandle window, std::int32_t x, 
     const std::int32_t clientHeight = std::max(1, height - f.top - f.bottom);
     w->outer = growByFrame(
         Rect{x + f.left, y + f.top, x + f.left + clientWidth, y + f.top + clientHeight}, f);
-    w->visible = true;
 }
 
 DisplayMode ScriptedOperatingSystem::currentDisplayMode() {
-    remember(calls, "currentDisplayMode");
     return displayMode;
 }
 
 void ScriptedOperatingSystem::restoreDisplaySettings() {
-    remember(calls, "restoreDisplaySettings");
     ++displaySettingsRestores;
 }
 
 void ScriptedOperatingSystem::setWindowText(WindowHandle window, const char* text) {
-    remember(calls, "setWindowText");
-    if (Window* w = find(window)) {
-        w->title = text == nullptr ? "" : text;
-        remember(titles, w->title);
+    if (find(window) != nullptr) {
+        remember(titles, text == nullptr ? "" : text);
     }
 }
 
 void ScriptedOperatingSystem::messageBox(const char* text, const char* caption) {
-    remember(calls, "messageBox");
     remember(messageBoxes, Box{text == nullptr ? "" : text, caption == nullptr ? "" : caption});
 }
 
@@ -281,18 +228,14 @@ std::int16_t ScriptedOperatingSystem::getAsyncKeyState(int virtualKey) {
 }
 
 Point ScriptedOperatingSystem::getCursorPos() {
-    remember(calls, "getCursorPos");
     return cursor;
 }
 
 void ScriptedOperatingSystem::setCursorPos(std::int32_t x, std::int32_t y) {
-    remember(calls, "setCursorPos");
-    remember(cursorWarps, Point{x, y});
     cursor = Point{x, y};
 }
 
 bool ScriptedOperatingSystem::queryPerformanceFrequency(std::int64_t& result) {
-    remember(calls, "queryPerformanceFrequency");
     if (frequencyFails) {
         return false;
     }
@@ -301,11 +244,9 @@ bool ScriptedOperatingSystem::queryPerformanceFrequency(std::int64_t& result) {
 }
 
 bool ScriptedOperatingSystem::queryPerformanceCounter(std::int64_t& count) {
-    remember(calls, "queryPerformanceCounter");
     if (counterFails) {
         return false;
     }
-    ++counterReads;
     count = counter;
     counter += counterStep;
     return true;

@@ -1,9 +1,8 @@
 #pragma once
 // A scripted operating system: no window system, no display. Implements every call of the
 // seam from state the caller sets (held keys and buttons, cursor, counter and frequency,
-// display mode, queued messages) and records what the system did (titles, cursor warps,
-// styles, window rectangles, warning boxes, posted quits, classes, default-handled messages,
-// the order of calls). It follows the SDL one wherever the system could tell them apart:
+// display mode, queued messages) and records what the system did (titles, styles, warning
+// boxes, posted quits). It follows the SDL one wherever the system could tell them apart:
 // the same queue order, the same rectangle arithmetic (framed styles grow by `frame`, zero by
 // default as under X without a window manager), CW_USEDEFAULT centres the client area on the
 // display, setFocus queues WM_SETFOCUS when the focus moves, setCursorPos moves the cursor.
@@ -39,11 +38,8 @@ class ScriptedOperatingSystem final : public OperatingSystem {
     DisplayMode displayMode{1280, 800, 60};
     /// Frame around windows of a framed style.
     FrameSize frame;
-    bool createWindowFails = false;
 
     void setKey(int virtualKey, bool held);
-    /// Queues a message as if the window system had sent it.
-    void pushMessage(const Message& message);
     /// Queues a message without parameters for the window created last.
     void pushWindowMessage(std::uint32_t message);
     /// The window loses the keyboard focus (WM_KILLFOCUS is queued if it had it).
@@ -59,24 +55,11 @@ class ScriptedOperatingSystem final : public OperatingSystem {
         std::string caption;
     };
     std::vector<std::string> titles;    ///< every title set, in order
-    std::vector<Point> cursorWarps;     ///< every setCursorPos, in order
     std::vector<std::uint32_t> styles;  ///< every setWindowStyle, in order
-    std::vector<Rect> windowPositions;  ///< every setWindowPos as an outer rectangle
     std::vector<Box> messageBoxes;
     std::vector<int> postedQuits;
-    std::vector<std::string> registeredClasses;
-    std::vector<std::string> unregisteredClasses;
-    std::vector<Message> defaultHandled;  ///< messages handed to defWindowProc
-    /// Names of the calls made, in order; getAsyncKeyState is left out (256 a pass).
-    std::vector<std::string> calls;
-    int counterReads = 0;
     int displaySettingsRestores = 0;
 
-    /// The window created last, null before the first.
-    WindowHandle lastWindow() const;
-    std::string windowTitle(WindowHandle window) const;
-    bool isVisible(WindowHandle window) const;
-    bool classRegistered(const std::string& className) const;
     std::size_t pendingMessages() const { return queue.size(); }
 
     bool peekMessage(Message& out) override;
@@ -126,10 +109,10 @@ class ScriptedOperatingSystem final : public OperatingSystem {
         WindowProc windowProc = nullptr;
         std::uint32_t style = 0;
         Rect outer;  ///< screen pixels
-        bool visible = false;
-        std::string title;
     };
 
+    /// The window created last, null before the first.
+    WindowHandle lastWindow() const;
     Window* find(WindowHandle window);
     const Window* find(WindowHandle window) const;
     FrameSize frameFor(std::uint32_t style) const {

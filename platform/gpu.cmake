@@ -1,4 +1,4 @@
-# The GPU seam: the OpenGL 3.3 device (the real one) and the recording device (no context),
+# The GPU seam: the OpenGL 3.3 device (the real one) and the headless device (no context),
 # the effect file loader both use, and D3DXVec3Unproject.
 find_package(SDL2 REQUIRED CONFIG)
 find_package(PkgConfig REQUIRED)
@@ -6,12 +6,17 @@ pkg_check_modules(VELMORA_EPOXY REQUIRED IMPORTED_TARGET epoxy)
 
 add_library(velmora_gpu STATIC
   ${CMAKE_CURRENT_LIST_DIR}/EffectFile.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/RecordingState.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/RecordingDevice.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DeviceState.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EffectCore.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HeadlessDevice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Unproject.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GlResources.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GlEffect.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GlDevice.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GlDeviceResources.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GlDeviceStates.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GlDeviceDrawing.cpp
 )
 target_include_directories(velmora_gpu PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(velmora_gpu PUBLIC velmora_math SDL2::SDL2 PkgConfig::VELMORA_EPOXY)
+target_link_libraries(velmora_gpu PUBLIC velmora_math velmora_files SDL2::SDL2
+                                         PkgConfig::VELMORA_EPOXY)

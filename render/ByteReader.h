@@ -1,11 +1,10 @@
 #pragma once
 // Bounded sequential input for the picture readers. A read returns how many bytes were
 // really there and never more than asked, so no size or count taken from a file can make a
-// reader go past the data it has. The file reader serves the program; the memory reader
-// serves the fuzz target and tests.
+// reader go past the data it has. Files are read whole first (render/Image.cpp), so the one
+// reader reads memory.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 namespace velmora {
 
@@ -41,26 +40,6 @@ class MemoryByteReader final : public ByteReader {
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t position_ = 0;
-};
-
-/// Reads a file opened in mode "rb"; isOpen() is false when it could not be opened.
-class FileByteReader final : public ByteReader {
-  public:
-    explicit FileByteReader(const char* fileName);
-    ~FileByteReader() override;
-    FileByteReader(const FileByteReader&) = delete;
-    FileByteReader& operator=(const FileByteReader&) = delete;
-
-    bool isOpen() const { return file_ != nullptr; }
-    std::size_t read(void* out, std::size_t count) override;
-    bool seek(std::uint64_t offset) override;
-    std::uint64_t position() const override { return position_; }
-    std::uint64_t size() const override { return size_; }
-
-  private:
-    std::FILE* file_ = nullptr;
-    std::uint64_t size_ = 0;
-    std::uint64_t position_ = 0;
 };
 
 }  // namespace velmora

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/RecordingState.h"
+#include "platform/DeviceState.h"
 #include "render/D3DRenderer.h"
 
 namespace velmora {

@@ -6,9 +6,6 @@
 
 namespace velmora {
 
-/// Stream layout of every geometry buffer: stride in bytes of stream s.
-inline constexpr std::uint32_t kStreamStrides[9] = {12, 4, 8, 12, 12, 4, 4, 4, 8};
-
 /// The geometry buffer on the renderer's device (gRenderer->device, so the renderer must be
 /// initialised first). Every buffer lives in the managed pool and survives a device reset.
 /// Owns, and releases on destruction, every device object it made.

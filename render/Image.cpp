@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/BoundedFile.h"
 #include "render/ByteReader.h"
 
 namespace velmora {
@@ -43,31 +44,18 @@ Reader readerFor(const char* fileName) {
 }  // namespace
 
 Image::Image(const char* fileName) {
+    const Reader reader = readerFor(fileName);
+    std::string bytes;
+    std::string ignored;  // any picture that cannot be read is the white one
     bool loaded = false;
-    switch (readerFor(fileName)) {
-        case Reader::Bmp:
-            loaded = loadBmp(fileName);
-            break;
-        case Reader::Tga:
-            loaded = loadTga(fileName);
-            break;
-        case Reader::None:
-            break;
+    if (reader != Reader::None && readBoundedFile(fileName, kMaxImageFileBytes, bytes, ignored)) {
+        MemoryByteReader in(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        loaded = reader == Reader::Bmp ? readBmp(in) : readTga(in);
     }
     if (!loaded) {
         makeDefault();
     }
     mipLevelCount = 0;
-}
-
-bool Image::loadBmp(const char* fileName) {
-    FileByteReader in(fileName);
-    return in.isOpen() && readBmp(in);
-}
-
-bool Image::loadTga(const char* fileName) {
-    FileByteReader in(fileName);
-    return in.isOpen() && readTga(in);
 }
 
 void Image::makeDefault() {

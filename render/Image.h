@@ -19,11 +19,15 @@ inline constexpr std::uint32_t kMaxMipLevels = 7;
 inline constexpr std::int64_t kMaxImageSide = 16384;
 /// Largest pixel count (width x height) a picture file may declare.
 inline constexpr std::int64_t kMaxImagePixels = std::int64_t{1} << 24;
+/// Largest picture file read, bytes: the largest picture at 32 bits is 64 MiB, and as TGA
+/// run-length packets of one pixel each 80 MiB.
+inline constexpr std::uint64_t kMaxImageFileBytes = 128u << 20;
 
 class Image {
   public:
-    /// Reads the file with the reader its last three characters name ("bmp" or "tga", any
-    /// letter case, no dot needed); the white picture when none applies or the read fails.
+    /// Reads the file (see BoundedFile) with the reader its last three characters name ("bmp"
+    /// or "tga", any letter case, no dot needed); the white picture when none applies, the
+    /// file cannot be read or the reader fails.
     explicit Image(const char* fileName);
     virtual ~Image() = default;
     Image(const Image&) = delete;
@@ -32,8 +36,6 @@ class Image {
     Image& operator=(Image&&) = default;
 
     /// Each reader replaces the picture only on success; on failure it is left as it was.
-    bool loadBmp(const char* fileName);
-    bool loadTga(const char* fileName);
     bool readBmp(ByteReader& in);
     bool readTga(ByteReader& in);
 

@@ -1,6 +1,6 @@
 #pragma once
-// Scene files: JSON, read with nlohmann-json's event (SAX) interface so that memory stays
-// bounded by the limits below whatever the file holds.
+// Scene files: JSON, read whole through the bounded file reader and parsed whole within bounds
+// on nesting and size (SceneDocument.h), so memory stays small whatever the file holds.
 //
 //   {"format": "velmora-scene", "version": 1,
 //    "particles": [{"position": [x, y, z], "velocity": [x, y, z], "pinned": false}, ...],
@@ -25,7 +25,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/AtomicFile.h"
 #include "scenes/SceneDescription.h"
 
 namespace velmora {
@@ -56,9 +55,9 @@ bool readSceneFile(const std::string& path, SceneDescription& out, std::string& 
 /// The scene as file text. The scene must be sound (see sceneProblem).
 std::string sceneText(const SceneDescription& scene);
 
-/// Writes the scene to path atomically (see replaceFile). Refuses a scene that sceneProblem
-/// finds fault with, so a save never makes a file the reader refuses. error says why.
-bool writeSceneFile(const std::string& path, const SceneDescription& scene, std::string& error,
-                    WriteBytesFn writeBytes = writeAllBytes);
+/// Writes the scene to path atomically (see platform/AtomicFile.h). Refuses a scene that
+/// sceneProblem finds fault with, so a save never makes a file the reader refuses. error says
+/// why.
+bool writeSceneFile(const std::string& path, const SceneDescription& scene, std::string& error);
 
 }  // namespace velmora

@@ -1,28 +1,18 @@
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+// Scene text is parsed whole into a document (SceneDocument.h) and then checked in the order it
+// was written, so the first problem in the file is the one told.
+#include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cfloat>
-#include <charconv>
 #include <cmath>
-#include <cstring>
-#include <nlohmann/json.hpp>
 
+#include "platform/BoundedFile.h"
+#include "scenes/SceneDocument.h"
 #include "scenes/SceneFile.h"
 
 namespace velmora {
 namespace {
 
-using Json = nlohmann::json;
+using Json = SceneJson;
 
-/// Root object, an array of them, an element, its three numbers: nothing goes deeper.
-constexpr std::size_t kMaxDepth = 4;
-
-enum class Context { Root, Particles, Particle, Links, Link, Camera, Vector };
-
-/// The keys each object may hold, in the order of their bits in Frame::seenKeys.
 constexpr std::array<const char*, 5> kRootKeys = {"format", "version", "particles", "links",
                                                   "camera"};
 constexpr std::array<const char*, 3> kParticleKeys = {"position", "velocity", "pinned"};
@@ -32,553 +22,259 @@ enum RootKey { Format, Version, ParticlesKey, LinksKey, CameraKey };
 enum ParticleKey { Position, Velocity, Pinned };
 enum LinkKey { A, B, Rest };
 
-struct Frame {
-    Context context;
-    std::uint32_t seenKeys = 0;
-    int key = -1;            ///< the key whose value comes next, in an object
-    std::size_t count = 0;   ///< elements so far, in an array
-    Vec3* vector = nullptr;  ///< where a Vector's numbers go
-};
+std::string kindOf(const Json& value) {
+    return value.is_number()    ? "a number"
+           : value.is_null()    ? "null"
+           : value.is_boolean() ? "a boolean"
+           : value.is_string()  ? "a string"
+           : value.is_object()  ? "an object"
+                                : "an array";
+}
 
-/// A number as the parser met it: an integer token, or a float token with its text.
-struct Number {
-    bool isFloat = false;
-    bool negative = false;
-    std::uint64_t magnitude = 0;  ///< integer tokens
-    double value = 0.0;           ///< float tokens
-    std::string_view text;        ///< float tokens
-};
-
-/// The float a number names, rounded once from its decimal text; nothing when it lies beyond
-/// the float range. Numbers below the float range become 0 or the nearest denormal.
-std::optional<float> toFloat(const Number& n) {
-    if (!n.isFloat) {
-        const float magnitude = static_cast<float>(n.magnitude);
-        return n.negative ? -magnitude : magnitude;
-    }
-    float value = 0.0f;
-    const char* end = n.text.data() + n.text.size();
-    const auto [ptr, ec] = std::from_chars(n.text.data(), end, value);
-    if (ec == std::errc() && ptr == end && std::isfinite(value)) {
-        return value;
-    }
-    if (ec == std::errc::result_out_of_range && std::fabs(n.value) < FLT_MIN) {
-        return static_cast<float>(n.value);
-    }
-    return std::nullopt;
+/// The float a number names; nothing when it lies beyond the float range. Numbers below the
+/// float range become 0 or the nearest denormal.
+std::optional<float> toFloat(const Json& n) {
+    const float value = n.is_number_float()      ? static_cast<float>(n.get<double>())
+                        : n.is_number_unsigned() ? static_cast<float>(n.get<std::uint64_t>())
+                                                 : static_cast<float>(n.get<std::int64_t>());
+    return std::isfinite(value) ? std::optional(value) : std::nullopt;
 }
 
 /// The whole number from 0 below limit a number names, or nothing.
-std::optional<std::uint64_t> toIndex(const Number& n, std::uint64_t limit) {
-    if (!n.isFloat) {
-        if (n.negative && n.magnitude != 0) {
-            return std::nullopt;
-        }
-        return n.magnitude < limit ? std::optional(n.magnitude) : std::nullopt;
+std::optional<std::uint64_t> toIndex(const Json& n, std::uint64_t limit) {
+    if (n.is_number_unsigned()) {
+        const auto u = n.get<std::uint64_t>();
+        return u < limit ? std::optional(u) : std::nullopt;
     }
-    if (!(n.value >= 0.0) || n.value >= static_cast<double>(limit) ||
-        std::trunc(n.value) != n.value) {
+    if (n.is_number_integer()) {
+        const auto i = n.get<std::int64_t>();
+        return i == 0 ? std::optional<std::uint64_t>(0) : std::nullopt;  // -0
+    }
+    const double v = n.get<double>();
+    if (!(v >= 0.0) || v >= static_cast<double>(limit) || std::trunc(v) != v)
         return std::nullopt;
-    }
-    return static_cast<std::uint64_t>(n.value);
+    return static_cast<std::uint64_t>(v);
 }
 
-/// Follows the parser's events, keeping only what fits the format. The first thing found
-/// wrong is kept and everything after it is only skipped (still bounded in depth), so that
-/// a file that is not a scene at all is reported by its "format" wherever that key comes.
-class SceneReader final : public nlohmann::json_sax<Json> {
+/// The first problem found in a document, with where it is; it ends the checks.
+struct Refusal {
+    std::string what;
+};
+
+[[noreturn]] void refuse(std::string what) {
+    throw Refusal{std::move(what)};
+}
+
+/// Checks a document in the order it was written and makes its scene. Of a document cut short
+/// by a bound, the unfinished containers are not held to what only their ends could tell
+/// (required keys, three numbers), and the whole neither to its format nor to its soundness.
+class SceneChecker {
   public:
-    SceneDescription scene;
-    std::string problem;      ///< the first thing found wrong, with where
-    std::string syntaxError;  ///< the parser's complaint
-    bool tooDeep = false;     ///< parsing stopped at the depth limit
-    std::optional<std::string> format;
-    std::optional<Number> version;
-    bool versionSeen = false;
+    explicit SceneChecker(const std::vector<Json*>& unfinished) : unfinished_(unfinished) {}
 
-    SceneReader() { frames.reserve(kMaxDepth); }
-
-    bool null() override { return value("null"); }
-    bool boolean(bool b) override {
-        if (skipping() || slot() != Slot::Pinned) {
-            return value("a boolean");
-        }
-        scene.particles.back().pinned = b;
-        return true;
-    }
-    bool number_integer(number_integer_t v) override {
-        Number n;
-        n.negative = v < 0;
-        n.magnitude = v < 0 ? 0u - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-        return number(n);
-    }
-    bool number_unsigned(number_unsigned_t v) override {
-        Number n;
-        n.magnitude = v;
-        return number(n);
-    }
-    bool number_float(number_float_t v, const string_t& text) override {
-        Number n;
-        n.isFloat = true;
-        n.value = v;
-        n.text = text;
-        return number(n);
-    }
-    bool string(string_t& s) override {
-        if (atRootKey(Format)) {
-            format = s.substr(0, 64);
-        }
-        if (skipping() || slot() != Slot::Format) {
-            return value("a string");
-        }
-        return true;
-    }
-    bool binary(binary_t&) override { return value("binary"); }
-
-    bool start_object(std::size_t) override {
-        if (depth == kMaxDepth) {
-            return nestedTooDeep();
-        }
-        ++depth;
-        if (skipping()) {
-            return true;
-        }
-        switch (frames.empty() ? Slot::Root : slot()) {
-            case Slot::Root:
-                frames.push_back({Context::Root});
-                return true;
-            case Slot::ParticleElement:
-                if (scene.particles.size() == kMaxSceneParticles) {
-                    return fail("more than " + std::to_string(kMaxSceneParticles) + " particles");
-                }
-                scene.particles.emplace_back();
-                frames.push_back({Context::Particle});
-                return true;
-            case Slot::LinkElement:
-                if (scene.links.size() == kMaxSceneLinks) {
-                    return fail("more than " + std::to_string(kMaxSceneLinks) + " links");
-                }
-                scene.links.emplace_back();
-                frames.push_back({Context::Link});
-                return true;
-            case Slot::CameraObject:
-                scene.camera = CameraPose{};
-                frames.push_back({Context::Camera});
-                return true;
-            default:
-                return value("an object");
-        }
-    }
-
-    bool start_array(std::size_t) override {
-        if (depth == kMaxDepth) {
-            return nestedTooDeep();
-        }
-        ++depth;
-        if (skipping()) {
-            return true;
-        }
-        switch (slot()) {
-            case Slot::ParticlesArray:
-                frames.push_back({Context::Particles});
-                return true;
-            case Slot::LinksArray:
-                frames.push_back({Context::Links});
-                return true;
-            case Slot::Position:
-            case Slot::Velocity:
-            case Slot::Eye:
-            case Slot::Target:
-                frames.push_back({Context::Vector, 0, -1, 0, vectorFor(slot())});
-                return true;
-            default:
-                return value("an array");
-        }
-    }
-
-    bool key(string_t& name) override {
-        if (skipping()) {
-            rootKey = depth == 1 ? keyIndex(kRootKeys, name) : -1;
-            versionSeen = versionSeen || rootKey == Version;
-            return true;
-        }
-        Frame& f = frames.back();
-        const int k = f.context == Context::Root       ? keyIndex(kRootKeys, name)
-                      : f.context == Context::Particle ? keyIndex(kParticleKeys, name)
-                      : f.context == Context::Link     ? keyIndex(kLinkKeys, name)
-                                                       : keyIndex(kCameraKeys, name);
-        rootKey = f.context == Context::Root ? k : -1;
-        versionSeen = versionSeen || rootKey == Version;
-        if (k < 0) {
-            return fail("unknown key \"" + name.substr(0, 32) + "\"");
-        }
-        if (f.seenKeys & (1u << k)) {
-            return fail("\"" + name + "\" given twice");
-        }
-        f.seenKeys |= 1u << k;
-        f.key = k;
-        return true;
-    }
-
-    bool end_object() override {
-        --depth;
-        if (skipping()) {
-            return true;
-        }
-        const Frame f = frames.back();
-        const auto missing = [&](int k) { return (f.seenKeys & (1u << k)) == 0; };
-        if (f.context == Context::Particle && missing(Position)) {
-            return fail("no \"position\"");
-        }
-        if (f.context == Context::Link && (missing(A) || missing(B))) {
-            return fail(missing(A) ? "no \"a\"" : "no \"b\"");
-        }
-        if (f.context == Context::Camera && (missing(0) || missing(1))) {
-            return fail(missing(0) ? "no \"eye\"" : "no \"target\"");
-        }
-        if (f.context == Context::Root && (missing(ParticlesKey) || missing(LinksKey))) {
-            return fail(missing(ParticlesKey) ? "no \"particles\" array" : "no \"links\" array");
-        }
-        frames.pop_back();
-        return true;
-    }
-
-    bool end_array() override {
-        --depth;
-        if (skipping()) {
-            return true;
-        }
-        if (frames.back().context == Context::Vector && frames.back().count != 3) {
-            return fail(vectorName() + " needs 3 numbers, not " +
-                        std::to_string(frames.back().count));
-        }
-        frames.pop_back();
-        return true;
-    }
-
-    bool parse_error(std::size_t position, const std::string&,
-                     const nlohmann::detail::exception& e) override {
-        // e.what() is "[json.exception.parse_error.101] parse error at line 1, column 5: ...".
-        std::string what = e.what();
-        const std::size_t colon = what.find(": ");
-        what = colon == std::string::npos ? what : what.substr(colon + 2);
-        syntaxError = "invalid JSON at byte " + std::to_string(position) + ": " + what;
-        return false;
+    SceneDescription sceneOf(const Json& root) {
+        if (!root.is_object())
+            refuse("the file must hold one JSON object, not " + kindOf(root));
+        if (unfinished_.empty())
+            checkFormatAndVersion(root);
+        SceneDescription scene;
+        forEachEntry(root, kRootKeys, "", 1u << ParticlesKey | 1u << LinksKey,
+                     [&](std::size_t k, const Json& v) { rootEntry(k, v, scene); });
+        if (auto problem = unfinished_.empty() ? sceneProblem(scene) : std::nullopt)
+            refuse(*problem);
+        return scene;
     }
 
   private:
-    enum class Slot {
-        None,
-        Root,
-        Format,
-        Version,
-        ParticlesArray,
-        LinksArray,
-        CameraObject,
-        ParticleElement,
-        LinkElement,
-        Position,
-        Velocity,
-        Pinned,
-        LinkA,
-        LinkB,
-        Rest,
-        Eye,
-        Target,
-        VectorElement,
-    };
-
-    std::vector<Frame> frames;
-    std::size_t depth = 0;
-    int rootKey = -1;  ///< the root key whose value comes next, if any
-
-    bool skipping() const { return !problem.empty(); }
-
-    bool atRootKey(RootKey k) const { return depth == 1 && rootKey == k; }
-
-    template <std::size_t N>
-    static int keyIndex(const std::array<const char*, N>& keys, const std::string& name) {
-        for (std::size_t i = 0; i < N; ++i) {
-            if (name == keys[i]) {
-                return static_cast<int>(i);
-            }
+    void rootEntry(std::size_t k, const Json& v, SceneDescription& scene) {
+        if (k == Format && !v.is_string())
+            refuse("\"format\" must be the string \"velmora-scene\", not " + kindOf(v));
+        if (k == Version && !v.is_number())
+            refuse("\"version\" must be the number 1, not " + kindOf(v));
+        if (k == ParticlesKey) {
+            forEachElement(v, "particles", "particle", kMaxSceneParticles,
+                           [&](const Json& e, const std::string& where) {
+                               scene.particles.push_back(particleOf(e, where));
+                           });
         }
-        return -1;
+        if (k == LinksKey) {
+            forEachElement(v, "links", "link", kMaxSceneLinks,
+                           [&](const Json& e, const std::string& where) {
+                               scene.links.push_back(linkOf(e, where));
+                           });
+        }
+        if (k == CameraKey)
+            scene.camera = cameraOf(v);
     }
 
-    /// What the next value fills.
-    Slot slot() const {
-        if (frames.empty()) {
-            return Slot::None;
-        }
-        const Frame& f = frames.back();
-        switch (f.context) {
-            case Context::Root: {
-                constexpr Slot slots[] = {Slot::Format, Slot::Version, Slot::ParticlesArray,
-                                          Slot::LinksArray, Slot::CameraObject};
-                return slots[f.key];
-            }
-            case Context::Particles:
-                return Slot::ParticleElement;
-            case Context::Links:
-                return Slot::LinkElement;
-            case Context::Particle: {
-                constexpr Slot slots[] = {Slot::Position, Slot::Velocity, Slot::Pinned};
-                return slots[f.key];
-            }
-            case Context::Link: {
-                constexpr Slot slots[] = {Slot::LinkA, Slot::LinkB, Slot::Rest};
-                return slots[f.key];
-            }
-            case Context::Camera:
-                return f.key == 0 ? Slot::Eye : Slot::Target;
-            case Context::Vector:
-                return Slot::VectorElement;
-        }
-        return Slot::None;
+    bool finished(const Json& value) const {
+        return std::find(unfinished_.begin(), unfinished_.end(), &value) == unfinished_.end();
     }
 
-    Vec3* vectorFor(Slot s) {
-        switch (s) {
-            case Slot::Position:
-                return &scene.particles.back().position;
-            case Slot::Velocity:
-                return &scene.particles.back().velocity;
-            case Slot::Eye:
-                return &scene.camera->eye;
-            default:
-                return &scene.camera->target;
+    /// Hands take(k, value) each entry of an object in order, where keys[k] is its key, each
+    /// key one of `keys` and given once; then requires the keys whose bits are in `required`.
+    template <std::size_t N, class Take>
+    void forEachEntry(const Json& object, const std::array<const char*, N>& keys,
+                      const std::string& where, std::uint32_t required, Take take) {
+        std::uint32_t seen = 0;
+        for (const auto& [key, value] : object.get_ref<const Json::object_t&>()) {
+            const auto k =
+                static_cast<std::size_t>(std::find(keys.begin(), keys.end(), key) - keys.begin());
+            if (k == N)
+                refuse(where + "unknown key \"" + key.substr(0, 32) + "\"");
+            if ((seen & (1u << k)) != 0)
+                refuse(where + "\"" + key + "\" given twice");
+            seen |= 1u << k;
+            take(k, value);
+        }
+        for (std::size_t k = 0; k < N && finished(object); ++k) {
+            // The root's required keys are its two lists.
+            if ((required & ~seen & (1u << k)) != 0)
+                refuse(where + "no \"" + keys[k] + "\"" + (where.empty() ? " array" : ""));
         }
     }
 
-    /// Where the parser is, for messages: "particle 3: ", "link 4: ", "camera: " or "".
-    std::string where() const {
-        for (auto f = frames.rbegin(); f != frames.rend(); ++f) {
-            if (f->context == Context::Particle) {
-                return "particle " + std::to_string(scene.particles.size() - 1) + ": ";
-            }
-            if (f->context == Context::Link) {
-                return "link " + std::to_string(scene.links.size() - 1) + ": ";
-            }
-            if (f->context == Context::Camera) {
-                return "camera: ";
-            }
+    /// Hands take(element, where) each object of the root's list under key, with where it is
+    /// ("particle 3: ").
+    template <class Take>
+    void forEachElement(const Json& value, const char* key, const char* element, std::size_t limit,
+                        Take take) {
+        if (!value.is_array())
+            refuse(std::string("\"") + key + "\" must be an array, not " + kindOf(value));
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            const std::string name = element + (" " + std::to_string(i));
+            if (!value[i].is_object())
+                refuse(name + " must be an object, not " + kindOf(value[i]));
+            if (i == limit)
+                refuse("more than " + std::to_string(limit) + " " + key);
+            take(value[i], name + ": ");
         }
-        return "";
     }
 
-    /// Keeps the first thing found wrong and goes on skipping.
-    bool fail(const std::string& what) {
-        if (problem.empty()) {
-            problem = where() + what;
+    Vec3 vectorOf(const Json& value, const std::string& where, const char* key) {
+        const std::string name = where + "\"" + key + "\"";
+        if (!value.is_array())
+            refuse(name + " must be an array of 3 numbers, not " + kindOf(value));
+        float xyz[3] = {};
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            if (!value[i].is_number())
+                refuse(name + " must be an array of 3 numbers, not " + kindOf(value[i]));
+            if (i == 3)
+                refuse(name + " needs 3 numbers, not more");
+            const auto number = toFloat(value[i]);
+            if (!number)
+                refuse(where + "a number beyond the float range");
+            xyz[i] = *number;
         }
-        return true;
+        if (value.size() < 3 && finished(value))
+            refuse(name + " needs 3 numbers, not " + std::to_string(value.size()));
+        return {xyz[0], xyz[1], xyz[2]};
     }
 
-    /// The key of the vector being read or about to be: "\"position\"" and so on.
-    std::string vectorName() const {
-        const bool inVector = frames.back().context == Context::Vector;
-        const Frame& owner = inVector ? frames[frames.size() - 2] : frames.back();
-        const auto k = static_cast<std::size_t>(owner.key);
-        return std::string("\"") +
-               (owner.context == Context::Camera ? kCameraKeys[k] : kParticleKeys[k]) + "\"";
+    ParticleSpec particleOf(const Json& object, const std::string& where) {
+        ParticleSpec p;
+        forEachEntry(object, kParticleKeys, where, 1u << Position,
+                     [&](std::size_t k, const Json& v) {
+                         if (k == Pinned && !v.is_boolean())
+                             refuse(where + "\"pinned\" must be true or false, not " + kindOf(v));
+                         if (k == Pinned)
+                             p.pinned = v.get<bool>();
+                         else
+                             (k == Position ? p.position : p.velocity) =
+                                 vectorOf(v, where, kParticleKeys[k]);
+                     });
+        return p;
     }
 
-    bool nestedTooDeep() {
-        fail("nested deeper than a scene file goes");
-        tooDeep = true;
-        return false;  // stops the parser: the nesting could run to the end of the file
+    LinkSpec linkOf(const Json& object, const std::string& where) {
+        LinkSpec l;
+        forEachEntry(
+            object, kLinkKeys, where, 1u << A | 1u << B, [&](std::size_t k, const Json& v) {
+                const std::string name = where + "\"" + kLinkKeys[k] + "\"";
+                if (!v.is_number()) {
+                    refuse(
+                        name +
+                        (k == Rest ? " must be a number, not " : " must be a whole number, not ") +
+                        kindOf(v));
+                }
+                if (k == Rest) {
+                    const auto rest = toFloat(v);
+                    if (!rest || !(*rest > 0.0f))
+                        refuse(name + " must be a positive finite number");
+                    l.restLength = *rest;
+                    return;
+                }
+                const auto index = toIndex(v, kMaxSceneParticles);
+                if (!index) {
+                    refuse(name + " must be a whole number from 0 to " +
+                           std::to_string(kMaxSceneParticles - 1));
+                }
+                (k == A ? l.a : l.b) = static_cast<std::uint32_t>(*index);
+            });
+        return l;
     }
 
-    /// A value that does not belong where it stands: says what belongs there.
-    bool value(const char* found) {
-        if (skipping()) {
-            return true;
-        }
-        if (frames.empty()) {
-            return fail(std::string("the file must hold one JSON object, not ") + found);
-        }
-        const char* wanted = "";
-        switch (slot()) {
-            case Slot::Format:
-                wanted = "\"format\" must be the string \"velmora-scene\"";
-                break;
-            case Slot::Version:
-                wanted = "\"version\" must be the number 1";
-                break;
-            case Slot::ParticlesArray:
-                wanted = "\"particles\" must be an array";
-                break;
-            case Slot::LinksArray:
-                wanted = "\"links\" must be an array";
-                break;
-            case Slot::CameraObject:
-                wanted = "\"camera\" must be an object";
-                break;
-            case Slot::ParticleElement:
-                return fail("particle " + std::to_string(scene.particles.size()) +
-                            " must be an object, not " + found);
-            case Slot::LinkElement:
-                return fail("link " + std::to_string(scene.links.size()) +
-                            " must be an object, not " + found);
-            case Slot::Pinned:
-                wanted = "\"pinned\" must be true or false";
-                break;
-            case Slot::LinkA:
-                wanted = "\"a\" must be a whole number";
-                break;
-            case Slot::LinkB:
-                wanted = "\"b\" must be a whole number";
-                break;
-            case Slot::Rest:
-                wanted = "\"rest\" must be a number";
-                break;
-            case Slot::VectorElement:
-            case Slot::Position:
-            case Slot::Velocity:
-            case Slot::Eye:
-            case Slot::Target:
-                return fail(vectorName() + " must be an array of 3 numbers, not " + found);
-            default:
-                break;
-        }
-        return fail(std::string(wanted) + ", not " + found);
+    CameraPose cameraOf(const Json& value) {
+        if (!value.is_object())
+            refuse("\"camera\" must be an object, not " + kindOf(value));
+        CameraPose pose;
+        forEachEntry(value, kCameraKeys, "camera: ", 3u, [&](std::size_t k, const Json& xyz) {
+            (k == 0 ? pose.eye : pose.target) = vectorOf(xyz, "camera: ", kCameraKeys[k]);
+        });
+        return pose;
     }
 
-    bool number(const Number& n) {
-        if (atRootKey(Version)) {
-            version = n;
-            version->text = {};  // the parser reuses the text's storage
-        }
-        if (skipping()) {
-            return true;
-        }
-        const Slot s = frames.empty() ? Slot::None : slot();
-        if (s == Slot::Version) {
-            return true;  // checked with the format, after the whole file
-        }
-        if (s == Slot::VectorElement) {
-            Frame& f = frames.back();
-            if (++f.count > 3) {
-                return fail(vectorName() + " needs 3 numbers, not more");
+    /// A file that is no scene is told by its format before anything else is held against it.
+    static void checkFormatAndVersion(const Json& root) {
+        std::optional<std::string> format;
+        std::optional<std::uint64_t> version;
+        bool versionSeen = false;
+        for (const auto& [key, value] : root.get_ref<const Json::object_t&>()) {
+            if (key == "format" && value.is_string())
+                format = value.get<std::string>().substr(0, 64);
+            if (key == "version") {
+                versionSeen = true;
+                version = value.is_number() ? toIndex(value, 1u << 31) : version;
             }
-            const auto v = toFloat(n);
-            if (!v) {
-                return fail("a number beyond the float range");
-            }
-            (f.count == 1 ? f.vector->x : f.count == 2 ? f.vector->y : f.vector->z) = *v;
-            return true;
         }
-        if (s == Slot::LinkA || s == Slot::LinkB) {
-            const auto index = toIndex(n, kMaxSceneParticles);
-            if (!index) {
-                return fail(std::string("\"") + (s == Slot::LinkA ? "a" : "b") +
-                            "\" must be a whole number from 0 to " +
-                            std::to_string(kMaxSceneParticles - 1));
-            }
-            (s == Slot::LinkA ? scene.links.back().a : scene.links.back().b) =
-                static_cast<std::uint32_t>(*index);
-            return true;
+        if (!format)
+            refuse("not a velmora scene: no \"format\": \"velmora-scene\"");
+        if (*format != kSceneFormat)
+            refuse("not a velmora scene: \"format\" is \"" + *format + "\", not \"velmora-scene\"");
+        if (version != static_cast<std::uint64_t>(kSceneVersion)) {
+            refuse(versionSeen ? "\"version\" must be 1, the only version this program reads"
+                               : "no \"version\"");
         }
-        if (s == Slot::Rest) {
-            const auto v = toFloat(n);
-            if (!v || !(*v > 0.0f)) {
-                return fail("\"rest\" must be a positive finite number");
-            }
-            scene.links.back().restLength = *v;
-            return true;
-        }
-        return value("a number");
     }
+
+    const std::vector<Json*>& unfinished_;
 };
 
 }  // namespace
 
 bool parseSceneText(std::string_view text, SceneDescription& out, std::string& error) {
-    SceneReader reader;
-    Json::sax_parse(text, &reader);
-    if (!reader.syntaxError.empty() && !reader.tooDeep) {
-        error = reader.syntaxError;
+    const SceneDocument document = parseSceneDocument(text);
+    if (!document.whole && document.stopped.empty()) {
+        error = document.syntaxError;
         return false;
     }
-    // A file that is no scene is told by its format before anything else is held against it,
-    // unless the parser had to stop before it could have seen the format.
-    if (!reader.tooDeep) {
-        if (!reader.format) {
-            error = "not a velmora scene: no \"format\": \"velmora-scene\"";
-            return false;
-        }
-        if (*reader.format != kSceneFormat) {
-            error = "not a velmora scene: \"format\" is \"" + *reader.format +
-                    "\", not \"velmora-scene\"";
-            return false;
-        }
-        const auto version = reader.version ? toIndex(*reader.version, 1u << 31) : std::nullopt;
-        if (!version || *version != static_cast<std::uint64_t>(kSceneVersion)) {
-            error = reader.versionSeen
-                        ? "\"version\" must be 1, the only version this program reads"
-                        : "no \"version\"";
-            return false;
-        }
-    }
-    if (!reader.problem.empty()) {
-        error = reader.problem;
+    try {
+        // A document a bound cut short may show a problem before the bound; if not, the bound.
+        SceneDescription scene = SceneChecker(document.unfinished).sceneOf(document.root);
+        if (!document.whole)
+            refuse(document.stopped);
+        out = std::move(scene);
+        return true;
+    } catch (const Refusal& refusal) {
+        error = refusal.what;
         return false;
     }
-    if (auto problem = sceneProblem(reader.scene)) {
-        error = *problem;
-        return false;
-    }
-    out = std::move(reader.scene);
-    return true;
 }
 
 bool readSceneFile(const std::string& path, SceneDescription& out, std::string& error) {
-    const auto failWith = [&](const std::string& what) {
-        error = path + ": " + what;
-        return false;
-    };
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return failWith(std::string("cannot open: ") + std::strerror(errno));
-    }
-    struct Closer {
-        int fd;
-        ~Closer() { close(fd); }
-    } closer{fd};
-    struct stat status {};
-    if (fstat(fd, &status) != 0) {
-        return failWith(std::string("cannot read: ") + std::strerror(errno));
-    }
-    if (S_ISDIR(status.st_mode)) {
-        return failWith("is a folder, not a scene file");
-    }
-    if (!S_ISREG(status.st_mode)) {
-        return failWith("is not a regular file");
-    }
-    if (static_cast<std::uintmax_t>(status.st_size) > kMaxSceneFileBytes) {
-        return failWith("is larger than 64 MiB (" + std::to_string(status.st_size) + " bytes)");
-    }
-    std::string text(static_cast<std::size_t>(status.st_size), '\0');
-    std::size_t got = 0;
-    while (got < text.size()) {
-        const ssize_t n = read(fd, text.data() + got, text.size() - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return failWith(std::string("cannot read: ") + std::strerror(errno));
-        }
-        if (n == 0) {
-            break;
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    char extra = 0;
-    if (got < text.size() || read(fd, &extra, 1) != 0) {
-        return failWith("changed while it was read");
-    }
-    if (!parseSceneText(text, out, error)) {
+    std::string text;
+    if (!readBoundedFile(path, kMaxSceneFileBytes, text, error) ||
+        !parseSceneText(text, out, error)) {
         error = path + ": " + error;
         return false;
     }

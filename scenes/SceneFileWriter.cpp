@@ -1,5 +1,6 @@
 #include <charconv>
 
+#include "platform/AtomicFile.h"
 #include "scenes/SceneFile.h"
 
 namespace velmora {
@@ -71,13 +72,12 @@ std::string sceneText(const SceneDescription& scene) {
     return out;
 }
 
-bool writeSceneFile(const std::string& path, const SceneDescription& scene, std::string& error,
-                    WriteBytesFn writeBytes) {
+bool writeSceneFile(const std::string& path, const SceneDescription& scene, std::string& error) {
     if (auto problem = sceneProblem(scene)) {
         error = "the scene cannot be saved as it is: " + *problem;
         return false;
     }
-    return replaceFile(path, sceneText(scene), error, writeBytes);
+    return replaceFile(path, sceneText(scene), error);
 }
 
 }  // namespace velmora

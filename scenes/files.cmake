@@ -5,6 +5,7 @@ find_package(nlohmann_json 3.10 REQUIRED)
 include(${CMAKE_CURRENT_LIST_DIR}/../platform/files.cmake)
 add_library(velmora_scene_files STATIC
   ${CMAKE_CURRENT_LIST_DIR}/SceneCheck.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SceneDocument.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SceneFileReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SceneFileWriter.cpp
 )

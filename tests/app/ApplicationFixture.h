@@ -1,5 +1,5 @@
 #pragma once
-// The real loop on the scripted operating system and the recording device, run from the
+// The real loop on the scripted operating system and the headless device, run from the
 // build folder so bin/min.fx and the pictures are found as the program finds them.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 
 #include "app/Application.h"
 #include "app/Window.h"
-#include "platform/RecordingDevice.h"
+#include "platform/HeadlessDevice.h"
 #include "platform/ScriptedOperatingSystem.h"
 #include "render/D3DRenderer.h"
 #include "render/TextureManager.h"
@@ -35,7 +35,7 @@ class ApplicationTest : public ::testing::Test {
 
     /// Starts the application; the clock then advances by dtSeconds per pass.
     void start(float dtSeconds = 0.01f) {
-        app = std::make_unique<Application>(os, recordingDirect3DCreate);
+        app = std::make_unique<Application>(os, headlessDirect3DCreate);
         const auto failed = app->startUp(SW_SHOWNORMAL);
         ASSERT_FALSE(failed.has_value()) << app->failure;
         setDt(dtSeconds);
@@ -54,12 +54,7 @@ class ApplicationTest : public ::testing::Test {
             os.setKey(k, false);
         return goesOn;
     }
-    void takeWaitingMessages() {
-        while (os.pendingMessages() > 0) {
-            ASSERT_TRUE(app->runPass());
-        }
-    }
-    RecordingDevice& device() { return static_cast<RecordingDevice&>(*gRenderer->device); }
+    HeadlessDevice& device() { return static_cast<HeadlessDevice&>(*gRenderer->device); }
     void cursorAtClient(int x, int y) {
         const Point home = app->cursorHomeOnScreen();
         os.cursor = {home.x - 400 + x, home.y - 300 + y};

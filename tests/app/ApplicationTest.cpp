@@ -1,4 +1,4 @@
-// The real loop on the scripted operating system and the recording device.
+// The real loop on the scripted operating system and the headless device.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -61,7 +61,7 @@ TEST_F(ApplicationTest, TimeSpentStartingUpDoesNotReachTheFirstPass) {
         }
     } slow(os);
     os.counterStep = 10'000;
-    app = std::make_unique<Application>(slow, recordingDirect3DCreate);
+    app = std::make_unique<Application>(slow, headlessDirect3DCreate);
     ASSERT_FALSE(app->startUp(SW_SHOWNORMAL).has_value());
     app->runPass();
     EXPECT_FLOAT_EQ(app->passDt, 0.01f);

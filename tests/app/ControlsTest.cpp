@@ -12,7 +12,8 @@ class ControlsTest : public ApplicationTest {
         ApplicationTest::SetUp();
         start();
         timer->fixedDeltaTime = 0.01f;
-        takeWaitingMessages();
+        while (os.pendingMessages() > 0)
+            ASSERT_TRUE(app->runPass());
     }
 };
 

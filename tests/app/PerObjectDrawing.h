@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/Scene.h"
+#include "app/SceneFrame.h"
 #include "render/Mesh.h"
 
 namespace velmora {

@@ -64,6 +64,8 @@ TEST(Program, TheReadmeListsEveryControlAndOptionAsHelpAndTheOverlayDo) {
 TEST(Program, StartUpFailuresSayWhyWithTheirExitCodesBeforeAnyPass) {
     velmora::testing::TempFolder empty;  // no bin/min.fx
     const std::string missing = empty.path("missing/end");
+    const std::string huge = empty.path("huge.jsonl");
+    ASSERT_EQ(truncate(empty.write("huge.jsonl", std::string()).c_str(), 10ll << 30), 0);
     struct Case {
         std::string arguments, folder, prefix;
         int exitCode;
@@ -80,6 +82,10 @@ TEST(Program, StartUpFailuresSayWhyWithTheirExitCodesBeforeAnyPass) {
         // Outputs that cannot be written are refused before the window opens.
         {"--headless --frames 5 --save-scene " + missing + ".json", build, "", 3, missing},
         {"--frames 5 --screenshot " + missing + ".png", build, "", 3, missing},
+        // Recordings that are no regular file or far too large are refused before a read.
+        {"--replay /dev/zero", build, "timeout 20", 4, "/dev/zero: is not a regular file"},
+        {"--replay /tmp", build, "", 4, "velmora: /tmp: is a folder"},
+        {"--replay " + huge, build, "timeout 20", 4, "is larger than 256 MiB (10737418240 bytes)"},
     };
     std::vector<Case> all(std::begin(cases), std::end(cases));
     // Bad command lines: exit 2 with the reason and the usage.
@@ -94,6 +100,9 @@ TEST(Program, StartUpFailuresSayWhyWithTheirExitCodesBeforeAnyPass) {
         EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.err;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << c.arguments << "\n" << run.err;
         EXPECT_EQ(run.out, "") << c.arguments;
+        if (c.exitCode == 4) {
+            EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        }
     }
 }
 
@@ -179,6 +188,8 @@ TEST(SceneProgram, BadSceneFilesExitWith4AndOneLineSayingWhatAndWhere) {
     files.emplace_back("no-such-scene.json", "cannot open: No such file or directory");
     std::filesystem::create_directories(dir.path("folder.json"));
     files.emplace_back(dir.path("folder.json"), "is a folder");
+    ASSERT_EQ(mkfifo(dir.path("fifo.json").c_str(), 0600), 0);  // no writer: an open would wait
+    files.emplace_back(dir.path("fifo.json"), "is not a regular file");
     files.emplace_back(dir.path("big.json"), "is larger than 64 MiB");
     ASSERT_EQ(truncate(dir.write("big.json", std::string("{")).c_str(), (64 << 20) + 1), 0);
     if (geteuid() != 0) {  // the superuser reads anything

@@ -13,7 +13,7 @@
 #include <sstream>
 #include <vector>
 
-#include "app/Scene.h"
+#include "app/SceneFrame.h"
 #include "app/Window.h"
 #include "physics/Particle.h"
 #include "platform/GlDevice.h"
@@ -63,17 +63,11 @@ struct Frames {
     Pixels perObjectObjects, batchedObjects;  ///< which object shows at each pixel
 };
 
-class ScenePixels : public ::testing::Test {
+class ScenePixels : public test::GlRenderer {
   protected:
     void SetUp() override {
-        ASSERT_EQ(chdir(VELMORA_BUILD_DIR), 0);  // bin/min.fx and the pictures
-        resetRendererToConstructedState();
-        gTextureManager->clear();
-        window = test::open800x600(os);
-        ASSERT_NE(window, nullptr);
-        gRenderer->usePlatform(os, glDirect3DCreate);
-        ASSERT_TRUE(gRenderer->init(window, false, false));
-        ASSERT_TRUE(gRenderer->loadEffect("bin/min.fx", effect));
+        ASSERT_EQ(chdir(VELMORA_BUILD_DIR), 0);  // the pictures in bin/
+        GlRenderer::SetUp();
         aspectRatio = 800.0f / 600.0f;
         scene = std::make_unique<Scene>();
         perObject = std::make_unique<PerObjectDrawing>();
@@ -83,25 +77,13 @@ class ScenePixels : public ::testing::Test {
         particles.clear();
         perObject.reset();
         scene.reset();
-        flat.clear();
-        gTextureManager->clear();
-        effect.reset();
-        resetRendererToConstructedState();
-    }
-
-    Pixels presented() {
-        Pixels pixels;
-        std::uint32_t width = 0, height = 0;
-        EXPECT_EQ(gRenderer->device->getFrontBufferData(pixels, width, height), D3D_OK);
-        EXPECT_TRUE(width == kWidth && height == kHeight);
-        pixels.resize(kWidth * kHeight);
-        return pixels;
+        GlRenderer::TearDown();
     }
     /// Swaps the scene's pictures with flat ones (white spheres), and back on the next call.
     void swapTextures() {
         if (swapped.empty()) {
             for (const std::uint32_t argb : {0xFFFFFFFFu, 0xFFFFFFFFu, kPanel, kSky, kLine})
-                swapped.push_back(flatTexture(argb));
+                swapped.push_back(texture(argb));
         }
         Texture** inScene[] = {&scene->orangeTexture, &scene->noiseTexture,
                                &scene->roomPlane.textures[0], &scene->skyBox.textures[0],
@@ -109,12 +91,6 @@ class ScenePixels : public ::testing::Test {
         for (std::size_t i = 0; i < 5; ++i)
             std::swap(*inScene[i], swapped[i]);
         perObject->linkLine.textures[0] = scene->linkLines.mesh.textures[0];
-    }
-    Texture* flatTexture(std::uint32_t argb) {
-        Image image("no-such-picture.bmp");  // 1 x 1 white
-        std::memcpy(image.pixels.data(), &argb, 4);
-        flat.push_back(std::make_unique<Texture>(image, false));
-        return flat.back().get();
     }
     /// Vertex colours of the batch's spheres, in the order the last frame drew them.
     void paintBatchedSpheres(bool white) {
@@ -185,12 +161,8 @@ class ScenePixels : public ::testing::Test {
         EXPECT_EQ(inside, 0) << "differing inside an object at" << where.str();
     }
 
-    test::BoxKeepingSdl os;
-    WindowHandle window = nullptr;
-    std::unique_ptr<Effect> effect;
     std::unique_ptr<Scene> scene;
     std::unique_ptr<PerObjectDrawing> perObject;
-    std::vector<std::unique_ptr<Texture>> flat;
     std::vector<Texture*> swapped;
     ParticleList particles;
 };

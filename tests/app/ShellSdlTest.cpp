@@ -13,11 +13,9 @@
 #include <functional>
 #include <string>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 #include "app/FrameTimer.h"
-#include "app/InputState.h"
 #include "app/Window.h"
 #include "platform/SdlOperatingSystem.h"
 
@@ -94,38 +92,6 @@ class ShellSdlTest : public ::testing::Test {
         return {x, y, x + attributes.width, y + attributes.height};
     }
 };
-
-TEST_F(ShellSdlTest, TypedKeyAndClickedButtonGoDownStayDownAndComeUp) {
-    // Keys reach SDL only while the window has the keyboard focus.
-    ASSERT_TRUE(eventually([&] {
-        pumpMessages();
-        return SDL_GetKeyboardFocus() == sdl;
-    }));
-    InputState input(os);
-    input.update();
-    const Rect client = xClientRect();
-    xdotool("mousemove " + std::to_string(client.left + 100) + " " +
-            std::to_string(client.top + 100));
-
-    // X numbers the buttons left 1, middle 2, right 3.
-    using Press = std::tuple<const char*, const char*, int>;
-    for (const auto& [device, name, code] :
-         {Press{"key", "shift", VK_SHIFT}, Press{"key", "q", 'Q'}, Press{"mouse", "1", VK_LBUTTON},
-          Press{"mouse", "3", VK_RBUTTON}, Press{"mouse", "2", VK_MBUTTON}}) {
-        SCOPED_TRACE(name);
-        for (const bool goingDown : {true, false}) {
-            xdotool(std::string(device) + (goingDown ? "down " : "up ") + name);
-            ASSERT_TRUE(eventually([&] {
-                input.update();
-                return input.down[code] == goingDown;
-            }));
-            EXPECT_TRUE(goingDown ? input.pressed[code] : input.released[code]);
-            input.update();  // the next pass sees it held (or still up), without an edge
-            EXPECT_TRUE(input.down[code] == goingDown && !input.pressed[code] &&
-                        !input.released[code]);
-        }
-    }
-}
 
 TEST_F(ShellSdlTest, APointerWarpedByAnotherProgramIsReadWithoutWaitingForInput) {
     // A warp makes no raw input; SDL's global state alone would keep the old position.

@@ -1,9 +1,9 @@
-# The real loop on the scripted operating system and the recording device, and the built
-# program with its command line.
+# The real loop on the scripted operating system and the headless device (the overlay in it
+# too), and the built program with its command line.
 velmora_test(velmora_app_tests
   LIBS velmora_app
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ApplicationTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ControlsTest.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/SessionTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ProgramTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/OverlayInTheLoopTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ProgramTest.cpp
 )
 add_dependencies(velmora_app_tests velmora velmora_assets)
 # The scene's batched drawing on the OpenGL device, pixel for pixel against the per-object

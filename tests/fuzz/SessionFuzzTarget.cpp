@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/SessionReader.h"
+#include "session/SessionReader.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

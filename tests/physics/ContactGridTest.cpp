@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <random>
 
@@ -18,8 +19,8 @@ bool sameBits(const ParticleState& a, const ParticleState& b) {
 }
 
 // A crowd far denser than the particles' size allows, so pushes carry particles across cells
-// and chain through the scan; some pinned, some linked, some in the box's corners; pinned ones
-// past the walls, far outside, at the float limit and not finite at all.
+// and chain through the scan; some pinned, some linked, some in the box's corners, a pile-up;
+// pinned ones past the walls, far outside, at the float limit and not finite at all.
 SceneDescription crowdedScene(std::mt19937& random) {
     // From integer arithmetic, so every platform draws the same scene.
     const auto uniform = [&](float low, float high) {
@@ -44,6 +45,11 @@ SceneDescription crowdedScene(std::mt19937& random) {
     for (int i = 0; i < 4; ++i) {
         scene.particles.push_back({around({1e6f, -1e6f, 3e5f}, 1.0f), {}, true});
     }
+    // A pile-up: more particles at nearly one point than a scan resolves, three exactly there.
+    const Vec3 pile = around({}, 5.0f);
+    for (int i = 0; i < 24; ++i) {
+        scene.particles.push_back({i < 3 ? pile : around(pile, 0.4f), {}, false});
+    }
     for (Vec3 p : {Vec3(FLT_MAX, -FLT_MAX, 0), Vec3(FLT_MAX, -FLT_MAX, 1.5f), Vec3(-FLT_MAX, 3, 0),
                    Vec3(INFINITY, 0, 0), Vec3(NAN, 0, 0)}) {
         scene.particles.push_back({p, {1, 2, 3}, true});
@@ -53,6 +59,40 @@ SceneDescription crowdedScene(std::mt19937& random) {
         scene.links.push_back({a, b, random() % 2 ? -1.0f : uniform(0.5f, 4.0f)});
     }
     return scene;
+}
+
+TEST(ContactGrid, APileUpResolvesOnlyWhatTouchedWhereTheScanBeganAndAtMostSixteen) {
+    // As the scan over all pairs does it (see the particle's test): pushed from 0 to -0.75 by
+    // the first of the ones at 1.5, the scanning particle comes within reach of the one at
+    // -2.5, which it meets only when fewer than kMostContactsPerScan touched it at first. And
+    // among particles at its very point it bounces off sixteen, keeping 0.9 of its speed each.
+    for (const int crowd : {kMostContactsPerScan - 1, kMostContactsPerScan}) {
+        ParticleList list;
+        list.push_back(std::make_unique<Particle>(Vec3(0, 0, 0)));
+        for (int i = 0; i < crowd; ++i) {
+            list.push_back(std::make_unique<Particle>(Vec3(1.5f, 0, 0)));
+        }
+        list.push_back(std::make_unique<Particle>(Vec3(-2.5f, 0, 0)));
+        // Out of reach, so the list is long enough for the grid.
+        while (list.size() < ContactGrid::kFewestParticles) {
+            list.push_back(std::make_unique<Particle>(Vec3(8, 8, 8)));
+        }
+        ContactGrid grid;
+        grid.rebuild(list);
+        grid.collide(list, 0);
+        EXPECT_FLOAT_EQ(list[0]->next.position.x,
+                        crowd < kMostContactsPerScan ? -0.75f + 0.4375f : -0.75f)
+            << crowd;
+    }
+    ParticleList same;
+    for (std::size_t i = 0; i < ContactGrid::kFewestParticles; ++i) {
+        same.push_back(std::make_unique<Particle>(Vec3(1, 2, 3)));
+    }
+    same[0]->next.velocity = {1, 0, 0};
+    ContactGrid grid;
+    grid.rebuild(same);
+    grid.collide(same, 0);
+    EXPECT_FLOAT_EQ(same[0]->next.velocity.x, std::pow(0.9f, 16.0f));
 }
 
 TEST(ContactGrid, MatchesTheAllPairsScanBitForBitEveryPass) {

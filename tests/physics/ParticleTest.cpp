@@ -111,6 +111,15 @@ TEST(Particle, LinkedNeverTouchPushesStopAtTheWallsAndArePaidForOutOfSpeed) {
     s->collide(list);
     EXPECT_VEC3_NEAR(s->next.velocity, Vec3(0, 2.7f, 0), 1e-6f);
 
+    // Unlinked again, they touch.
+    s->next = {{0, 0, 0}, {0, 3, 0}};
+    s->stepForce = {};
+    s->link(o, 2.0f);
+    s->collide(list);
+    s->unlink(o);
+    s->collide(list);
+    EXPECT_VEC3_NEAR(s->next.position, Vec3(-0.75f, 0, 0), 1e-6f);
+
     // Pushed down through the floor, or pushed through a wall by a pinned one: the push ends
     // at the wall.
     ParticleList floor;
@@ -122,6 +131,24 @@ TEST(Particle, LinkedNeverTouchPushesStopAtTheWallsAndArePaidForOutOfSpeed) {
     low->next.position = {3, -9.0f, 0};
     high->collide(floor);
     EXPECT_VEC3_NEAR(low->next.position, Vec3(3, -9.5f, 0), 0.0f);
+}
+
+TEST(Particle, APileUpResolvesOnlyWhatTouchedWhereTheScanBegan) {
+    // Pushed from 0 to -0.75 by the first of the ones at 1.5, s comes within reach of the last
+    // particle; with fewer than kMostContactsPerScan touching it meets that one too, in a
+    // pile-up it does not.
+    for (const int crowd : {kMostContactsPerScan - 1, kMostContactsPerScan}) {
+        ParticleList list;
+        Particle* s = add(list, {0, 0, 0});
+        for (int i = 0; i < crowd; ++i) {
+            add(list, {1.5f, 0, 0});
+        }
+        add(list, {-2.5f, 0, 0});
+        s->collide(list);
+        EXPECT_FLOAT_EQ(s->next.position.x,
+                        crowd < kMostContactsPerScan ? -0.75f + 0.4375f : -0.75f)
+            << crowd;
+    }
 }
 
 TEST(ParticleLink, ForceRestLengthAndBothHalves) {

@@ -19,12 +19,17 @@ void* operator new(std::size_t size) {
     }
     throw std::bad_alloc();
 }
+// The compiler cannot see that the replaced operator new above is malloc, so freeing what it
+// returned looks mismatched once inlined.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* p) noexcept {
     std::free(p);
 }
 void operator delete(void* p, std::size_t) noexcept {
     std::free(p);
 }
+#pragma GCC diagnostic pop
 
 namespace velmora {
 namespace {

@@ -91,7 +91,7 @@ TEST(StableStepping, SidewaysMotionIsDampedOnceTheEnergyRisesUntilTheSceneRestar
     float worst = 0.0f;
     for (double simulated = 0.0; simulated < 120.0;) {
         simulated += stepper.advance(list, list.size(), true, 1.0f / 120.0f);
-        worst = std::max(worst, largestSpeed(list));
+        worst = std::max(worst, static_cast<float>(largestSpeed(list)));
     }
     EXPECT_TRUE(stepper.dampsSideways());
     EXPECT_LT(worst, 10.0f);
@@ -122,7 +122,7 @@ TEST_P(HoldsTogether, ComesToRestIntactWithinTwoMinutes) {
     float worstStretch = 0.0f;
     for (double simulated = 0.0; simulated < 120.0;) {
         simulated += stepper.advance(list, list.size(), true, dt);
-        worstStretch = std::max(worstStretch, largestStretch(list));
+        worstStretch = std::max(worstStretch, static_cast<float>(largestStretch(list)));
     }
     EXPECT_LE(worstStretch, 3.0f);
     EXPECT_LE(largestSpeed(list), 20.0f);

@@ -1,5 +1,5 @@
-// Meshes and their textures on the recording device: what each builder puts in its buffers,
-// which faces show, sizes the device cannot take, the texture manager's cache and mip levels.
+// Meshes and their textures on the headless device: what each builder puts in its buffers,
+// which faces show, sizes the device cannot take, and mip levels.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -13,7 +13,7 @@
 namespace velmora::test {
 namespace {
 
-using MeshTest = RecordingRenderer;
+using MeshTest = HeadlessRenderer;
 using velmora::testing::Bytes;
 
 struct Triangle {
@@ -121,27 +121,11 @@ TEST_F(MeshTest, TheSkyBoxIsSeenFromInsideOnly) {
     EXPECT_EQ(facing(box, {0, 16, 10}), 10);
 }
 
-// The texture manager: one texture per file name, white when missing or too large.
-using TextureManagerTest = RecordingRenderer;
+// The texture manager: mip levels, and the white picture for what the device cannot hold.
+using TextureManagerTest = HeadlessRenderer;
 
 Bytes corpus(const char* name) {
     return velmora::testing::readBytes(sourcePath("tests/render/corpus/") + name);
-}
-
-TEST_F(TextureManagerTest, OneTexturePerExactNameAsFirstLoadedEvenIfMissing) {
-    const std::string name = dir.write("orange.bmp", corpus("bmp24-5x3.bmp"));
-    Texture* first = gTextureManager->load(name.c_str(), false);
-    EXPECT_EQ(gTextureManager->load(name.c_str(), true), first);
-    EXPECT_EQ(first->nativeTexture()->levelCount(), 1u);  // not 2: the first load had none
-    EXPECT_NE(gTextureManager->load(dir.path("ORANGE.bmp").c_str(), false), first);
-
-    // A missing file is one opaque white texel, and stays so when the file appears later.
-    const std::string later = dir.path("later.bmp");
-    Texture* white = gTextureManager->load(later.c_str(), true);
-    dir.write("later.bmp", corpus("bmp24-3x2.bmp"));
-    EXPECT_EQ(gTextureManager->load(later.c_str(), true), white);
-    ASSERT_EQ(texels(white).levels.size(), 1u);
-    EXPECT_EQ(texels(white).levels[0].texels, (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
 }
 
 TEST_F(TextureManagerTest, EachMipLevelHoldsEverySecondRowAndColumnOfTheLevelAbove) {
@@ -170,7 +154,7 @@ TEST_F(TextureManagerTest, APictureTheDeviceCannotHoldShowsWhiteAndNullIsNeverLo
     const std::string huge =
         dir.write("huge.bmp", velmora::testing::patched(corpus("bmp32-2x2.bmp"), {{18, 16384, 4}}));
     const std::string name = dir.write("p.bmp", corpus("bmp24-3x2.bmp"));
-    device().faults().failOn(RecordingCall::CreateTexture, 1);
+    device().faults().failOn(HeadlessCall::CreateTexture, 1);
     for (const std::string& file : {name, huge}) {
         const ManagedTexels& store = texels(gTextureManager->load(file.c_str(), false));
         ASSERT_EQ(store.levels.size(), 1u) << file;
@@ -178,7 +162,7 @@ TEST_F(TextureManagerTest, APictureTheDeviceCannotHoldShowsWhiteAndNullIsNeverLo
     }
     // Refused for its size and then the white picture too, or no device: nothing to lock.
     gTextureManager->clear();
-    device().faults().failOn(RecordingCall::CreateTexture, 2);
+    device().faults().failOn(HeadlessCall::CreateTexture, 2);
     EXPECT_EQ(gTextureManager->load(huge.c_str(), false)->nativeTexture(), nullptr);
     gTextureManager->clear();
     resetRendererToConstructedState();

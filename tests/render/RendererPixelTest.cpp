@@ -20,38 +20,18 @@ namespace {
 
 using namespace std::string_literals;
 
-class RendererPixels : public ::testing::Test {
+class RendererPixels : public GlRenderer {
   protected:
     void SetUp() override {
-        resetRendererToConstructedState();
-        window = open800x600(os);
-        ASSERT_NE(window, nullptr);
-        gRenderer->usePlatform(os, glDirect3DCreate);
-        ASSERT_TRUE(gRenderer->init(window, false, false));
-        ASSERT_TRUE(gRenderer->loadEffect(sourcePath("assets/min.fx").c_str(), effect));
-        gRenderer->setEffect(effect.get());
+        GlRenderer::SetUp();
         gRenderer->setProjection(90.0f, 1.0f, 100.0f, 800.0f / 600.0f);
         gRenderer->setView({0, 0, 5}, {0, 0, 0});
     }
     void TearDown() override {
-        if (gRenderer->device != nullptr) {
-            EXPECT_EQ(static_cast<GlDevice&>(*gRenderer->device).takeGlError(), 0u);
-        }
         geometries.clear();
-        textures.clear();
-        gTextureManager->clear();
-        effect.reset();
-        resetRendererToConstructedState();
+        GlRenderer::TearDown();
     }
 
-    /// A 1 x 1 texture of one 0xAARRGGBB colour, 32-bit or (alpha dropped) 24-bit.
-    Texture* texture(std::uint32_t argb, int bits = 32) {
-        Image image("no-such-picture.bmp");
-        image.bitsPerPixel = bits;
-        std::memcpy(image.pixels.data(), &argb, 4);
-        textures.push_back(std::make_unique<Texture>(image, false));
-        return textures.back().get();
-    }
     void startFrame() {
         gRenderer->beginScene();
         gRenderer->clear(0xFF000000, 1.0f);
@@ -83,23 +63,13 @@ class RendererPixels : public ::testing::Test {
     /// Presents and returns the frame.
     std::vector<std::uint32_t> present() {
         gRenderer->endSceneAndPresent();
-        std::vector<std::uint32_t> pixels;
-        std::uint32_t width = 0;
-        std::uint32_t height = 0;
-        EXPECT_EQ(gRenderer->device->getFrontBufferData(pixels, width, height), D3D_OK);
-        EXPECT_TRUE(width == 800 && height == 600) << width << " x " << height;
-        pixels.resize(800 * 600);
-        return pixels;
+        return presented();
     }
     static std::uint32_t at(const std::vector<std::uint32_t>& pixels, std::pair<int, int> p) {
         return pixels[static_cast<std::size_t>(p.second) * 800 + p.first];
     }
 
-    BoxKeepingSdl os;
-    WindowHandle window = nullptr;
-    std::unique_ptr<Effect> effect;
     std::vector<std::unique_ptr<D3DGeometryBuffer>> geometries;
-    std::vector<std::unique_ptr<Texture>> textures;
 };
 
 TEST_F(RendererPixels, TrianglesLandWhereTheMatricesSayCulledAndDepthSorted) {

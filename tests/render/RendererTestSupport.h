@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the renderer tests: an SDL system that keeps its warning boxes, an 800 x 600
-// window, geometry data, and the one renderer on a recording device with what its buffers hold.
+// window, geometry data, and the one renderer on a headless device with what its buffers hold
+// or on the OpenGL device with the pixels it presents.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,11 +11,13 @@
 #include <vector>
 
 #include "platform/ForwardingOperatingSystem.h"
-#include "platform/RecordingDevice.h"
+#include "platform/GlDevice.h"
+#include "platform/HeadlessDevice.h"
 #include "platform/ScriptedOperatingSystem.h"
 #include "platform/SdlOperatingSystem.h"
 #include "render/D3DGeometryBuffer.h"
 #include "render/D3DRenderer.h"
+#include "render/Image.h"
 #include "render/Texture.h"
 #include "render/TextureManager.h"
 #include "tests/render/PictureFiles.h"
@@ -71,39 +74,87 @@ struct GeometryData {
     std::vector<std::uint32_t> blend;
 };
 
-/// A recording buffer's bytes as an array of T, at most `count` of them.
+/// A headless buffer's bytes as an array of T, at most count of them.
 template <typename T, typename Buffer>
 std::vector<T> contents(Buffer* buffer, std::size_t count = SIZE_MAX) {
-    const auto& bytes = static_cast<RecordingBuffer<Buffer>*>(buffer)->store.bytes;
+    const auto& bytes = dynamic_cast<HeadlessBuffer<Buffer>&>(*buffer).store.bytes;
     std::vector<T> out(std::min(count, bytes.size() / sizeof(T)));
     std::memcpy(out.data(), bytes.data(), out.size() * sizeof(T));
     return out;
 }
 
 inline const ManagedTexels& texels(Texture* texture) {
-    return static_cast<RecordingTexture*>(texture->nativeTexture())->store;
+    return static_cast<HeadlessTexture*>(texture->nativeTexture())->store;
 }
 
-/// The one renderer on a recording device over a scripted window, emptied again after each
+/// The one renderer on a headless device over a scripted window, emptied again after each
 /// test together with the texture manager.
-class RecordingRenderer : public ::testing::Test {
+class HeadlessRenderer : public ::testing::Test {
   protected:
     void SetUp() override {
         resetRendererToConstructedState();
         gTextureManager->clear();
         window = open800x600(os);
-        gRenderer->usePlatform(os, recordingDirect3DCreate);
+        gRenderer->usePlatform(os, headlessDirect3DCreate);
         ASSERT_TRUE(gRenderer->init(window, false, true));
     }
     void TearDown() override {
         gTextureManager->clear();
         resetRendererToConstructedState();
     }
-    RecordingDevice& device() { return static_cast<RecordingDevice&>(*gRenderer->device); }
+    HeadlessDevice& device() { return static_cast<HeadlessDevice&>(*gRenderer->device); }
 
     ScriptedOperatingSystem os;
     WindowHandle window = nullptr;
     velmora::testing::TempFolder dir;
+};
+
+/// The one renderer on the OpenGL device over an 800 x 600 SDL window, with the effect file
+/// (needs a display), emptied again after each test together with the texture manager.
+class GlRenderer : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetRendererToConstructedState();
+        gTextureManager->clear();
+        window = open800x600(os);
+        ASSERT_NE(window, nullptr);
+        gRenderer->usePlatform(os, glDirect3DCreate);
+        ASSERT_TRUE(gRenderer->init(window, false, false));
+        ASSERT_TRUE(gRenderer->loadEffect(sourcePath("assets/min.fx").c_str(), effect));
+        gRenderer->setEffect(effect.get());
+    }
+    void TearDown() override {
+        if (gRenderer->device != nullptr) {
+            EXPECT_EQ(static_cast<GlDevice&>(*gRenderer->device).takeGlError(), 0u);
+        }
+        textures.clear();
+        gTextureManager->clear();
+        effect.reset();
+        resetRendererToConstructedState();
+    }
+
+    /// A 1 x 1 texture of one 0xAARRGGBB colour, 32-bit or (alpha dropped) 24-bit.
+    Texture* texture(std::uint32_t argb, int bits = 32) {
+        Image image("no-such-picture.bmp");
+        image.bitsPerPixel = bits;
+        std::memcpy(image.pixels.data(), &argb, 4);
+        textures.push_back(std::make_unique<Texture>(image, false));
+        return textures.back().get();
+    }
+    /// The frame last presented, 800 x 600.
+    static std::vector<std::uint32_t> presented() {
+        std::vector<std::uint32_t> pixels;
+        std::uint32_t width = 0, height = 0;
+        EXPECT_EQ(gRenderer->device->getFrontBufferData(pixels, width, height), D3D_OK);
+        EXPECT_TRUE(width == 800 && height == 600) << width << " x " << height;
+        pixels.resize(800 * 600);
+        return pixels;
+    }
+
+    BoxKeepingSdl os;
+    WindowHandle window = nullptr;
+    std::unique_ptr<Effect> effect;
+    std::vector<std::unique_ptr<Texture>> textures;
 };
 
 }  // namespace velmora::test

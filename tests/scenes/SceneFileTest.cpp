@@ -47,9 +47,11 @@ SceneDescription readBack(const SceneDescription& scene) {
 
 TEST(SceneFile, FloatsSurviveAWriteAndReadBitForBit) {
     const float denormal = std::numeric_limits<float>::denorm_min();
-    const float awkward[] = {0.1f,     -0.0f,         FLT_MAX,  -FLT_MAX, FLT_MIN,
-                             denormal, -denormal * 7, 1.0f / 3, 1e30f,    -123456792.0f,
-                             9.5f,     16777217.0f,   2.5e-40f, 0.0f,     -1.17549421e-38f};
+    const float awkward[] = {0.1f, -0.0f, FLT_MAX, -FLT_MAX, FLT_MIN, denormal, -denormal * 7,
+                             1.0f / 3, 1e30f, -123456792.0f, 9.5f, 16777217.0f, 2.5e-40f, 0.0f,
+                             -1.17549421e-38f,
+                             // Its shortest text read as a double lands on a float midpoint.
+                             7.038531e-26f};
     constexpr std::size_t n = std::size(awkward);
     SceneDescription scene;
     for (std::size_t i = 0; i < n; ++i) {

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "platform/AtomicFile.h"
 #include "scenes/BuiltInScenes.h"
 #include "scenes/SceneFile.h"
 #include "tests/render/PictureFiles.h"
@@ -38,7 +39,7 @@ TEST(SceneSave, AFailedSaveLeavesTheOldFileByteForByte) {
     const std::string old = contents(path);
 
     const SceneDescription other = latticeScene(3, 3, 3);
-    EXPECT_FALSE(writeSceneFile(path, other, error, writeHalfThenFail));
+    EXPECT_FALSE(replaceFile(path, sceneText(other), error, writeHalfThenFail));
     EXPECT_NE(error.find("No space left"), std::string::npos) << error;
     EXPECT_EQ(contents(path), old);
     EXPECT_EQ(filesIn(dir.path("")), 1u);  // the half-written temporary file is gone

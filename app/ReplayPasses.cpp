@@ -1,0 +1,43 @@
+#include "app/ReplayPasses.h"
+
+#include <chrono>
+#include <thread>
+
+#include "app/Application.h"
+#include "session/SessionPlayer.h"
+#include "session/SessionReader.h"
+
+namespace velmora {
+
+long replayPasses(Application& app, SessionPlayer& player, SessionReader& reader, bool realTime) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    double recordedSeconds = 0.0;
+    PassRecord pass;
+    long passes = 0;
+    while (!player.closeRequested() && reader.nextPass(pass)) {
+        if (realTime) {
+            std::this_thread::sleep_until(start +
+                                          std::chrono::duration_cast<Clock::duration>(
+                                              std::chrono::duration<double>(recordedSeconds)));
+        }
+        recordedSeconds += pass.dt;
+        player.loadPass(pass);
+        timer->fixedDeltaTime = pass.dt;
+        if (!app.runPass()) {
+            return passes;
+        }
+        ++passes;
+    }
+    // The recording ended before its quit reached the loop (a run of --frames, a cut-off
+    // file): quit now, taking whatever the loop still has queued first.
+    PassRecord idle;
+    idle.dt = 0.0f;
+    player.loadPass(idle);
+    player.postQuitMessage(0);
+    while (app.runPass()) {
+    }
+    return passes;
+}
+
+}  // namespace velmora

@@ -1,0 +1,280 @@
+#include "session/SessionFormat.h"
+
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+namespace velmora {
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr double kMaxFrameTime = 60.0;  // seconds, as --frame-time
+constexpr std::int64_t kMaxClientCoordinate = 1'000'000;
+constexpr std::int64_t kMaxWindowSide = 16384;
+constexpr std::size_t kMaxCursorReads = 64;  // reads of one pass
+constexpr long kMaxPasses = 1'000'000'000;
+
+void appendNumber(std::string& out, const char* format, auto value) {
+    char text[48];
+    std::snprintf(text, sizeof text, format, value);
+    out += text;
+}
+
+void appendCodes(std::string& out, const char* name, const std::vector<std::uint8_t>& codes) {
+    if (codes.empty()) {
+        return;
+    }
+    out += ",\"";
+    out += name;
+    out += "\":[";
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        appendNumber(out, i == 0 ? "%u" : ",%u", static_cast<unsigned>(codes[i]));
+    }
+    out += ']';
+}
+
+/// Parses a line into an object, refusing anything longer than a line may be.
+bool parseObject(std::string_view line, Json& object, std::string& error) {
+    if (line.size() > kMaxSessionLine) {
+        error = "line longer than " + std::to_string(kMaxSessionLine) + " bytes";
+        return false;
+    }
+    object = Json::parse(line.begin(), line.end(), nullptr, false);
+    if (object.is_discarded() || !object.is_object()) {
+        error = "not a JSON object";
+        return false;
+    }
+    return true;
+}
+
+bool wholeIn(const Json& value, std::int64_t low, std::int64_t high, std::int64_t& out) {
+    if (!value.is_number_integer()) {
+        return false;
+    }
+    if (value.is_number_unsigned()) {
+        const auto u = value.get<std::uint64_t>();
+        if (u > static_cast<std::uint64_t>(high)) {
+            return false;
+        }
+        out = static_cast<std::int64_t>(u);
+    } else {
+        out = value.get<std::int64_t>();
+    }
+    return out >= low && out <= high;
+}
+
+/// [a, b] with both whole numbers in range.
+bool pairIn(const Json& value, std::int64_t low, std::int64_t high, std::int64_t& a,
+            std::int64_t& b) {
+    return value.is_array() && value.size() == 2 && wholeIn(value[0], low, high, a) &&
+           wholeIn(value[1], low, high, b);
+}
+
+bool parseCodes(const Json& value, std::vector<std::uint8_t>& codes) {
+    if (!value.is_array() || value.size() > 256) {
+        return false;
+    }
+    for (const Json& code : value) {
+        std::int64_t c = 0;
+        if (!wholeIn(code, 0, 255, c)) {
+            return false;
+        }
+        codes.push_back(static_cast<std::uint8_t>(c));
+    }
+    return true;
+}
+
+bool parseCursor(const Json& value, std::vector<CursorRead>& reads) {
+    if (!value.is_array() || value.size() > kMaxCursorReads) {
+        return false;
+    }
+    for (const Json& read : value) {
+        std::int64_t call = 0, x = 0, y = 0;
+        if (!read.is_array() || read.size() != 3 ||
+            !wholeIn(read[0], 0, kMaxCursorReads - 1, call) ||
+            !wholeIn(read[1], -kMaxClientCoordinate, kMaxClientCoordinate, x) ||
+            !wholeIn(read[2], -kMaxClientCoordinate, kMaxClientCoordinate, y) ||
+            (!reads.empty() && static_cast<std::uint32_t>(call) <= reads.back().call)) {
+            return false;
+        }
+        reads.push_back({static_cast<std::uint32_t>(call),
+                         {static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)}});
+    }
+    return true;
+}
+
+}  // namespace
+
+void PassRecord::clear() {
+    dt = 0.0f;
+    down.clear();
+    up.clear();
+    cursor.clear();
+    hasMessage = false;
+    message = 0;
+    wParam = 0;
+    hasDisplay = false;
+    display = DisplayMode{};
+}
+
+std::string headerLine(const SessionHeader& header) {
+    const nlohmann::ordered_json line = {
+        {"format", kSessionFormatName}, {"version", kSessionFormatVersion},
+        {"program", header.program},    {"scene", header.scene},
+        {"paused", header.paused},      {"client", {header.clientWidth, header.clientHeight}}};
+    return line.dump();
+}
+
+void passLine(const PassRecord& pass, std::string& out) {
+    out = "{\"dt\":";
+    // Nine significant digits bring every float back bit for bit.
+    appendNumber(out, "%.9g", static_cast<double>(pass.dt));
+    appendCodes(out, "down", pass.down);
+    appendCodes(out, "up", pass.up);
+    if (!pass.cursor.empty()) {
+        out += ",\"cursor\":[";
+        for (std::size_t i = 0; i < pass.cursor.size(); ++i) {
+            const CursorRead& r = pass.cursor[i];
+            appendNumber(out, i == 0 ? "[%u" : ",[%u", static_cast<unsigned>(r.call));
+            appendNumber(out, ",%d", static_cast<int>(r.client.x));
+            appendNumber(out, ",%d]", static_cast<int>(r.client.y));
+        }
+        out += ']';
+    }
+    if (pass.hasMessage) {
+        appendNumber(out, ",\"message\":[%u", static_cast<unsigned>(pass.message));
+        appendNumber(out, ",%" PRIu64 "]", pass.wParam);
+    }
+    if (pass.hasDisplay) {
+        appendNumber(out, ",\"display\":[%d", static_cast<int>(pass.display.width));
+        appendNumber(out, ",%d]", static_cast<int>(pass.display.height));
+    }
+    out += '}';
+}
+
+std::string endLine(const SessionEnd& end) {
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016" PRIx64, end.hash);
+    const nlohmann::ordered_json line = {{"end", true}, {"passes", end.passes}, {"hash", hash}};
+    return line.dump();
+}
+
+bool parseHeaderLine(std::string_view line, SessionHeader& header, std::string& error) {
+    Json object;
+    if (!parseObject(line, object, error)) {
+        return false;
+    }
+    const auto text = [&](const char* key, std::size_t maxLength) {
+        return object.contains(key) && object[key].is_string() &&
+               object[key].get_ref<const std::string&>().size() <= maxLength;
+    };
+    if (!text("format", 64) || object["format"] != kSessionFormatName) {
+        error = "not a velmora session recording";
+        return false;
+    }
+    if (!object.contains("version") || !object["version"].is_number_integer()) {
+        error = "the header has no version";
+        return false;
+    }
+    if (object["version"] != kSessionFormatVersion) {
+        error = "unsupported recording version " + object["version"].dump() + " (this program " +
+                "reads version " + std::to_string(kSessionFormatVersion) + ")";
+        return false;
+    }
+    std::int64_t width = 0, height = 0;
+    if (!text("program", 256) || !text("scene", 4096) || !object.contains("paused") ||
+        !object["paused"].is_boolean() || !object.contains("client") ||
+        !pairIn(object["client"], 1, kMaxWindowSide, width, height) || object.size() != 6) {
+        error =
+            "the header lacks program, scene, paused or a client size of 1 to 16384, or "
+            "has fields it should not";
+        return false;
+    }
+    header.program = object["program"];
+    header.scene = object["scene"];
+    header.paused = object["paused"];
+    header.clientWidth = static_cast<std::int32_t>(width);
+    header.clientHeight = static_cast<std::int32_t>(height);
+    return true;
+}
+
+bool parsePassLine(std::string_view line, PassRecord& pass, std::string& error) {
+    pass.clear();
+    Json object;
+    if (!parseObject(line, object, error)) {
+        return false;
+    }
+    if (!object.contains("dt") || !object["dt"].is_number()) {
+        error = "a pass without its frame time";
+        return false;
+    }
+    const double dt = object["dt"].get<double>();
+    if (!std::isfinite(dt) || dt < 0.0 || dt > kMaxFrameTime) {
+        error = "a frame time outside 0 to 60 s";
+        return false;
+    }
+    pass.dt = static_cast<float>(dt);
+    for (const auto& [key, value] : object.items()) {
+        bool ok = true;
+        std::int64_t a = 0, b = 0;
+        if (key == "dt") {
+        } else if (key == "down") {
+            ok = parseCodes(value, pass.down);
+        } else if (key == "up") {
+            ok = parseCodes(value, pass.up);
+        } else if (key == "cursor") {
+            ok = parseCursor(value, pass.cursor);
+        } else if (key == "message") {
+            ok = value.is_array() && value.size() == 2 && wholeIn(value[0], 1, 0xFFFF, a) &&
+                 wholeIn(value[1], 0, 0xFFFFFFFF, b) && a != WM_QUIT;
+            pass.hasMessage = ok;
+            pass.message = static_cast<std::uint32_t>(a);
+            pass.wParam = static_cast<std::uint64_t>(b);
+        } else if (key == "display") {
+            ok = pairIn(value, 1, kMaxWindowSide, a, b);
+            pass.hasDisplay = ok;
+            pass.display = {static_cast<std::int32_t>(a), static_cast<std::int32_t>(b), 0};
+        } else {
+            error = "unknown field \"" + key.substr(0, 32) + "\"";
+            return false;
+        }
+        if (!ok) {
+            error = "a bad \"" + key + "\" field";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool looksLikeEndLine(std::string_view line) {
+    Json object;
+    std::string ignored;
+    return parseObject(line, object, ignored) && object.contains("end");
+}
+
+bool parseEndLine(std::string_view line, SessionEnd& end, std::string& error) {
+    Json object;
+    if (!parseObject(line, object, error)) {
+        return false;
+    }
+    std::int64_t passes = 0;
+    if (object.size() != 3 || !object.contains("end") || object["end"] != true ||
+        !object.contains("passes") || !wholeIn(object["passes"], 0, kMaxPasses, passes) ||
+        !object.contains("hash") || !object["hash"].is_string() ||
+        object["hash"].get_ref<const std::string&>().size() != 16) {
+        error = "a bad end line";
+        return false;
+    }
+    const std::string& hash = object["hash"].get_ref<const std::string&>();
+    if (hash.find_first_not_of("0123456789abcdef") != std::string::npos) {
+        error = "a hash that is not 16 lower-case hex digits";
+        return false;
+    }
+    end.passes = static_cast<long>(passes);
+    end.hash = std::stoull(hash, nullptr, 16);
+    return true;
+}
+
+}  // namespace velmora

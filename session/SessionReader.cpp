@@ -1,0 +1,108 @@
+#include "session/SessionReader.h"
+
+#include "platform/BoundedFile.h"
+
+namespace velmora {
+
+SessionReader::~SessionReader() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+}
+
+bool SessionReader::readLine(std::string& line, bool& tooLong) {
+    line.clear();
+    tooLong = false;
+    int c = 0;
+    while ((c = std::fgetc(file_)) != EOF) {
+        if (c == '\n') {
+            return true;
+        }
+        if (line.size() <= kMaxSessionLine) {
+            line.push_back(static_cast<char>(c));
+        } else {
+            tooLong = true;
+        }
+    }
+    return false;  // end of file, or a last line cut off before its break
+}
+
+bool SessionReader::open(const std::string& fileName, std::string& error) {
+    BoundedFile file(fileName, kMaxSessionFileBytes);
+    if (!file.isOpen()) {
+        error = fileName + ": " + file.error();
+        return false;
+    }
+    return open(file.releaseStream(), fileName, error);
+}
+
+bool SessionReader::open(std::FILE* file, const std::string& fileName, std::string& error) {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+    file_ = file;
+    if (file_ == nullptr) {
+        error = fileName + ": cannot be read";
+        return false;
+    }
+    long lineNumber = 1;
+    const auto fail = [&](const std::string& why) {
+        error = fileName + ": line " + std::to_string(lineNumber) + ": " + why;
+        return false;
+    };
+    bool tooLong = false;
+    std::string why;
+    if (!readLine(line_, tooLong)) {
+        return fail("no header line");
+    }
+    if (tooLong || !parseHeaderLine(line_, header_, why)) {
+        return fail(tooLong ? "line too long" : why);
+    }
+    firstPassOffset_ = std::ftell(file_);
+    PassRecord pass;
+    while (readLine(line_, tooLong)) {
+        ++lineNumber;
+        if (complete_) {
+            return fail("text after the end line");
+        }
+        if (tooLong) {
+            return fail("line too long");
+        }
+        if (looksLikeEndLine(line_)) {
+            if (!parseEndLine(line_, end_, why)) {
+                return fail(why);
+            }
+            if (end_.passes != passCount_) {
+                return fail("the end line counts " + std::to_string(end_.passes) +
+                            " passes, the file holds " + std::to_string(passCount_));
+            }
+            complete_ = true;
+        } else if (!parsePassLine(line_, pass, why)) {
+            return fail(why);
+        } else {
+            ++passCount_;
+        }
+    }
+    if (std::ferror(file_) != 0 || std::fseek(file_, firstPassOffset_, SEEK_SET) != 0) {
+        error = fileName + ": cannot be read";
+        return false;
+    }
+    return true;
+}
+
+bool SessionReader::nextPass(PassRecord& pass) {
+    if (file_ == nullptr || passesRead_ >= passCount_) {
+        return false;
+    }
+    bool tooLong = false;
+    std::string why;
+    // The first sweep checked every line, so this cannot fail unless the file changed since.
+    if (!readLine(line_, tooLong) || tooLong || !parsePassLine(line_, pass, why)) {
+        passCount_ = passesRead_;
+        return false;
+    }
+    ++passesRead_;
+    return true;
+}
+
+}  // namespace velmora

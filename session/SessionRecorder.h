@@ -1,0 +1,45 @@
+#pragma once
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "platform/ForwardingOperatingSystem.h"
+#include "platform/VirtualKeys.h"
+#include "session/SessionFormat.h"
+
+namespace velmora {
+
+/// Records a session while the program runs: it stands between the program and its operating
+/// system, hands every call on, and notes what the loop reads (keys, cursor, the message it
+/// takes, the display mode). Each pass becomes one line, written and flushed as the pass
+/// ends, so memory stays flat and a run cut off by a crash keeps its whole passes.
+class SessionRecorder final : public ForwardingOperatingSystem {
+  public:
+    explicit SessionRecorder(OperatingSystem& inner);
+    ~SessionRecorder() override;
+
+    /// Opens (replaces) the file and writes the header; false with a reason on failure.
+    bool open(const std::string& fileName, const SessionHeader& header, std::string& error);
+    /// Call around each pass of the loop; endPass takes the frame time the pass used.
+    void beginPass();
+    void endPass(float dt);
+    /// Writes the end line and closes the file; false when anything failed to write.
+    bool finish(const SessionEnd& end, std::string& error);
+
+    bool peekMessage(Message& out) override;
+    DisplayMode currentDisplayMode() override;
+    std::int16_t getAsyncKeyState(int virtualKey) override;
+    Point getCursorPos() override;
+    void setCursorPos(std::int32_t x, std::int32_t y) override;
+
+  private:
+    std::FILE* file_ = nullptr;
+    bool writeFailed_ = false;
+    PassRecord pass_;
+    std::string line_;
+    std::array<bool, kVirtualKeyCount> held_{};
+    Point expectedCursor_;  ///< client pixels: where the last read or warp left the cursor
+    std::uint32_t cursorReads_ = 0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,202 @@
+// Recording a session through the real loop on the scripted system and replaying it.
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "app/ReplayPasses.h"
+#include "physics/StateSummary.h"
+#include "session/SessionPlayer.h"
+#include "session/SessionReader.h"
+#include "session/SessionRecorder.h"
+#include "tests/app/ApplicationFixture.h"
+#include "tests/app/RunVelmora.h"
+
+namespace velmora {
+namespace {
+
+const std::string kFile = "session-test.jsonl";
+
+std::string fileText(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
+class SessionTest : public ApplicationTest {
+  protected:
+    void TearDown() override {
+        ApplicationTest::TearDown();
+        std::remove(kFile.c_str());
+        std::remove((kFile + ".cut").c_str());
+    }
+
+    /// One user session on the scripted system, recorded; every pass's state hash after it.
+    std::vector<std::uint64_t> recordSession() {
+        SessionRecorder recorder(os);
+        Application session(recorder, headlessDirect3DCreate);
+        std::string error;
+        EXPECT_FALSE(session.startUp(SW_SHOWNORMAL).has_value());
+        EXPECT_TRUE(recorder.open(kFile, {"velmora test", "start", false, 800, 600}, error));
+        std::vector<std::uint64_t> hashes;
+        const Point home = cursorHomeOnScreen(os);
+        const auto pass = [&](std::initializer_list<int> held, int dx = 0, int dy = 0,
+                              float dt = 0.016f) {
+            os.keys = {};
+            for (int k : held)
+                os.setKey(k, true);
+            os.cursor = {home.x + dx, home.y + dy};
+            os.counterStep = static_cast<std::int64_t>(dt * 1e6f);
+            recorder.beginPass();
+            EXPECT_TRUE(session.runPass());
+            recorder.endPass(session.passDt);
+            hashes.push_back(stateHash(session.particles));
+        };
+        pass({});
+        pass({'W', VK_SHIFT});
+        pass({'D'}, 0, 0, 0.1f);  // a long frame, sub-stepped
+        pass({'A', VK_SPACE});
+        pass({'S', VK_CONTROL});
+        pass({'E'}, 30, -10);  // mouse look, then the cursor goes home
+        pass({'E'}, 30, -10);  // the same read again: no longer where it was
+        pass({VK_MBUTTON});    // spawn at the centre
+        pass({VK_TAB});
+        pass({VK_RBUTTON});  // select the new particle ...
+        pass({});
+        pass({VK_RBUTTON});  // ... and pin it
+        pass({'N'});
+        pass({VK_LBUTTON});  // grab and drag it
+        pass({VK_LBUTTON}, 12, 5);
+        pass({});
+        pass({VK_MBUTTON});  // delete it
+        pass({VK_TAB, 'Q', 'F'});
+        os.pushWindowMessage(WM_KILLFOCUS);
+        pass({VK_MENU});
+        pass({VK_MENU, VK_RETURN});  // full screen on a display of the scripted size
+        os.displayMode = {1024, 768, 60};
+        pass({VK_MENU});
+        pass({VK_MENU, VK_RETURN});
+        pass({VK_HOME});
+        pass({'R'});
+        for (int i = 0; i < 20; ++i)
+            pass({}, 0, 0, 0.01f + 0.001f * static_cast<float>(i));
+        pass({VK_ESCAPE});
+        EXPECT_FALSE(session.runPass());
+        // Every pass is on disk as it ends, before the recording is finished.
+        const std::string written = fileText(kFile);
+        EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), std::ssize(hashes) + 1);
+        EXPECT_TRUE(recorder.finish({std::ssize(hashes), hashes.back()}, error));
+        session.shutDown();
+        resetGlobals();
+        return hashes;
+    }
+
+    /// Replays the file on a fresh scripted system; the state hash at the end and the passes.
+    std::pair<std::uint64_t, long> replay(const std::string& file) {
+        SessionReader reader;
+        std::string error;
+        EXPECT_TRUE(reader.open(file, error)) << error;
+        ScriptedOperatingSystem system;
+        system.displayMode = {640, 480, 60};  // what the recording says wins
+        SessionPlayer player(system);
+        Application replayed(player, headlessDirect3DCreate);
+        EXPECT_FALSE(replayed.startUp(SW_SHOWNORMAL).has_value());
+        const long passes = replayPasses(replayed, player, reader);
+        const std::uint64_t hash = stateHash(replayed.particles);
+        replayed.shutDown();
+        resetGlobals();
+        return {hash, passes};
+    }
+};
+
+TEST_F(SessionTest, AReplayReachesTheRecordedStateEvenWhenCutOff) {
+    const std::vector<std::uint64_t> hashes = recordSession();
+    const std::string recording = fileText(kFile);
+    // The lost focus and the display mode are recorded too.
+    EXPECT_NE(recording.find("\"message\":[8,0]"), std::string::npos);
+    EXPECT_NE(recording.find("\"display\":[1280,800]"), std::string::npos);
+
+    EXPECT_EQ(replay(kFile), std::pair(hashes.back(), std::ssize(hashes)));
+    // Cut anywhere, the recording replays its whole passes and reaches their state.
+    const std::size_t headerEnd = recording.find('\n') + 1;
+    for (std::size_t cut = headerEnd; cut < recording.size(); cut += 53) {
+        std::ofstream(kFile + ".cut") << recording.substr(0, cut);
+        const long whole = std::count(recording.begin() + headerEnd, recording.begin() + cut, '\n');
+        const auto [cutHash, cutPasses] = replay(kFile + ".cut");
+        ASSERT_EQ(cutPasses, whole) << "cut at byte " << cut;
+        EXPECT_EQ(cutHash, whole == 0 ? 0x14432ef888b2746aull : hashes[whole - 1]) << cut;
+    }
+}
+
+TEST(SessionProgram, ReplaysEndInTheRecordedStateOrSaySoWithTheirExitCodes) {
+    using testing::runVelmora;
+    const std::string file = std::string(VELMORA_BUILD_DIR) + "/program-session.jsonl";
+    const std::string changed = file + ".changed";
+    // Replaces the text from `from` on (to the end of the file if `toEnd`) with `to`.
+    const auto rewrite = [&](const std::string& from, const std::string& to, bool toEnd = false) {
+        std::string s = fileText(file);
+        s.replace(s.find(from), toEnd ? std::string::npos : from.size(), to);
+        std::ofstream(changed) << s;
+        return runVelmora("--replay " + changed);
+    };
+    const testing::Outcome recorded =
+        runVelmora("--headless --frames 90 --scene rope:6 --paused --record " + file);
+    ASSERT_EQ(recorded.exitCode, 0) << recorded.err;
+    const std::string hash = testing::reportField(recorded.out, "hash");
+    const testing::Outcome replayed = runVelmora("--replay " + file);
+    EXPECT_EQ(replayed.exitCode, 0) << replayed.err;
+    EXPECT_NE(replayed.out.find("passes=90 particles=6 links=5"), std::string::npos);
+    EXPECT_EQ(testing::reportField(replayed.out, "hash"), hash);
+
+    const testing::Outcome differs = rewrite(hash, "0123456789abcdef");  // another end state
+    EXPECT_EQ(differs.exitCode, 5);
+    EXPECT_NE(differs.err.find("0123456789abcdef"), std::string::npos) << differs.err;
+    const testing::Outcome cut = rewrite("{\"end\"", "{\"dt\":0}\n{\"dt\":0.01", true);
+    EXPECT_EQ(cut.exitCode, 4);
+    EXPECT_EQ(testing::reportField(cut.out, "passes"), "91") << cut.out;
+    EXPECT_NE(cut.err.find("without its end line"), std::string::npos) << cut.err;
+    const testing::Outcome version = rewrite("\"version\":1", "\"version\":7");
+    EXPECT_EQ(version.exitCode, 4);
+    EXPECT_TRUE(version.out.empty());
+    EXPECT_EQ(rewrite("rope:6", "rope:99").exitCode, 4);
+    std::remove(file.c_str());
+    std::remove(changed.c_str());
+}
+
+TEST(SessionFormat, HostileRecordingsAreRefusedWithTheLine) {
+    const std::string header =
+        R"({"format":"velmora-session","version":1,"program":"v","scene":"start","paused":false,"client":[800,600]})";
+    const std::pair<std::string, const char*> cases[] = {
+        {"", "line 1: no header"},
+        {"\x89PNG\r\n\x1a\n", "line 1: not a JSON object"},
+        {R"({"format":"velmora-session","version":2})" + std::string("\n"), "version 2"},
+        {R"({"format":"other","version":1})" + std::string("\n"), "not a velmora session"},
+        {std::string(header).replace(header.find("800"), 3, "99999") + "\n", "client size"},
+        {header + "\n{\"dt\":0.01}\n{\"dt\":-1}\n", "line 3: a frame time"},
+        {header + "\n{\"dt\":61}\n", "line 2: a frame time"},
+        {header + "\n{\"dt\":1e400}\n", "line 2: not a JSON object"},
+        {header + "\n{\"dt\":0.01,\"down\":[300]}\n", "line 2: a bad \"down\""},
+        {header + "\n{\"dt\":0.01,\"cursor\":[[1,0,0],[0,5,5]]}\n", "a bad \"cursor\""},
+        {header + "\n{\"dt\":0.01,\"message\":[18,0]}\n", "a bad \"message\""},
+        {header + "\n{\"dt\":0.01,\"display\":[0,600]}\n", "a bad \"display\""},
+        {header + "\n{\"dt\":0.01,\"extra\":1}\n", "unknown field"},
+        {header + "\n{\"dt\":0.01}\n" + std::string(9000, ' ') + "\n", "line 3: line too long"},
+        {header + "\n{\"dt\":0.01}\n{\"end\":true,\"passes\":2,\"hash\":\"0000000000000000\"}\n",
+         "counts 2 passes"},
+        {header + "\n{\"end\":true,\"passes\":0,\"hash\":\"0000000000000000\"}\n{\"dt\":0}\n",
+         "text after the end"},
+        {header + "\n{\"end\":true,\"passes\":0,\"hash\":\"XYZ\"}\n", "a bad end line"},
+    };
+    const std::string file = std::string(VELMORA_BUILD_DIR) + "/hostile-session.jsonl";
+    for (const auto& [text, why] : cases) {
+        std::ofstream(file, std::ios::binary) << text;
+        SessionReader reader;
+        std::string error;
+        EXPECT_FALSE(reader.open(file, error)) << why;
+        EXPECT_NE(error.find(why), std::string::npos) << error;
+        EXPECT_EQ(error.rfind(file, 0), 0u) << error;
+        std::remove(file.c_str());
+    }
+}
+
+}  // namespace
+}  // namespace velmora
