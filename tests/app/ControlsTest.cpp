@@ -71,7 +71,7 @@ TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
     // the selection survives instead of pinning the particle on the next pass.
     holdAndLetGo({VK_MENU, VK_RETURN}, 1);
     ASSERT_FALSE(fullScreen);
-    cursorAtClient(150, 100);  // clear of the structure
+    cursorAtClient(250, 420);  // inside the room, clear of the structure
     const std::size_t count = app->particles.size();
     holdAndLetGo({VK_MBUTTON}, 3);
     ASSERT_EQ(app->particles.size(), count + 1);
@@ -86,8 +86,9 @@ TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
         for (const int key : abandon)
             holdAndLetGo({key}, 2);
         EXPECT_TRUE(app->editing.joinSel == nullptr && app->editing.dragTarget == nullptr);
-        cursorAtClient(150, 100);  // a drag puts the cursor home
-        hold({VK_RBUTTON});
+        cursorAtClient(250, 420);  // a drag puts the cursor home
+        hold({VK_RBUTTON}, 2);
+        ASSERT_EQ(app->editing.joinSel, spawned);
         EXPECT_FALSE(spawned->pinned) << abandon.size();
     }
     holdAndLetGo({VK_ESCAPE}, 2);

@@ -133,24 +133,6 @@ TEST(Particle, LinkedNeverTouchPushesStopAtTheWallsAndArePaidForOutOfSpeed) {
     EXPECT_VEC3_NEAR(low->next.position, Vec3(3, -9.5f, 0), 0.0f);
 }
 
-TEST(Particle, APileUpResolvesOnlyWhatTouchedWhereTheScanBegan) {
-    // Pushed from 0 to -0.75 by the first of the ones at 1.5, s comes within reach of the last
-    // particle; with fewer than kMostContactsPerScan touching it meets that one too, in a
-    // pile-up it does not.
-    for (const int crowd : {kMostContactsPerScan - 1, kMostContactsPerScan}) {
-        ParticleList list;
-        Particle* s = add(list, {0, 0, 0});
-        for (int i = 0; i < crowd; ++i) {
-            add(list, {1.5f, 0, 0});
-        }
-        add(list, {-2.5f, 0, 0});
-        s->collide(list);
-        EXPECT_FLOAT_EQ(s->next.position.x,
-                        crowd < kMostContactsPerScan ? -0.75f + 0.4375f : -0.75f)
-            << crowd;
-    }
-}
-
 TEST(ParticleLink, ForceRestLengthAndBothHalves) {
     Particle a({0, 0, 0}), b({5.1f, 0, 0});
     a.link(&b, 5.0f);
