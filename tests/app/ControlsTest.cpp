@@ -91,6 +91,9 @@ TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
         ASSERT_EQ(app->editing.joinSel, spawned);
         EXPECT_FALSE(spawned->pinned) << abandon.size();
     }
+    // Messages waiting ahead of the quit keep the loop going for two passes of held Escape.
+    os.pushWindowMessage(WM_SETFOCUS);
+    os.pushWindowMessage(WM_SETFOCUS);
     holdAndLetGo({VK_ESCAPE}, 2);
     EXPECT_EQ(os.postedQuits, std::vector<int>{0});
 }
