@@ -236,9 +236,6 @@ void ScriptedOperatingSystem::setCursorPos(std::int32_t x, std::int32_t y) {
 }
 
 bool ScriptedOperatingSystem::queryPerformanceFrequency(std::int64_t& result) {
-    if (frequencyFails) {
-        return false;
-    }
     result = frequency;
     return true;
 }

@@ -33,7 +33,6 @@ class ScriptedOperatingSystem final : public OperatingSystem {
     /// Added to `counter` after each read, for a clock that runs by itself (headless runs).
     std::int64_t counterStep = 0;
     std::int64_t frequency = 1'000'000;  ///< counts per second
-    bool frequencyFails = false;
     bool counterFails = false;
     DisplayMode displayMode{1280, 800, 60};
     /// Frame around windows of a framed style.

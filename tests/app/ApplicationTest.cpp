@@ -5,7 +5,6 @@
 #include <ctime>
 #include <filesystem>
 #include <regex>
-#include <tuple>
 
 #include "app/CameraMotion.h"
 #include "physics/StateSummary.h"
@@ -19,31 +18,20 @@
 namespace velmora {
 namespace {
 
-TEST_F(ApplicationTest, APassDrawsSkyRoomSpheresByTextureAndEveryLinkOnce) {
+TEST_F(ApplicationTest, APassDrawsTheRoomWhereItStandsAndEveryLinkOnce) {
     start();
     ASSERT_TRUE(app->runPass());
-    const auto texture = [](const char* name, bool mips) {
-        return gTextureManager->load(name, mips)->nativeTexture();
-    };
-    // The nine free spheres in one draw, the pinned one in another, the 30 links in one.
-    using Draw = std::tuple<D3DPRIMITIVETYPE, std::uint32_t, DeviceTexture*>;
-    std::vector<Draw> expected{{D3DPT_TRIANGLELIST, 12, texture("bin/grid.bmp", false)}};
-    expected.insert(expected.end(), 5, {D3DPT_TRIANGLELIST, 4, texture("bin/woodgrain.bmp", true)});
-    expected.emplace_back(D3DPT_TRIANGLELIST, 9 * 128, texture("bin/orange.bmp", true));
-    expected.emplace_back(D3DPT_TRIANGLELIST, 128, texture("bin/noise.bmp", true));
-    expected.emplace_back(D3DPT_LINELIST, 30, texture("bin/def.bmp", false));
-    std::vector<Draw> seen;
-    for (const RecordedDraw& d : device().draws)
-        seen.emplace_back(d.type, d.primitiveCount, d.textures[0]);
-    ASSERT_EQ(seen, expected);
-    // Floor, ceiling, side walls (a quarter about z), back wall (about x), 10 from the centre.
+    ASSERT_EQ(device().draws.size(), 9u);
+    EXPECT_TRUE(device().draws[8].type == D3DPT_LINELIST && device().draws[8].primitiveCount == 30);
+    // Floor, ceiling, side walls (a quarter about z), 10 from the centre; the back wall's
+    // quad turned so that its face looks along +z, at the camera, written out.
     const float quarter = 3.14159f * 0.5f;
     const Matrix4 viewProjection =
         lookAt({0, 0, 25}, {0, 0.1f, 0}) * perspectiveFov(60, 0.01f, 2000, 1.3333334f);
-    const Matrix4 panels[5] = {translation({0, -10, 0}), translation({0, 10, 0}),
-                               rotationZ(quarter) * translation({-10, 0, 0}),
-                               rotationZ(quarter) * translation({10, 0, 0}),
-                               rotationX(quarter) * translation({0, 0, -10})};
+    const Matrix4 panels[5] = {
+        translation({0, -10, 0}), translation({0, 10, 0}),
+        rotationZ(quarter) * translation({-10, 0, 0}), rotationZ(quarter) * translation({10, 0, 0}),
+        Matrix4{{{1, 0, 0, 0}, {0, 0, 1, 0}, {0, -1, 0, 0}, {0, 0, -10, 1}}}};
     for (int i = 0; i < 5; ++i)
         EXPECT_MATRIX4_NEAR(device().draws[1 + i].wvp, panels[i] * viewProjection, 1e-4f) << i;
 }
@@ -67,20 +55,19 @@ TEST_F(ApplicationTest, TimeSpentStartingUpDoesNotReachTheFirstPass) {
     EXPECT_FLOAT_EQ(app->passDt, 0.01f);
 }
 
-TEST(CameraGlide, AStallMovesTheCameraNoFartherThanSixtyHertzFrames) {
-    const auto glide = [](const std::vector<float>& frames) {
+TEST(CameraGlide, AfterAStallTheCameraGlidesOnlyAsFarAsHalfASecondAllows) {
+    // Let go at a thrust's top speed, 120 units/s: each 1/60 s step keeps 11/12 of it, so the
+    // 30 steps of half a second carry the camera 22 (1 - (11/12)^30) = 20.383 and leave it
+    // 120 (11/12)^30 = 8.821 units/s, however long the stall.
+    for (const float stall : {1.0f, 3.0f}) {
         Camera camera(CameraMode::FreeLook);
         camera.setEye(0, 0, 25);
         camera.setTarget(0, 0.1f, 0);
         Vec3 velocity(120, 0, 0);
-        for (float dt : frames)
-            glideCamera(camera, velocity, CameraKeys{}, dt);
-        return std::pair(camera.getEye().x, velocity.x);
-    };
-    const auto [stalled, stalledSpeed] = glide({2.0f});
-    const auto [smooth, smoothSpeed] = glide(std::vector<float>(120, 1.0f / 60.0f));
-    EXPECT_TRUE(stalled > 0.0f && stalled <= smooth) << stalled << " vs " << smooth;
-    EXPECT_TRUE(stalledSpeed >= 0.0f && stalledSpeed < 120.0f) << stalledSpeed;
+        glideCamera(camera, velocity, CameraKeys{}, stall);
+        EXPECT_VEC3_NEAR(camera.getEye(), Vec3(20.383f, 0, 25), 1e-3f) << stall;
+        EXPECT_VEC3_NEAR(velocity, Vec3(8.821f, 0, 0), 1e-3f) << stall;
+    }
 }
 
 TEST_F(ApplicationTest, ResetSingleStepAndHomeActOncePerPress) {
@@ -183,21 +170,6 @@ TEST_F(ApplicationTest, AltThenEnterSwitchesToFullScreenWhereTheCentreClickPicks
     EXPECT_VEC3_NEAR(app->particles[0]->current.position, Vec3(0, 0.1f, 0), 1e-3f);
     app->shutDown();  // ending in full screen gives the display its settings back
     EXPECT_EQ(os.displaySettingsRestores, 1);
-}
-
-TEST_F(ApplicationTest, TheTitleShowsTheTruncatedFrameRateOncePerPressOfF) {
-    start(0.015f);
-    const std::size_t titles = os.titles.size();
-    app->runPass();
-    hold({'F'});
-    ASSERT_EQ(os.titles.size(), titles + 1);
-    // 1 / 0.015 is 66.67: the rate is truncated.
-    EXPECT_EQ(os.titles.back(), "Velmora - Using Direct3D - FPS: 66 - DT: 0.015000");
-    // A pass that measured no time shows a frame rate of 0.
-    setDt(0.0f);
-    app->runPass();
-    hold({'F'});
-    EXPECT_EQ(os.titles.back(), "Velmora - Using Direct3D - FPS: 0 - DT: 0.000000");
 }
 
 TEST_F(ApplicationTest, F5HeldSavesWhatIsShownOnceAndNeverOverwrites) {

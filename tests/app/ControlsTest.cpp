@@ -52,9 +52,16 @@ TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
     EXPECT_FALSE(app->running);
     holdAndLetGo({'Q'}, 4);
     EXPECT_TRUE(gRenderer->wireframe);
-    const std::size_t titles = os.titles.size();
-    holdAndLetGo({'F'}, 3);
-    EXPECT_EQ(os.titles.size(), titles + 1);
+    // F: one title, its frame rate truncated (1 / 0.015 is 66.67), 0 when no time passed.
+    for (const auto& [dt, title] :
+         {std::pair{0.015f, "FPS: 66 - DT: 0.015000"}, std::pair{0.0f, "FPS: 0 - DT: 0.000000"}}) {
+        const std::size_t titles = os.titles.size();
+        timer->fixedDeltaTime = dt;
+        holdAndLetGo({'F'}, 3);
+        ASSERT_EQ(os.titles.size(), titles + 1);
+        EXPECT_EQ(os.titles.back(), std::string("Velmora - Using Direct3D - ") + title);
+    }
+    timer->fixedDeltaTime = 0.01f;
     os.setKey(VK_MENU, true);
     holdAndLetGo({VK_RETURN}, 3);
     os.setKey(VK_MENU, false);
@@ -64,7 +71,7 @@ TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
     // the selection survives instead of pinning the particle on the next pass.
     holdAndLetGo({VK_MENU, VK_RETURN}, 1);
     ASSERT_FALSE(fullScreen);
-    cursorAtClient(150, 100);  // clear of the structure
+    cursorAtClient(250, 420);  // inside the room, clear of the structure
     const std::size_t count = app->particles.size();
     holdAndLetGo({VK_MBUTTON}, 3);
     ASSERT_EQ(app->particles.size(), count + 1);
@@ -72,6 +79,21 @@ TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
     hold({VK_RBUTTON}, 2);
     EXPECT_EQ(app->editing.joinSel, spawned);
     EXPECT_FALSE(spawned->pinned);
+    // Tab there and back, or a left grab and release, abandon the selection and hold nothing:
+    // the next right click on the particle selects it again instead of pinning it.
+    for (const auto& abandon : std::vector<std::vector<int>>{{VK_TAB, VK_TAB}, {VK_LBUTTON}}) {
+        app->runPass();
+        for (const int key : abandon)
+            holdAndLetGo({key}, 2);
+        EXPECT_TRUE(app->editing.joinSel == nullptr && app->editing.dragTarget == nullptr);
+        cursorAtClient(250, 420);  // a drag puts the cursor home
+        hold({VK_RBUTTON}, 2);
+        ASSERT_EQ(app->editing.joinSel, spawned);
+        EXPECT_FALSE(spawned->pinned) << abandon.size();
+    }
+    // Messages waiting ahead of the quit keep the loop going for two passes of held Escape.
+    os.pushWindowMessage(WM_SETFOCUS);
+    os.pushWindowMessage(WM_SETFOCUS);
     holdAndLetGo({VK_ESCAPE}, 2);
     EXPECT_EQ(os.postedQuits, std::vector<int>{0});
 }

@@ -95,8 +95,9 @@ TEST_F(OverlayInTheLoop, APressOnAPanelStaysThereAndBesideItReachesTheTools) {
     cursorAtClient(panel.right + 20, middleY);
     pass({VK_MBUTTON});
     EXPECT_EQ(app->particles.size(), 11u);
-    // Running, a right click beside the panel says how to use it.
+    // Running, a right click beside the panel selects nothing and says how to use it.
     pass({VK_RBUTTON});
+    EXPECT_EQ(app->editing.joinSel, nullptr);
     pass();
     EXPECT_TRUE(shows("right click works while paused (Tab)")) << shown();
 
@@ -164,7 +165,9 @@ TEST_F(OverlayInTheLoop, RingsShowTheHeldParticlesAndAShiftDragGoesFiveTimesAsFa
     EXPECT_TRUE(shows("select a second particle to link")) << shown();
     cursorOn(top);
     pass({VK_RBUTTON});
-    EXPECT_TRUE(corner->isLinkedTo(top));
+    ASSERT_TRUE(corner->isLinkedTo(top));
+    EXPECT_EQ(corner->links.back().restLength,
+              length(corner->current.position - top->current.position));
     EXPECT_EQ(sceneDraws().size(), plain.size());
     pass();
     EXPECT_TRUE(shows("linked") && !shows("unlinked")) << shown();
@@ -177,6 +180,11 @@ TEST_F(OverlayInTheLoop, RingsShowTheHeldParticlesAndAShiftDragGoesFiveTimesAsFa
     rightClickOn(top);
     EXPECT_FALSE(corner->isLinkedTo(top));
     EXPECT_TRUE(shows("unlinked")) << shown();
+    // A click on empty space drops a selection: the next two on the top unpin it.
+    rightClickOn(corner);
+    cursorAtClient(700, 550);
+    pass({VK_RBUTTON});
+    pass();
     rightClickOn(top);
     rightClickOn(top);
     EXPECT_FALSE(top->pinned);

@@ -4,10 +4,10 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
+
+#include "tests/render/PictureFiles.h"
 
 namespace velmora::testing {
 
@@ -37,9 +37,7 @@ inline Outcome runVelmora(const std::string& arguments,
     }
     const int status = pclose(pipe);
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::stringstream err;
-    err << std::ifstream(errFile).rdbuf();
-    outcome.err = err.str();
+    outcome.err = readText(errFile);
     std::remove(errFile.c_str());
     return outcome;
 }

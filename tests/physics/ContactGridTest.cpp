@@ -62,27 +62,29 @@ SceneDescription crowdedScene(std::mt19937& random) {
 }
 
 TEST(ContactGrid, APileUpResolvesOnlyWhatTouchedWhereTheScanBeganAndAtMostSixteen) {
-    // As the scan over all pairs does it (see the particle's test): pushed from 0 to -0.75 by
-    // the first of the ones at 1.5, the scanning particle comes within reach of the one at
-    // -2.5, which it meets only when fewer than kMostContactsPerScan touched it at first. And
-    // among particles at its very point it bounces off sixteen, keeping 0.9 of its speed each.
-    for (const int crowd : {kMostContactsPerScan - 1, kMostContactsPerScan}) {
-        ParticleList list;
-        list.push_back(std::make_unique<Particle>(Vec3(0, 0, 0)));
-        for (int i = 0; i < crowd; ++i) {
-            list.push_back(std::make_unique<Particle>(Vec3(1.5f, 0, 0)));
+    // On the grid as over all pairs: pushed from 0 to -0.75 by the first of the ones at 1.5,
+    // the scanning particle comes within reach of the one at -2.5, which it meets only when
+    // fewer than kMostContactsPerScan touched it at first. And among particles at its very
+    // point it bounces off sixteen, keeping 0.9 of its speed each.
+    for (const bool onGrid : {false, true}) {
+        for (const int crowd : {kMostContactsPerScan - 1, kMostContactsPerScan}) {
+            ParticleList list;
+            list.push_back(std::make_unique<Particle>(Vec3(0, 0, 0)));
+            for (int i = 0; i < crowd; ++i) {
+                list.push_back(std::make_unique<Particle>(Vec3(1.5f, 0, 0)));
+            }
+            list.push_back(std::make_unique<Particle>(Vec3(-2.5f, 0, 0)));
+            // Out of reach, so the list is long enough for the grid.
+            while (list.size() < ContactGrid::kFewestParticles) {
+                list.push_back(std::make_unique<Particle>(Vec3(8, 8, 8)));
+            }
+            ContactGrid grid;
+            grid.rebuild(list);
+            onGrid ? grid.collide(list, 0) : list[0]->collide(list);
+            EXPECT_FLOAT_EQ(list[0]->next.position.x,
+                            crowd < kMostContactsPerScan ? -0.75f + 0.4375f : -0.75f)
+                << crowd << onGrid;
         }
-        list.push_back(std::make_unique<Particle>(Vec3(-2.5f, 0, 0)));
-        // Out of reach, so the list is long enough for the grid.
-        while (list.size() < ContactGrid::kFewestParticles) {
-            list.push_back(std::make_unique<Particle>(Vec3(8, 8, 8)));
-        }
-        ContactGrid grid;
-        grid.rebuild(list);
-        grid.collide(list, 0);
-        EXPECT_FLOAT_EQ(list[0]->next.position.x,
-                        crowd < kMostContactsPerScan ? -0.75f + 0.4375f : -0.75f)
-            << crowd;
     }
     ParticleList same;
     for (std::size_t i = 0; i < ContactGrid::kFewestParticles; ++i) {

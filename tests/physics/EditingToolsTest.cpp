@@ -3,6 +3,7 @@
 
 #include "physics/EditingTools.h"
 #include "physics/SceneLimits.h"
+#include "physics/Simulation.h"
 #include "scenes/BuiltInScenes.h"
 #include "tests/math/ApproxEqual.h"
 #include "tests/physics/ParticleHelpers.h"
@@ -19,9 +20,9 @@ class EditingTools : public ::testing::Test, public PickSource {
     PickRay makePickRay() override { return ray; }
     void recentreCursor() override {}
     /// A pass with the cursor over the point.
-    RightClick passOver(const Vec3& point) {
+    void passOver(const Vec3& point) {
         ray = {camera.getEye(), camera.getEye() + (point - camera.getEye()) * 100.0f};
-        return runEditingTools(in, *this, camera, particles, state);
+        runEditingTools(in, *this, camera, particles, state);
     }
 
     Camera camera{CameraMode::FreeLook};
@@ -47,8 +48,29 @@ TEST_F(EditingTools, MiddleClickDeletesALinkedSelectedParticleWithoutATrace) {
             EXPECT_TRUE(link.other->isLinkedTo(p.get()));
         }
     }
-    EXPECT_EQ(state.joinSel, nullptr);
+    EXPECT_TRUE(state.joinSel == nullptr && state.dragTarget == nullptr);
+}
+
+TEST_F(EditingTools, ClicksPickTheNearestUnitSphereInFrontOfTheEye) {
+    // Seen from the eye at z = 25, the line through (0.99, 0, 0) passes 0.9896 from the origin
+    // and the one through (1.01, 0, 0) 1.0092: just inside and just outside the unit sphere.
+    Particle* centre = add(particles, {0, 0, 0});
+    in.leftPressed = true;
+    passOver({1.01f, 0, 0});
     EXPECT_EQ(state.dragTarget, nullptr);
+    passOver({0.99f, 0, 0});
+    EXPECT_EQ(state.dragTarget, centre);
+    // Along one line: a sphere behind the eye is never picked, not even alone; of those in
+    // front the nearest centre wins, and of two at one place the earlier.
+    particles.clear();
+    add(particles, {0, 0, 27});
+    passOver({0, 0, 0});
+    EXPECT_EQ(state.dragTarget, nullptr);
+    add(particles, {0, 0, 13});
+    Particle* nearest = add(particles, {0, 0, 15});
+    add(particles, {0, 0, 15});
+    passOver({0, 0, 0});
+    EXPECT_EQ(state.dragTarget, nearest);
 }
 
 TEST_F(EditingTools, AFullRoomSpawnsNothingAndSaysSoButStillDeletes) {
@@ -69,48 +91,33 @@ TEST_F(EditingTools, AFullRoomSpawnsNothingAndSaysSoButStillDeletes) {
     EXPECT_FALSE(state.roomFull);
 }
 
-TEST_F(EditingTools, RightClicksLinkUnlinkAndPinOnlyWhilePausedAndSayWhatTheyDid) {
-    Particle* a = add(particles, {-3, 0, 0});
-    Particle* b = add(particles, {3, 0, 0});
-    in.rightPressed = true;
-    const auto click = [&](const Particle* p) {
-        return passOver(p ? p->current.position : Vec3(0, 50, 0));
-    };
-    EXPECT_EQ(click(a), RightClick::IgnoredWhileRunning);  // not even a selection
-    EXPECT_EQ(state.joinSel, nullptr);
-
-    in.running = false;
-    EXPECT_EQ(click(a), RightClick::SelectedFirst);
-    EXPECT_EQ(state.joinSel, a);
-    EXPECT_EQ(click(b), RightClick::Linked);
-    EXPECT_EQ(state.joinSel, nullptr);
-    ASSERT_TRUE(a->isLinkedTo(b) && b->isLinkedTo(a));
-    EXPECT_FLOAT_EQ(a->links[0].restLength, 6.0f);
-    click(a);
-    EXPECT_EQ(click(b), RightClick::Unlinked);
-    EXPECT_FALSE(a->isLinkedTo(b) || b->isLinkedTo(a));
-    click(a);
-    EXPECT_EQ(click(a), RightClick::Pinned);
-    EXPECT_TRUE(a->pinned);
-    click(a);
-    EXPECT_EQ(click(a), RightClick::Unpinned);
-    EXPECT_FALSE(a->pinned);
-
-    click(a);
-    EXPECT_EQ(click(nullptr), RightClick::None);  // empty space drops a half-made selection
-    EXPECT_EQ(click(b), RightClick::SelectedFirst);
-}
-
-TEST_F(EditingTools, ADragInAPassWithoutMeasuredTimeGivesNoInfiniteVelocity) {
+TEST_F(EditingTools, ADragMovesARunningParticleBeforeItsStepAndAPausedOrPinnedOneAfterIt) {
+    // 10 px right is 0.1 along the camera's right (+x) and, over 0.01 s, 10 units/s. Running,
+    // the step starts from there: x = 0.1 + 0.01 x 10 - 0.00005 (air drag), y = -0.00049.
     Particle* p = add(particles, {0, 0, 0});
-    p->pinned = true;  // pinned (or paused), a drag writes next and leaves current
-    in.leftPressed = in.leftHeld = true;
-    in.cursorDy = 20;  // 20 px x 0.01 down
+    in = {.leftPressed = true, .leftHeld = true, .cursorDx = 10, .dt = 0.01f};
     passOver(p->current.position);
-    ASSERT_EQ(state.dragTarget, p);
-    EXPECT_VEC3_NEAR(p->current.position, Vec3(), 0.0f);
-    EXPECT_LT(p->next.position.y, -0.19f);
-    EXPECT_VEC3_NEAR(p->next.velocity, Vec3(), 0.0f);
+    simulationPass(particles, true, 0.01f);
+    EXPECT_VEC3_NEAR(p->current.position, Vec3(0.19995f, -0.00049f, 0), 1e-6f);
+    EXPECT_VEC3_NEAR(p->current.velocity, Vec3(9.99f, -0.098f, 0), 1e-4f);
+    // Paused, the pass only commits what the drag wrote.
+    in = {.leftHeld = true, .cursorDx = 10, .running = false, .dt = 0.01f};
+    passOver({0, 50, 0});
+    simulationPass(particles, false, 0.01f);
+    EXPECT_VEC3_NEAR(p->current.position, Vec3(0.29995f, -0.00049f, 0), 1e-6f);
+    EXPECT_VEC3_NEAR(p->current.velocity, Vec3(10, 0, 0), 1e-4f);
+    // Pinned while running, likewise. 20 px down (the camera's up tilts 0.004 toward it) in a
+    // pass that measured no time gives no velocity rather than an infinite one.
+    p->pinned = true;
+    in = {.leftHeld = true, .cursorDy = 20, .dt = 0.0f};
+    passOver({0, 50, 0});
+    simulationPass(particles, true, 0.0f);
+    EXPECT_VEC3_NEAR(p->current.position, Vec3(0.29995f, -0.200488f, -0.0008f), 1e-6f);
+    EXPECT_VEC3_NEAR(p->current.velocity, Vec3(), 0.0f);
+    // A right click, paused, lets go of it.
+    in = {.rightPressed = true, .leftHeld = true, .cursorDy = 20, .running = false};
+    passOver({0, 50, 0});
+    EXPECT_EQ(state.dragTarget, nullptr);
 }
 
 }  // namespace

@@ -24,12 +24,4 @@ inline bool allFinite(const Particle& p) {
     return std::isfinite(sum);
 }
 
-inline std::vector<const Particle*> others(const Particle& p) {
-    std::vector<const Particle*> result;
-    for (const ParticleLink& l : p.links) {
-        result.push_back(l.other);
-    }
-    return result;
-}
-
 }  // namespace velmora

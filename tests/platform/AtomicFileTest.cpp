@@ -10,21 +10,12 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/AtomicFile.h"
 #include "tests/render/PictureFiles.h"
 
 namespace velmora {
 namespace {
-
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 std::vector<std::string> namesIn(const std::string& folder) {
     std::vector<std::string> names;
@@ -65,7 +56,7 @@ TEST(AtomicFile, AProcessKilledWhileSavingLeavesTheOldFileAndNothingElse) {
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(contents(path), "old");
+    EXPECT_EQ(testing::readText(path), "old");
     EXPECT_EQ(namesIn(dir.path("")), std::vector<std::string>{"scene.json"});
 
     // Killed between naming and renaming: the name carries the process, and the next save of
@@ -75,7 +66,7 @@ TEST(AtomicFile, AProcessKilledWhileSavingLeavesTheOldFileAndNothingElse) {
     dir.write(gone.substr(gone.rfind('/') + 1), std::string("half"));
     dir.write(alive.substr(alive.rfind('/') + 1), std::string("half"));
     ASSERT_TRUE(replaceFile(path, "new", error)) << error;
-    EXPECT_EQ(contents(path), "new");
+    EXPECT_EQ(testing::readText(path), "new");
     EXPECT_FALSE(std::filesystem::exists(gone));
     EXPECT_TRUE(std::filesystem::exists(alive));
 }
@@ -106,7 +97,7 @@ TEST(AtomicFile, OnlyARegularFileOrNothingIsReplaced) {
     struct stat status {};
     ASSERT_EQ(lstat(pipe.c_str(), &status), 0);
     EXPECT_TRUE(S_ISFIFO(status.st_mode));
-    EXPECT_EQ(contents(target), "kept");
+    EXPECT_EQ(testing::readText(target), "kept");
     EXPECT_TRUE(canReplaceFile(dir.path("new.json"), error)) << error;
     EXPECT_EQ(namesIn(dir.path("")),
               (std::vector<std::string>{"link.json", "pipe.json", "socket.json", "target.json"}));

@@ -1,5 +1,5 @@
 // Meshes and their textures on the headless device: what each builder puts in its buffers,
-// which faces show, and sizes the device cannot take.
+// which faces show, sizes the device cannot take, and mip levels.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -83,10 +83,6 @@ TEST_F(MeshTest, SphereCountsPolesAndOutwardWinding) {
     for (const Triangle& t : triangles(sphere)) {
         ASSERT_GT(dot(t.normal, t.centre), 0.0f) << "a triangle faces inward";
     }
-
-    Mesh small;  // raised to 2 rings, 3 segments
-    small.createSphere(2, 1, 2, 0xFFFFFFFFu);
-    EXPECT_EQ(small.geometry->indexCount, 36u);
 }
 
 TEST_F(MeshTest, CountsTheDeviceRefusesAllocateNothing) {
@@ -121,23 +117,32 @@ TEST_F(MeshTest, TheSkyBoxIsSeenFromInsideOnly) {
     EXPECT_EQ(facing(box, {0, 16, 10}), 10);
 }
 
-TEST_F(MeshTest, DrawBindsTheFilledSlotsAndReadsNoneMoreThanEight) {
-    Texture* t = gTextureManager->load(dir.path("none.bmp").c_str(), false);
-    Mesh mesh;
-    mesh.createBox(1, 1, 1, 0xFFFFFFFFu);
-    mesh.setTexture(nullptr, 0);
-    mesh.setTexture(t, 1);
-    mesh.setTexture(t, 8);  // past the eight slots: ignored
-    mesh.textureCount = 1000;
-    mesh.draw();  // binds the eight stages and reads no slot past them
-    EXPECT_EQ(device().state.textures[1], t->nativeTexture());
-}
-
-// The texture manager: the white picture for what the device cannot hold.
+// The texture manager: mip levels, and the white picture for what the device cannot hold.
 using TextureManagerTest = HeadlessRenderer;
 
 Bytes corpus(const char* name) {
     return velmora::testing::readBytes(sourcePath("tests/render/corpus/") + name);
+}
+
+TEST_F(TextureManagerTest, EachMipLevelHoldsEverySecondRowAndColumnOfTheLevelAbove) {
+    // 10 x 8 at 24 bits, so each stored row ends in 2 bytes of padding; the pixel of stored
+    // row r, column c is B r, G c, R 0x80.
+    Bytes file = velmora::testing::patched(corpus("bmp24-3x2.bmp"), {{18, 10, 4}, {22, 8, 4}});
+    file.resize(54);
+    for (std::uint8_t r = 0; r < 8; ++r) {
+        for (std::uint8_t c = 0; c < 10; ++c)
+            file.insert(file.end(), {r, c, 0x80});
+        file.insert(file.end(), {0, 0});
+    }
+    const auto& levels =
+        texels(gTextureManager->load(dir.write("m.bmp", file).c_str(), true)).levels;
+    ASSERT_EQ(levels.size(), 4u);  // 10 x 8, 5 x 4, 2 x 2, 1 x 1
+    // Level 1's last row is stored row 6, columns 0, 2, 4, 6, 8; level 2 holds rows 0 and 4,
+    // columns 0 and 4. Texels are B, G, R and a fourth byte left 0.
+    EXPECT_EQ(Bytes(levels[1].texels.end() - 20, levels[1].texels.end()),
+              (Bytes{6, 0, 0x80, 0, 6, 2, 0x80, 0, 6, 4, 0x80, 0, 6, 6, 0x80, 0, 6, 8, 0x80, 0}));
+    EXPECT_EQ(levels[2].texels,
+              (Bytes{0, 0, 0x80, 0, 0, 4, 0x80, 0, 4, 0, 0x80, 0, 4, 4, 0x80, 0}));
 }
 
 TEST_F(TextureManagerTest, APictureTheDeviceCannotHoldShowsWhiteAndNullIsNeverLocked) {

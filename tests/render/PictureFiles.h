@@ -14,10 +14,14 @@ namespace velmora::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-/// A file's bytes; none when it cannot be read.
-inline Bytes readBytes(const std::string& path) {
+/// A file's bytes, or its text; none when it cannot be read.
+template <typename Contents = Bytes>
+Contents readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
+    return Contents(std::istreambuf_iterator<char>(in), {});
+}
+inline std::string readText(const std::string& path) {
+    return readBytes<std::string>(path);
 }
 
 /// The bytes with each patch's `width` bytes at `offset` set to its value, little-endian

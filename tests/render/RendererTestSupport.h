@@ -87,39 +87,42 @@ inline const ManagedTexels& texels(Texture* texture) {
     return static_cast<HeadlessTexture*>(texture->nativeTexture())->store;
 }
 
-/// The one renderer on a headless device over a scripted window, emptied again after each
-/// test together with the texture manager.
-class HeadlessRenderer : public ::testing::Test {
+/// The one renderer, initialised on a device of the system's kind over an 800 x 600 window;
+/// emptied again after each test together with the texture manager.
+template <typename System>
+class RendererOn : public ::testing::Test {
   protected:
-    void SetUp() override {
+    void start(Direct3DCreateFn create, bool verticalSync) {
         resetRendererToConstructedState();
         gTextureManager->clear();
         window = open800x600(os);
-        gRenderer->usePlatform(os, headlessDirect3DCreate);
-        ASSERT_TRUE(gRenderer->init(window, false, true));
+        ASSERT_NE(window, nullptr);
+        gRenderer->usePlatform(os, create);
+        ASSERT_TRUE(gRenderer->init(window, false, verticalSync));
     }
     void TearDown() override {
         gTextureManager->clear();
         resetRendererToConstructedState();
     }
+
+    System os;
+    WindowHandle window = nullptr;
+};
+
+/// On a headless device over a scripted window.
+class HeadlessRenderer : public RendererOn<ScriptedOperatingSystem> {
+  protected:
+    void SetUp() override { start(headlessDirect3DCreate, true); }
     HeadlessDevice& device() { return static_cast<HeadlessDevice&>(*gRenderer->device); }
 
-    ScriptedOperatingSystem os;
-    WindowHandle window = nullptr;
     velmora::testing::TempFolder dir;
 };
 
-/// The one renderer on the OpenGL device over an 800 x 600 SDL window, with the effect file
-/// (needs a display), emptied again after each test together with the texture manager.
-class GlRenderer : public ::testing::Test {
+/// On the OpenGL device over an SDL window, with the effect file (needs a display).
+class GlRenderer : public RendererOn<BoxKeepingSdl> {
   protected:
     void SetUp() override {
-        resetRendererToConstructedState();
-        gTextureManager->clear();
-        window = open800x600(os);
-        ASSERT_NE(window, nullptr);
-        gRenderer->usePlatform(os, glDirect3DCreate);
-        ASSERT_TRUE(gRenderer->init(window, false, false));
+        start(glDirect3DCreate, false);
         ASSERT_TRUE(gRenderer->loadEffect(sourcePath("assets/min.fx").c_str(), effect));
         gRenderer->setEffect(effect.get());
     }
@@ -128,9 +131,8 @@ class GlRenderer : public ::testing::Test {
             EXPECT_EQ(static_cast<GlDevice&>(*gRenderer->device).takeGlError(), 0u);
         }
         textures.clear();
-        gTextureManager->clear();
         effect.reset();
-        resetRendererToConstructedState();
+        RendererOn::TearDown();
     }
 
     /// A 1 x 1 texture of one 0xAARRGGBB colour, 32-bit or (alpha dropped) 24-bit.
@@ -151,8 +153,6 @@ class GlRenderer : public ::testing::Test {
         return pixels;
     }
 
-    BoxKeepingSdl os;
-    WindowHandle window = nullptr;
     std::unique_ptr<Effect> effect;
     std::vector<std::unique_ptr<Texture>> textures;
 };

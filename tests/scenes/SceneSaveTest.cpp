@@ -14,11 +14,6 @@
 namespace velmora {
 namespace {
 
-std::string contents(const std::string& path) {
-    const testing::Bytes bytes = testing::readBytes(path);
-    return {bytes.begin(), bytes.end()};
-}
-
 std::size_t filesIn(const std::string& folder) {
     const std::filesystem::directory_iterator all(folder);
     return static_cast<std::size_t>(std::distance(begin(all), end(all)));
@@ -36,12 +31,12 @@ TEST(SceneSave, AFailedSaveLeavesTheOldFileByteForByte) {
     const std::string path = dir.path("scene.json");
     std::string error;
     ASSERT_TRUE(writeSceneFile(path, startScene(), error)) << error;
-    const std::string old = contents(path);
+    const std::string old = testing::readText(path);
 
     const SceneDescription other = latticeScene(3, 3, 3);
     EXPECT_FALSE(replaceFile(path, sceneText(other), error, writeHalfThenFail));
     EXPECT_NE(error.find("No space left"), std::string::npos) << error;
-    EXPECT_EQ(contents(path), old);
+    EXPECT_EQ(testing::readText(path), old);
     EXPECT_EQ(filesIn(dir.path("")), 1u);  // the half-written temporary file is gone
 
     // A scene the reader would refuse is not written at all.
@@ -57,13 +52,13 @@ TEST(SceneSave, AFailedSaveLeavesTheOldFileByteForByte) {
         EXPECT_FALSE(writeSceneFile(bad, other, error)) << bad;
         EXPECT_FALSE(error.empty());
     }
-    EXPECT_EQ(contents(path), old);
+    EXPECT_EQ(testing::readText(path), old);
     EXPECT_EQ(filesIn(dir.path("")), 1u);
     EXPECT_TRUE(canReplaceFile(path, error));
 
     // And a save that succeeds replaces the file whole.
     ASSERT_TRUE(writeSceneFile(path, other, error)) << error;
-    EXPECT_EQ(contents(path), sceneText(other));
+    EXPECT_EQ(testing::readText(path), sceneText(other));
     EXPECT_EQ(filesIn(dir.path("")), 1u);
 }
 

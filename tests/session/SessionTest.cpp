@@ -1,7 +1,6 @@
 // Recording a session through the real loop on the scripted system and replaying it.
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 
 #include "app/ReplayPasses.h"
 #include "physics/StateSummary.h"
@@ -10,17 +9,12 @@
 #include "session/SessionRecorder.h"
 #include "tests/app/ApplicationFixture.h"
 #include "tests/app/RunVelmora.h"
+#include "tests/render/PictureFiles.h"
 
 namespace velmora {
 namespace {
 
 const std::string kFile = "session-test.jsonl";
-
-std::string fileText(const std::string& path) {
-    std::stringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
-}
 
 class SessionTest : public ApplicationTest {
   protected:
@@ -107,7 +101,7 @@ class SessionTest : public ApplicationTest {
         pass({VK_ESCAPE});
         EXPECT_FALSE(session.runPass());
         // Every pass is on disk as it ends, before the recording is finished.
-        const std::string written = fileText(kFile);
+        const std::string written = testing::readText(kFile);
         EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), std::ssize(hashes) + 1);
         EXPECT_TRUE(recorder.finish({std::ssize(hashes), hashes.back()}, error));
         session.shutDown();
@@ -136,7 +130,7 @@ class SessionTest : public ApplicationTest {
 
 TEST_F(SessionTest, AReplayReachesTheRecordedStateEvenWhenCutOff) {
     const std::vector<std::uint64_t> hashes = recordSession();
-    const std::string recording = fileText(kFile);
+    const std::string recording = testing::readText(kFile);
     // The lost focus and the display mode are recorded too.
     EXPECT_NE(recording.find("\"message\":[8,0]"), std::string::npos);
     EXPECT_NE(recording.find("\"display\":[1280,800]"), std::string::npos);
@@ -160,7 +154,7 @@ TEST(SessionProgram, ReplaysEndInTheRecordedStateOrSaySoWithTheirExitCodes) {
     const std::string changed = file + ".changed";
     // Replaces the text from `from` on (to the end of the file if `toEnd`) with `to`.
     const auto rewrite = [&](const std::string& from, const std::string& to, bool toEnd = false) {
-        std::string s = fileText(file);
+        std::string s = testing::readText(file);
         s.replace(s.find(from), toEnd ? std::string::npos : from.size(), to);
         std::ofstream(changed) << s;
         return runVelmora("--replay " + changed);
