@@ -69,8 +69,7 @@ TEST_F(WindowTest, FullScreenRoundTripRestoresTheWindowAndAModeWithoutAreaChange
     switchDisplayMode();
     EXPECT_EQ(os.getWindowRect(windowHandle), windowed);
     EXPECT_EQ(os.getClientRect(windowHandle), (Rect{0, 0, 800, 600}));
-    // The client area's ratio again, not the outer one with the frame (804 x 632).
-    EXPECT_FLOAT_EQ(aspectRatio, 800.0f / 600.0f);
+    EXPECT_FLOAT_EQ(aspectRatio, 800.0f / 600.0f);  // the client's, not the outer 804 x 632
 }
 
 }  // namespace

@@ -21,7 +21,6 @@
 
 #include "tests/app/RunVelmora.h"
 #include "tests/e2e/ScreenPictures.h"
-#include "tests/render/PictureFiles.h"
 
 namespace velmora::test {
 namespace {
@@ -294,25 +293,6 @@ TEST(EndToEnd, AUserOpensTheHelpSpawnsDragsAndLinksAndTheRecordingReplaysToTheEn
     fs::remove(shot);
     EXPECT_EQ(replay.exitCode, 0) << replay.err;
     EXPECT_NE(replay.out.find("particles=12 links=31"), std::string::npos) << replay.out;
-}
-
-TEST(EndToEnd, AWindowedReplayRefusesADisplayLargerThanTheMachinesOwn) {
-    testing::TempFolder dir;
-    const std::string recording = dir.write(
-        "huge-display.jsonl",
-        std::string(
-            R"({"format":"velmora-session","version":1,"program":"v","scene":"start","paused":false,"client":[800,600]})"
-            "\n{\"dt\":0.01,\"down\":[18]}\n{\"dt\":0.01,\"down\":[13],\"display\":[16384,16384]}\n"
-            R"({"end":true,"passes":2,"hash":"0000000000000000"})"
-            "\n"));
-    const testing::Outcome windowed = testing::runVelmora("--replay " + recording + " --window");
-    EXPECT_EQ(windowed.exitCode, 4);
-    EXPECT_NE(windowed.err.find("switches to a 16384x16384 display, larger than this one"),
-              std::string::npos)
-        << windowed.err;
-    // Headless, there is no display to outgrow: the replay runs (to another state than the
-    // made-up hash).
-    EXPECT_EQ(testing::runVelmora("--replay " + recording).exitCode, 5);
 }
 
 }  // namespace

@@ -88,15 +88,13 @@ TEST_F(OverlayTest, MessagesExpireAndTheStatusCornerNeverCoversTheCentre) {
         EXPECT_FALSE(contains(corner, {width / 2, height / 2}))
             << width << " x " << height << ": " << corner.right << ", " << corner.bottom;
         // A slow machine's figures and a fast one's leave the corner where it was.
-        OverlayStatus slow = status, fast = status;
-        slow.framesPerSecond = 3.0f;
-        slow.physicsMilliseconds = 812.5f;
-        fast.framesPerSecond = 25000.0f;
-        fast.physicsMilliseconds = 0.004f;
-        for (const OverlayStatus& figures : {slow, fast, slow}) {
+        for (const auto& [fps, ms] : {std::pair{3.0f, 812.5f}, {25000.0f, 0.004f}, {3.0f, 9.0f}}) {
+            OverlayStatus figures = status;
+            figures.framesPerSecond = fps;
+            figures.physicsMilliseconds = ms;
             pass(figures);
             pass(figures);
-            EXPECT_EQ(overlay.layout().status, corner) << figures.framesPerSecond;
+            EXPECT_EQ(overlay.layout().status, corner) << fps;
         }
     }
 }
