@@ -283,10 +283,9 @@ void Application::runEditingTools(float dt) {
     if (const char* message = rightClickMessage(right)) {
         overlay.showMessage(message);
     }
-    if (editing.roomFull) {
+    if (std::exchange(editing.roomFull, false)) {
         overlay.showMessage("the room is full: " + std::to_string(kMaxSceneParticles) +
                             " particles");
-        editing.roomFull = false;
     }
 }
 

@@ -10,6 +10,7 @@
 #include "platform/SdlGlAttributes.h"
 #include "platform/SdlKeyMap.h"
 #include "platform/SdlWindowAttributes.h"
+#include "platform/SdlXErrors.h"
 #include "platform/VirtualKeys.h"
 
 namespace velmora {
@@ -55,13 +56,12 @@ Uint32 mouseMaskOf(int virtualKey) {
 }  // namespace
 
 SdlOperatingSystem::SdlOperatingSystem() {
-    // Ctrl+C in the terminal should end the program as usual rather than become an SDL
-    // quit event that no message stands for; closing the window is WM_CLOSE alone.
+    // Ctrl+C ends the program as usual, not as an SDL quit event; closing is WM_CLOSE alone.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     videoStarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-    // Without a display SDL may fall back to a driver whose windows nobody can see; for an
-    // interactive program that is no display at all, unless the user asked for that driver.
+    tolerateFocusRaces();
+    // A driver whose windows nobody sees (offscreen, dummy) is no display, unless asked for.
     const char* driver = videoStarted ? SDL_GetCurrentVideoDriver() : nullptr;
     if (driver != nullptr && SDL_getenv("SDL_VIDEODRIVER") == nullptr &&
         (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
@@ -331,8 +331,7 @@ DisplayMode SdlOperatingSystem::currentDisplayMode() {
 }
 
 void SdlOperatingSystem::restoreDisplaySettings() {
-    // Full screen is a borderless window over the desktop at its own mode; the display mode
-    // is never changed, so there is nothing to restore.
+    // Full screen is a borderless window at the desktop's own mode: nothing to restore.
 }
 
 void SdlOperatingSystem::setWindowText(WindowHandle window, const char* text) {
@@ -355,14 +354,13 @@ std::int16_t SdlOperatingSystem::getAsyncKeyState(int virtualKey) {
         return 0;
     }
     if (const Uint32 mask = mouseMaskOf(virtualKey); mask != 0) {
-        // The buttons as the window's own events left them, and only while it has the focus:
-        // a press the window manager takes (Alt+drag) or one on another window is not ours.
+        // As the window's own events left them, with the focus: a press the window manager
+        // takes (Alt+drag) or one on another window is not ours.
         const bool focused =
             !windows.empty() && SDL_GetKeyboardFocus() == sdlWindow(windows.begin()->first);
         return focused && (SDL_GetMouseState(nullptr, nullptr) & mask) != 0 ? kKeyHeld : 0;
     }
-    // The snapshot asks for all 256 codes in ascending order each pass; pumping once at the
-    // start of each such sweep keeps it current without 256 trips to the window system.
+    // The snapshot asks for all 256 codes in order each pass; one pump per sweep keeps it current.
     if (virtualKey <= lastKeyAsked) {
         pumpEvents();
     }
@@ -371,18 +369,13 @@ std::int16_t SdlOperatingSystem::getAsyncKeyState(int virtualKey) {
 }
 
 Point SdlOperatingSystem::getCursorPos() {
-    if (windows.empty()) {
-        int x = 0, y = 0;
-        SDL_GetGlobalMouseState(&x, &y);
-        return {x, y};
-    }
-    // Where the window's own pointer events left the cursor, in the screen pixels that
-    // screenToClient takes back exactly: a window moved under a still pointer, or a pointer
-    // the window manager holds, moves nothing the program sees.
-    SDL_Window* window = sdlWindow(windows.begin()->first);
+    // Where the window's own pointer events left the cursor, in screen pixels that
+    // screenToClient takes back exactly: a pointer the window manager holds moves nothing.
     int x = 0, y = 0, left = 0, top = 0;
     SDL_GetMouseState(&x, &y);
-    SDL_GetWindowPosition(window, &left, &top);
+    if (!windows.empty()) {
+        SDL_GetWindowPosition(sdlWindow(windows.begin()->first), &left, &top);
+    }
     return {x + left, y + top};
 }
 

@@ -8,6 +8,7 @@ add_library(velmora_os STATIC
   ${CMAKE_CURRENT_LIST_DIR}/SdlKeyMap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SdlOperatingSystem.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SdlWindowAttributes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SdlXErrors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScriptedOperatingSystem.cpp
 )
 # SDL and X stay private: nothing outside platform/ sees their headers.

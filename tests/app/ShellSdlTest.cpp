@@ -225,6 +225,11 @@ TEST_F(ShellSdlWindowManagerTest, TheWindowHasNoSizingMinimiseOrMaximiseBeforeAn
         return xClientRect() == windowedClient && offersOnlyMoveAndClose();
     }));
     EXPECT_EQ(os.getWindowRect(windowHandle), windowed);
+    // Focus on a window a remap left unviewable: Xlib's own handler would end the process.
+    XUnmapWindow(display, xWindow);
+    XSync(display, False);
+    XSetInputFocus(display, xWindow, RevertToParent, CurrentTime);
+    XSync(display, False);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "app/Controls.h"
 #include "overlay/HelpPicture.h"
@@ -90,8 +91,7 @@ TEST_F(OverlayTest, MessagesExpireAndTheStatusCornerNeverCoversTheCentre) {
         // A slow machine's figures and a fast one's leave the corner where it was.
         for (const auto& [fps, ms] : {std::pair{3.0f, 812.5f}, {25000.0f, 0.004f}, {3.0f, 9.0f}}) {
             OverlayStatus figures = status;
-            figures.framesPerSecond = fps;
-            figures.physicsMilliseconds = ms;
+            std::tie(figures.framesPerSecond, figures.physicsMilliseconds) = std::pair{fps, ms};
             pass(figures);
             pass(figures);
             EXPECT_EQ(overlay.layout().status, corner) << fps;
