@@ -70,8 +70,7 @@ class SessionTest : public ApplicationTest {
         pass({VK_MENU});
         pass({VK_MENU, VK_RETURN});
         pass({VK_MBUTTON}, 300, 200);  // a spawn off the centre: the picture's ratio decides
-        // From outside: the window moves under a held left button, then is resized.
-        pass({VK_LBUTTON}, 300, 200);
+        pass({VK_LBUTTON}, 300, 200);  // then, from outside, the window moves and is resized
         const Rect outer = os.getWindowRect(windowHandle);
         os.setWindowPos(windowHandle, outer.left - 40, outer.top + 25, outer.width(),
                         outer.height());
@@ -79,6 +78,7 @@ class SessionTest : public ApplicationTest {
         os.setWindowPos(windowHandle, outer.left - 40, outer.top + 25, outer.width() + 200,
                         outer.height() - 200);
         pass({VK_TAB});
+        EXPECT_FLOAT_EQ(aspectRatio, 1000.0f / 400.0f);  // the picture follows the client area
         pass({VK_F1 + 1});
         pass({});
         const Rect panel = session.overlay.layout().panel;
