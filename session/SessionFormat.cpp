@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
+#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -33,6 +34,25 @@ void appendCodes(std::string& out, const char* name, const std::vector<std::uint
     out += "\":[";
     for (std::size_t i = 0; i < codes.size(); ++i) {
         appendNumber(out, i == 0 ? "%u" : ",%u", static_cast<unsigned>(codes[i]));
+    }
+    out += ']';
+}
+
+/// Appends ,"name":[[read,a,b],...] unless there are no reads; values gives a read's a and b.
+template <typename Read, typename Values>
+void appendReads(std::string& out, const char* name, const std::vector<Read>& reads,
+                 Values values) {
+    if (reads.empty()) {
+        return;
+    }
+    out += ",\"";
+    out += name;
+    out += "\":[";
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        const auto [a, b] = values(reads[i]);
+        appendNumber(out, i == 0 ? "[%u" : ",[%u", static_cast<unsigned>(reads[i].call));
+        appendNumber(out, ",%d", static_cast<int>(a));
+        appendNumber(out, ",%d]", static_cast<int>(b));
     }
     out += ']';
 }
@@ -115,42 +135,40 @@ bool parseCodes(const Json& value, std::vector<std::uint8_t>& codes) {
     return true;
 }
 
-bool parseCursor(const Json& value, std::vector<CursorRead>& reads) {
+/// A list of [read number, a, b], read numbers rising, a and b whole numbers from low to high;
+/// make turns each into the record's entry.
+template <typename Read, typename Make>
+bool parseReads(const Json& value, std::int64_t low, std::int64_t high, std::vector<Read>& reads,
+                Make make) {
     if (!value.is_array() || value.size() > kMaxCursorReads) {
         return false;
     }
     for (const Json& read : value) {
-        std::int64_t call = 0, x = 0, y = 0;
+        std::int64_t call = 0, a = 0, b = 0;
         if (!read.is_array() || read.size() != 3 ||
-            !wholeIn(read[0], 0, kMaxCursorReads - 1, call) ||
-            !wholeIn(read[1], -kMaxClientCoordinate, kMaxClientCoordinate, x) ||
-            !wholeIn(read[2], -kMaxClientCoordinate, kMaxClientCoordinate, y) ||
+            !wholeIn(read[0], 0, kMaxCursorReads - 1, call) || !wholeIn(read[1], low, high, a) ||
+            !wholeIn(read[2], low, high, b) ||
             (!reads.empty() && static_cast<std::uint32_t>(call) <= reads.back().call)) {
             return false;
         }
-        reads.push_back({static_cast<std::uint32_t>(call),
-                         {static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)}});
+        reads.push_back(make(static_cast<std::uint32_t>(call), static_cast<std::int32_t>(a),
+                             static_cast<std::int32_t>(b)));
     }
     return true;
 }
 
+bool parseCursor(const Json& value, std::vector<CursorRead>& reads) {
+    return parseReads(value, -kMaxClientCoordinate, kMaxClientCoordinate, reads,
+                      [](std::uint32_t call, std::int32_t x, std::int32_t y) {
+                          return CursorRead{call, {x, y}};
+                      });
+}
+
 bool parseClient(const Json& value, std::vector<ClientRead>& reads) {
-    if (!value.is_array() || value.empty() || value.size() > kMaxCursorReads) {
-        return false;
-    }
-    for (const Json& read : value) {
-        std::int64_t call = 0, width = 0, height = 0;
-        if (!read.is_array() || read.size() != 3 ||
-            !wholeIn(read[0], 0, kMaxCursorReads - 1, call) ||
-            !wholeIn(read[1], 0, kMaxWindowSide, width) ||
-            !wholeIn(read[2], 0, kMaxWindowSide, height) ||
-            (!reads.empty() && static_cast<std::uint32_t>(call) <= reads.back().call)) {
-            return false;
-        }
-        reads.push_back({static_cast<std::uint32_t>(call), static_cast<std::int32_t>(width),
-                         static_cast<std::int32_t>(height)});
-    }
-    return true;
+    return parseReads(value, 0, kMaxWindowSide, reads,
+                      [](std::uint32_t call, std::int32_t width, std::int32_t height) {
+                          return ClientRead{call, width, height};
+                      });
 }
 
 }  // namespace
@@ -182,26 +200,12 @@ void passLine(const PassRecord& pass, std::string& out) {
     appendNumber(out, "%.9g", static_cast<double>(pass.dt));
     appendCodes(out, "down", pass.down);
     appendCodes(out, "up", pass.up);
-    if (!pass.cursor.empty()) {
-        out += ",\"cursor\":[";
-        for (std::size_t i = 0; i < pass.cursor.size(); ++i) {
-            const CursorRead& r = pass.cursor[i];
-            appendNumber(out, i == 0 ? "[%u" : ",[%u", static_cast<unsigned>(r.call));
-            appendNumber(out, ",%d", static_cast<int>(r.client.x));
-            appendNumber(out, ",%d]", static_cast<int>(r.client.y));
-        }
-        out += ']';
-    }
-    if (!pass.client.empty()) {
-        out += ",\"client\":[";
-        for (std::size_t i = 0; i < pass.client.size(); ++i) {
-            const ClientRead& r = pass.client[i];
-            appendNumber(out, i == 0 ? "[%u" : ",[%u", static_cast<unsigned>(r.call));
-            appendNumber(out, ",%d", static_cast<int>(r.width));
-            appendNumber(out, ",%d]", static_cast<int>(r.height));
-        }
-        out += ']';
-    }
+    appendReads(out, "cursor", pass.cursor, [](const CursorRead& r) {
+        return std::pair{r.client.x, r.client.y};
+    });
+    appendReads(out, "client", pass.client, [](const ClientRead& r) {
+        return std::pair{r.width, r.height};
+    });
     if (pass.hasMessage) {
         appendNumber(out, ",\"message\":[%u", static_cast<unsigned>(pass.message));
         appendNumber(out, ",%" PRIu64 "]", pass.wParam);
