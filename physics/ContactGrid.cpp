@@ -100,7 +100,6 @@ void ContactGrid::rebuild(const ParticleList& particles) {
     nextStray_.resize(n);
     previousStray_.resize(n);
     candidates_.assign((n + kBitsPerWord - 1) / kBitsPerWord, 0);
-    marked_ = 0;
     firstCandidateWord_ = candidates_.size();
     lastCandidateWord_ = 0;
 
@@ -135,9 +134,18 @@ void ContactGrid::refile(const ParticleList& particles, std::size_t i) {
 void ContactGrid::collide(ParticleList& particles, std::size_t i) {
     Particle& self = *particles[i];
     self.beginContactScan();
-    markTouching(particles, i, 0);
-    // In a pile-up the ones found where the scan began are all it meets (see Particle).
-    const bool pileUp = marked_ >= static_cast<std::size_t>(kMostContactsPerScan);
+    // In a pile-up the ones found where the scan began are all it meets (see Particle). When
+    // they are a good share of the whole list, the few the scan needs are found sooner in
+    // list order than by sorting every one of them into the candidate set.
+    constexpr auto kPileUp = static_cast<std::size_t>(kMostContactsPerScan);
+    const std::size_t crowd = std::max(kPileUp, particles.size() / kCrowdShare);
+    if (populationAround(i) >= crowd && countTouching(particles, i, crowd) == crowd) {
+        collideInListOrder(particles, i);
+        self.endContactScan();
+        return;
+    }
+    // The set is empty, so each touching particle is counted once.
+    const bool pileUp = markTouching(particles, i, 0) >= kPileUp;
     int contacts = 0;
     for (std::size_t j = takeCandidate(); j != kNone; j = takeCandidate()) {
         Particle& other = *particles[j];
@@ -159,6 +167,68 @@ void ContactGrid::collide(ParticleList& particles, std::size_t i) {
         }
     }
     self.endContactScan();
+}
+
+void ContactGrid::collideInListOrder(ParticleList& particles, std::size_t i) {
+    Particle& self = *particles[i];
+    const Vec3 start = self.next.position;
+    // Most of the crowd no longer touches the particle once it has been pushed: the slots'
+    // copies tell so without reaching each particle. A stray's slot holds nothing.
+    int contacts = 0;
+    for (std::size_t j = 0; j < particles.size() && contacts < kMostContactsPerScan; ++j) {
+        const Index slot = slotOf_[j];
+        const Vec3 other = strayCell_[j] == kNone
+                               ? Vec3(slotX_[slot], slotY_[slot], slotZ_[slot])
+                               : particles[j]->next.position;
+        if (j == i || !inContact(other - start) || !inContact(other - self.next.position) ||
+            !self.collideWith(*particles[j])) {
+            continue;
+        }
+        move(j, particles[j]->next.position);
+        move(i, self.next.position);
+        ++contacts;
+    }
+}
+
+std::size_t ContactGrid::populationAround(std::size_t i) const {
+    const Index corner = cellAround(i);
+    std::size_t population = strayCount_;
+    for (const Index row : kRowsAround) {
+        population += cellStart_[corner + row + 3] - cellStart_[corner + row];
+    }
+    return population;
+}
+
+std::size_t ContactGrid::countTouching(const ParticleList& particles, std::size_t i,
+                                       std::size_t enough) const {
+    const Vec3 position = particles[i]->next.position;
+    const Index corner = cellAround(i);
+    std::size_t count = 0;
+    for (const Index row : kRowsAround) {
+        const Index end = cellStart_[corner + row + 3];
+        for (Index slot = cellStart_[corner + row]; slot < end && count < enough; slot += kLanes) {
+            Float4 x, y, z;
+            std::memcpy(&x, &slotX_[slot], sizeof x);
+            std::memcpy(&y, &slotY_[slot], sizeof y);
+            std::memcpy(&z, &slotZ_[slot], sizeof z);
+            const auto touching = withinContact(x - position.x, y - position.y, z - position.z);
+            for (Index lane = 0; lane < kLanes && slot + lane < end; ++lane) {
+                count += touching[lane] && slotParticle_[slot + lane] != i ? 1 : 0;
+            }
+        }
+    }
+    for (const Index row : kRowsAround) {
+        for (Index cell = corner + row; cell < corner + row + 3 && count < enough; ++cell) {
+            for (Index m = firstStray_[cell]; m != kNone && count < enough; m = nextStray_[m]) {
+                count += m != i && inContact(particles[m]->next.position - position) ? 1 : 0;
+            }
+        }
+    }
+    return std::min(count, enough);
+}
+
+ContactGrid::Index ContactGrid::cellAround(std::size_t i) const {
+    return (strayCell_[i] == kNone ? homeCell_[i] : strayCell_[i]) - kFirstAround;
 }
 
 void ContactGrid::move(std::size_t i, const Vec3& position) {
@@ -230,9 +300,19 @@ void ContactGrid::setSlotPosition(Index slot, const Vec3& position) {
     slotZ_[slot] = position.z;
 }
 
-void ContactGrid::markTouching(const ParticleList& particles, std::size_t i, std::size_t first) {
+std::size_t ContactGrid::markTouching(const ParticleList& particles, std::size_t i,
+                                      std::size_t first) {
     const Vec3 position = particles[i]->next.position;
-    const Index corner = (strayCell_[i] == kNone ? homeCell_[i] : strayCell_[i]) - kFirstAround;
+    const Index corner = cellAround(i);
+    // A pile-up marks a thousand at a time: the set's bounds are kept here, not per mark.
+    std::size_t count = 0, lowest = firstCandidateWord_, highest = lastCandidateWord_;
+    const auto mark = [&](std::size_t m) {
+        const std::size_t word = m / kBitsPerWord;
+        candidates_[word] |= std::uint64_t{1} << (m % kBitsPerWord);
+        lowest = std::min(lowest, word);
+        highest = std::max(highest, word);
+        ++count;
+    };
     for (const Index row : kRowsAround) {
         const Index end = cellStart_[corner + row + 3];
         for (Index slot = cellStart_[corner + row]; slot < end; slot += kLanes) {
@@ -256,27 +336,21 @@ void ContactGrid::markTouching(const ParticleList& particles, std::size_t i, std
             }
         }
     }
-    if (strayCount_ == 0) {
-        return;
-    }
-    for (const Index row : kRowsAround) {
-        for (Index cell = corner + row; cell < corner + row + 3; ++cell) {
-            for (Index m = firstStray_[cell]; m != kNone; m = nextStray_[m]) {
-                if (m >= first && m != i && inContact(particles[m]->next.position - position)) {
-                    mark(m);
+    if (strayCount_ != 0) {
+        for (const Index row : kRowsAround) {
+            for (Index cell = corner + row; cell < corner + row + 3; ++cell) {
+                for (Index m = firstStray_[cell]; m != kNone; m = nextStray_[m]) {
+                    if (m >= first && m != i &&
+                        inContact(particles[m]->next.position - position)) {
+                        mark(m);
+                    }
                 }
             }
         }
     }
-}
-
-void ContactGrid::mark(std::size_t m) {
-    const std::size_t word = m / kBitsPerWord;
-    const std::uint64_t bit = std::uint64_t{1} << (m % kBitsPerWord);
-    marked_ += (candidates_[word] & bit) == 0 ? 1 : 0;
-    candidates_[word] |= bit;
-    firstCandidateWord_ = std::min(firstCandidateWord_, word);
-    lastCandidateWord_ = std::max(lastCandidateWord_, word);
+    firstCandidateWord_ = lowest;
+    lastCandidateWord_ = highest;
+    return count;
 }
 
 void ContactGrid::dropCandidates() {
@@ -285,7 +359,6 @@ void ContactGrid::dropCandidates() {
     }
     firstCandidateWord_ = candidates_.size();
     lastCandidateWord_ = 0;
-    marked_ = 0;
 }
 
 std::size_t ContactGrid::takeCandidate() {
@@ -300,7 +373,6 @@ std::size_t ContactGrid::takeCandidate() {
     // Empty again: the next scan starts from nothing.
     firstCandidateWord_ = candidates_.size();
     lastCandidateWord_ = 0;
-    marked_ = 0;
     return kNone;
 }
 

@@ -30,6 +30,8 @@ class ContactGrid {
   public:
     /// Below this many particles scanning all pairs costs less than filing them in the grid.
     static constexpr std::size_t kFewestParticles = 64;
+    /// A pile-up touching this share of the list or more is scanned in list order.
+    static constexpr std::size_t kCrowdShare = 8;
 
     /// Files every particle of the list at its next position. Needed before collide whenever
     /// anything outside the grid changed the list or a next position (a commit does not).
@@ -52,11 +54,21 @@ class ContactGrid {
     Index locate(std::size_t i, const Vec3& position);
     void addStray(std::size_t i, Index cell);
     void removeStray(std::size_t i);
-    /// Marks the particles numbered from `first` on that particle i touches where it is now.
-    /// They can only be in the cells around its own.
-    void markTouching(const ParticleList& particles, std::size_t i, std::size_t first);
+    /// Marks the particles numbered from `first` on that particle i touches where it is now,
+    /// and returns how many. They can only be in the cells around its own.
+    std::size_t markTouching(const ParticleList& particles, std::size_t i, std::size_t first);
+    /// The particles filed in the cells around particle i's, and every stray: at least as many
+    /// as can touch it.
+    std::size_t populationAround(std::size_t i) const;
+    /// How many particles touch particle i where it is now, counted up to `enough`.
+    std::size_t countTouching(const ParticleList& particles, std::size_t i,
+                              std::size_t enough) const;
+    /// A pile-up's scan as over all pairs: the list in order, meeting those that touched
+    /// particle i where the scan began.
+    void collideInListOrder(ParticleList& particles, std::size_t i);
+    /// The first of the 27 cells around particle i's: x - 1, y - 1, z - 1.
+    Index cellAround(std::size_t i) const;
     void setSlotPosition(Index slot, const Vec3& position);
-    void mark(std::size_t m);
     /// Takes the lowest marked candidate; kNone when none is left.
     std::size_t takeCandidate();
     /// Empties the candidate set.
@@ -84,7 +96,6 @@ class ContactGrid {
     std::vector<std::uint64_t> candidates_;
     std::size_t firstCandidateWord_ = 0;
     std::size_t lastCandidateWord_ = 0;
-    std::size_t marked_ = 0;  ///< candidates marked since the set was last empty
 };
 
 }  // namespace velmora

@@ -163,7 +163,7 @@ TEST(SceneProgram, BadSceneFilesExitWith4AndOneLineSayingWhatAndWhere) {
         {"beyond-float.json", sceneWith(two + R"(, {"position": [1, 3.5e38, 3]})", ""),
          "particle 2: a number beyond the float range"},
         {"half-index.json", sceneWith(two, R"({"a": 0, "b": 1.5})"),
-         "link 0: \"b\" must be a whole number from 0 to 1199"},
+         "link 0: \"b\" must be a whole number from 0 to 999"},
         {"huge-index.json", sceneWith(two, R"({"a": 1e30, "b": 1})"),
          "link 0: \"a\" must be a whole number"},
         {"self.json", sceneWith(two, R"({"a": 1, "b": 1})"), "link 0: joins particle 1 to itself"},

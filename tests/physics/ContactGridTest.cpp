@@ -32,7 +32,7 @@ SceneDescription crowdedScene(std::mt19937& random) {
     };
     SceneDescription scene;
     const Vec3 centre = around({}, 6.5f);
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 0; i < 70; ++i) {
         scene.particles.push_back({around(centre, 3.0f), around({}, 5.0f), random() % 7 == 0});
     }
     for (int i = 0; i < 12; ++i) {
@@ -45,10 +45,13 @@ SceneDescription crowdedScene(std::mt19937& random) {
     for (int i = 0; i < 4; ++i) {
         scene.particles.push_back({around({1e6f, -1e6f, 3e5f}, 1.0f), {}, true});
     }
-    // A pile-up: more particles at nearly one point than a scan resolves, three exactly there.
-    const Vec3 pile = around({}, 5.0f);
-    for (int i = 0; i < 24; ++i) {
-        scene.particles.push_back({i < 3 ? pile : around(pile, 0.4f), {}, false});
+    // Pile-ups: more particles at nearly one point than a scan resolves, three exactly there;
+    // the second pile is an eighth of the list, which the grid meets in list order.
+    for (const int size : {17, 30}) {
+        const Vec3 pile = around({}, 5.0f);
+        for (int i = 0; i < size; ++i) {
+            scene.particles.push_back({i < 3 ? pile : around(pile, 0.4f), {}, false});
+        }
     }
     for (Vec3 p : {Vec3(FLT_MAX, -FLT_MAX, 0), Vec3(FLT_MAX, -FLT_MAX, 1.5f), Vec3(-FLT_MAX, 3, 0),
                    Vec3(INFINITY, 0, 0), Vec3(NAN, 0, 0)}) {

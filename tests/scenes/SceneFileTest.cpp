@@ -134,10 +134,10 @@ TEST(SceneFile, TheLargestScenesReadAndOneMoreDoesNot) {
     std::string error;
     EXPECT_TRUE(attempt(kMaxSceneParticles, 0, error)) << error;
     EXPECT_FALSE(attempt(kMaxSceneParticles + 1, 0, error));
-    EXPECT_EQ(error, "more than 1200 particles");
+    EXPECT_EQ(error, "more than 1000 particles");
     EXPECT_TRUE(attempt(500, kMaxSceneLinks, error)) << error;
     EXPECT_FALSE(attempt(500, kMaxSceneLinks + 1, error));
-    EXPECT_EQ(error, "more than 100000 links");
+    EXPECT_EQ(error, "more than 20000 links");
 }
 
 }  // namespace
