@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: run test bootstrap build build-asan clean
+.PHONY: run test bootstrap build build-asan clean package
 
 # Starts Velmora from build/, where bin/ is. Without a display it runs 300 passes on a
 # private Xvfb screen and leaves a screenshot.
@@ -38,6 +38,12 @@ build-asan: bootstrap
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
+
+# A Debian package of the program, its data, desktop entry and icon: $(BUILD)/velmora_*.deb,
+# for `sudo apt install ./velmora_*.deb`.
+package: build
+	cd $(BUILD) && cpack
+	@ls $(BUILD)/velmora_*.deb
 
 # Fuzzes the picture readers, the scene file reader and the effect file parser with clang's
 # libFuzzer, each for FUZZ_SECONDS on a copy of its seed corpus; findings land in

@@ -22,7 +22,6 @@
 namespace velmora {
 namespace {
 
-constexpr const char* kEffectFile = "bin/min.fx";
 constexpr int kKeyE = 'E', kKeyQ = 'Q', kKeyF = 'F', kKeyR = 'R', kKeyN = 'N';
 constexpr int kKeyW = 'W', kKeyS = 'S', kKeyD = 'D', kKeyA = 'A';
 constexpr int kKeyF2 = VK_F1 + 1, kKeyF5 = VK_F1 + 4;
@@ -139,23 +138,23 @@ std::optional<int> Application::startUp(int showCommand) {
         failure = "cannot create the window";
         return kExitWindowOrDevice;
     }
-    aspectRatio = 1.3333334f;
+    aspectRatio = clientAspectRatio(os.getClientRect(windowHandle), 1.3333334f);
     gRenderer->usePlatform(os, createDirect3D);
     if (!gRenderer->init(windowHandle, fullScreen, verticalSync)) {
         failure = "cannot start the graphics device (OpenGL 3.3 core with clip control)";
         return kExitWindowOrDevice;
     }
-    if (!gRenderer->loadEffect(kEffectFile, loadedEffect)) {
-        failure = !BoundedFile(kEffectFile, kMaxEffectFileBytes).openFailed()
-                      ? std::string("the effect file ") + kEffectFile +
-                            " does not compile or lacks MyEffect"
-                      : std::string("cannot read ") + kEffectFile +
-                            " (run velmora from the folder that holds bin/)";
+    const std::string effectFile = dataFolder + "min.fx";
+    if (!gRenderer->loadEffect(effectFile.c_str(), loadedEffect)) {
+        failure = !BoundedFile(effectFile, kMaxEffectFileBytes).openFailed()
+                      ? "the effect file " + effectFile + " does not compile or lacks MyEffect"
+                      : "cannot read " + effectFile + " (run velmora from the folder that holds bin/)";
         return kExitEffect;
     }
-    if (!overlay.attach(*gRenderer->device, kEffectFile)) {
+    if (!overlay.attach(*gRenderer->device, effectFile.c_str())) {
         std::fprintf(stderr, "velmora: the on-screen overlay cannot be drawn on this device\n");
     }
+    scene.pictureFolder = dataFolder;
     setUpScene(scene, particles, startingScene);
     timer->tick();
     putCursorHome(os);
@@ -236,6 +235,8 @@ bool Application::saveScene(const std::string& path) {
 }
 
 bool Application::saveSnapshot() {
+    std::error_code error;  // a folder that cannot be made fails below, naming it
+    std::filesystem::create_directories(saveFolder, error);
     const std::string name = freeSnapshotName(saveFolder);
     if (name.empty()) {
         lastMessage = "cannot save the scene: every name for this second is taken in " + saveFolder;
@@ -256,7 +257,7 @@ void Application::stepSimulation(std::size_t count, float dt, bool singleStep) {
 void Application::showFrameRateInTitle() {
     const float d = timer->deltaTime;
     char title[128];
-    std::snprintf(title, sizeof title, "Velmora - Using Direct3D - FPS: %d - DT: %f",
+    std::snprintf(title, sizeof title, "Velmora - Using OpenGL - FPS: %d - DT: %f",
                   framesPerSecond(d), static_cast<double>(d));
     os.setWindowText(windowHandle, title);
 }

@@ -90,6 +90,7 @@ class Application {
     PassTimes passTimes;           ///< wall-clock time of the passes run so far
     std::string failure;           ///< why start-up failed, one line
     std::string saveFolder = ".";  ///< where F5 saves
+    std::string dataFolder = "bin/";  ///< the effect and the pictures, with a trailing slash
     /// The last thing a save or a load said, one line, for whatever shows it on screen.
     std::string lastMessage;
 

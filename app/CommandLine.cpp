@@ -3,9 +3,14 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <filesystem>
 #include <cstdlib>
 #include <set>
 #include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "scenes/SceneSource.h"
 
 namespace velmora {
 namespace {
@@ -40,6 +45,40 @@ bool parseFrameTime(const std::string& text, float& out) {
     }
     out = value;
     return true;
+}
+
+/// The client area's sides, pixels: a picture too small to show the overlay's corner is no
+/// use, and a larger one than a graphics device can hold fails to start.
+constexpr int kSmallestSide = 64;
+constexpr int kLargestSide = 8192;
+
+/// "WxH", two whole numbers of pixels within the sides' range.
+bool parseSize(const std::string& text, int& width, int& height) {
+    const std::size_t x = text.find('x');
+    long w = 0, h = 0;
+    if (x == std::string::npos || !parseFrameCount(text.substr(0, x), w) ||
+        !parseFrameCount(text.substr(x + 1), h) || w < kSmallestSide || h < kSmallestSide ||
+        w > kLargestSide || h > kLargestSide) {
+        return false;
+    }
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+/// Whether two paths name one file: the same file now, or the same place once created.
+bool samePlace(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::equivalent(a, b, error)) {
+        return true;
+    }
+    const fs::path left = fs::weakly_canonical(a, error);
+    if (error) {
+        return false;
+    }
+    const fs::path right = fs::weakly_canonical(b, error);
+    return !error && left == right;
 }
 
 /// A file name with something before the extension, which is matched without regard to case.
@@ -116,6 +155,20 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             }
             (arg == "--record" ? result.record : result.replay) = value;
             ++i;
+        } else if (arg == "--size") {
+            if (!hasValue || !parseSize(value, result.width, result.height)) {
+                error = "--size needs WIDTHxHEIGHT in pixels, each from " +
+                        std::to_string(kSmallestSide) + " to " + std::to_string(kLargestSide);
+                return std::nullopt;
+            }
+            ++i;
+        } else if (arg == "--save-folder") {
+            if (!hasValue || value.empty() || value.starts_with("--")) {
+                error = "--save-folder needs a folder";
+                return std::nullopt;
+            }
+            result.saveFolder = value;
+            ++i;
         } else if (arg == "--window") {
             result.window = true;
         } else if (arg == "--headless") {
@@ -132,7 +185,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     if (!result.replay.empty()) {
         // A replay takes its scene, start, frame times and length from the recording.
         for (const char* clash :
-             {"--scene", "--paused", "--frame-time", "--frames", "--record", "--headless"}) {
+             {"--scene", "--paused", "--frame-time", "--frames", "--record", "--headless",
+              "--size"}) {
             if (seen.contains(clash)) {
                 error = std::string(clash) + " cannot go with --replay: the recording decides";
                 return std::nullopt;
@@ -142,6 +196,20 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     } else if (result.window) {
         error = "--window goes with --replay";
         return std::nullopt;
+    }
+    // An output never replaces an input: the run would destroy what it reads.
+    const std::string sceneFile = namesSceneFile(result.scene) ? result.scene : "";
+    for (const auto& [output, outputName] : {std::pair{&result.record, "--record"},
+                                             {&result.saveScene, "--save-scene"},
+                                             {&result.screenshot, "--screenshot"}}) {
+        for (const auto& [input, inputName] : {std::pair{&sceneFile, "--scene"},
+                                               {&result.replay, "--replay"}}) {
+            if (!output->empty() && !input->empty() && samePlace(*output, *input)) {
+                error = std::string(outputName) + " names the " + inputName +
+                        " file; it would be replaced";
+                return std::nullopt;
+            }
+        }
     }
     if (result.headless && !result.screenshot.empty()) {
         error = "--screenshot needs a display; --headless draws no pixels";

@@ -18,12 +18,15 @@ struct CommandLine {
     std::string replay;              ///< replay this session recording
     bool window = false;             ///< show a replay in a window instead of headless
     bool headless = false;           ///< scripted operating system and headless device
+    int width = 800, height = 600;   ///< the client area, pixels
+    std::string saveFolder;          ///< where F5 saves; empty: chosen by chooseSaveFolder
     bool help = false;
     bool version = false;
 };
 
-/// Parses the arguments after the program name. On a bad or repeated argument returns nothing
-/// and puts one line saying what was wrong into error.
+/// Parses the arguments after the program name. On a bad or repeated argument, or an output
+/// that would replace an input, returns nothing and puts one line saying what was wrong into
+/// error.
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args,
                                             std::string& error);
 

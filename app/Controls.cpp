@@ -9,8 +9,7 @@ namespace {
 constexpr ControlRow kControls[] = {
     {"F1", "show / hide the help panel: every control and option"},
     {"F2",
-     "show / hide the panel of buttons: run / pause, step, reset, wireframe, reset view, scene "
-     "picker, save"},
+     "show / hide the panel: run / pause, step, reset, wireframe, reset view, scenes, save"},
     {"W / S, D / A", "thrust forward / back, right / left (the camera glides to rest)"},
     {"Space / Ctrl", "thrust up / down"},
     {"Shift (held)", "three times the thrust; five times the drag speed of the left button"},
@@ -19,18 +18,17 @@ constexpr ControlRow kControls[] = {
     {"Tab", "run / pause the simulation"},
     {"N, paused", "advance the simulation by one step of 1/60 s"},
     {"R",
-     "reset to the scene the run started with (built-in or as loaded), camera and run state "
+     "reset to the scene last loaded (at start or from the picker), camera and run state "
      "included"},
     {"F5",
      "save the scene (particles, velocities, pins, links, camera) to a new file "
-     "velmora-YYYYMMDD-HHMMSS.json in the working folder"},
+     "velmora-YYYYMMDD-HHMMSS.json in the save folder"},
     {"Q", "wireframe on / off"},
     {"Alt + Enter", "windowed / full screen"},
     {"F", "write the frame rate and frame time into the title"},
     {"Escape", "quit"},
     {"middle button",
-     "delete the particle under the cursor, or add one where the line of sight meets the "
-     "plane z = 0"},
+     "delete the particle under the cursor, or add one where the sight line meets z = 0"},
     {"right button, paused",
      "select a particle; a second one links the two (or unlinks them); the same one again "
      "pins or unpins it"},
@@ -42,18 +40,18 @@ constexpr OptionRow kOptions[] = {
     {"--frame-time SECONDS", "make every pass's frame time exactly SECONDS (0 to 60)"},
     {"--scene SCENE",
      "start with SCENE: start (the default), lattice:AxBxC, rope:N, sheet:WxH, or a scene file "
-     "(a name with a / or ending in .json)"},
+     "(a / in the name, or .json)"},
     {"--save-scene FILE.json", "save the final state as a scene file when the run ends"},
     {"--paused", "start with the simulation paused"},
     {"--screenshot FILE.png", "write the last frame drawn to FILE.png"},
     {"--headless",
-     "no window and no display: scripted input and a headless device (300 passes unless "
-     "--frames)"},
+     "no window or display: scripted input, a headless device, 300 passes unless --frames"},
     {"--record FILE", "record the session into FILE as it runs (JSON lines)"},
     {"--replay FILE",
-     "replay a recorded session headless and end with the run report; exit 5 if it ends in "
-     "another state than recorded"},
+     "replay a recording headless, then print the run report; exit 5 if it ends elsewhere"},
     {"--window", "with --replay: show the replay in a window"},
+    {"--size WxH", "the picture's size in pixels (800x600)"},
+    {"--save-folder DIR", "where F5 saves"},
     {"--help", "show this text"},
     {"--version", "show the version"},
 };
@@ -101,7 +99,8 @@ std::string usageText() {
         "energy; energy, kinetic plus gravitational (from the floor) plus elastic.\n";
     out += "Controls:\n";
     appendTable(out, controlsTable(), &ControlRow::input, &ControlRow::effect);
-    out += "Run from the folder that holds bin/ (bin/min.fx and the pictures).\n";
+    out += "The pictures and the effect are read from bin/ in the working folder, else beside\n"
+           "the program, else from the installed data folder.\n";
     return out;
 }
 

@@ -10,6 +10,8 @@ bool fullScreen = false;
 bool hasFocus = false;
 float aspectRatio = 1.3333334f;
 Rect savedWindowRect;
+std::int32_t clientWidth = kClientWidth;
+std::int32_t clientHeight = kClientHeight;
 
 void resetWindowState() {
     instanceHandle = nullptr;
@@ -18,6 +20,8 @@ void resetWindowState() {
     hasFocus = false;
     aspectRatio = 1.3333334f;
     savedWindowRect = Rect{};
+    clientWidth = kClientWidth;
+    clientHeight = kClientHeight;
 }
 
 bool createWindow(const char* className, int showCommand) {
@@ -35,7 +39,7 @@ bool createWindow(const char* className, int showCommand) {
     // A failed registration shows up as a failed creation below.
     os.registerClass(windowClass);
 
-    const Rect outer = os.adjustWindowRect(Rect{0, 0, kClientWidth, kClientHeight}, kWindowedStyle);
+    const Rect outer = os.adjustWindowRect(Rect{0, 0, clientWidth, clientHeight}, kWindowedStyle);
     windowHandle = os.createWindow(className, "Velmora", kWindowedStyle, CW_USEDEFAULT,
                                    CW_USEDEFAULT, outer.width(), outer.height());
     if (windowHandle == nullptr) {

@@ -22,6 +22,10 @@ extern Rect savedWindowRect;
 
 inline constexpr std::int32_t kClientWidth = 800;
 inline constexpr std::int32_t kClientHeight = 600;
+/// The client area createWindow asks for, pixels: kClientWidth x kClientHeight unless the
+/// command line says otherwise.
+extern std::int32_t clientWidth;
+extern std::int32_t clientHeight;
 /// Caption and system menu; no sizing border, no minimise or maximise box.
 inline constexpr std::uint32_t kWindowedStyle =
     WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
@@ -30,7 +34,7 @@ inline constexpr std::uint32_t kFullScreenStyle = WS_POPUP | WS_CLIPSIBLINGS | W
 static_assert(kWindowedStyle == 0x06C80000u && kFullScreenStyle == 0x86000000u);
 
 /// Registers the class and creates, shows and focuses the window (title "Velmora",
-/// 800 x 600 client area, windowed style). False if the window cannot be created.
+/// clientWidth x clientHeight client area, windowed style). False if the window cannot be created.
 bool createWindow(const char* className, int showCommand);
 
 /// The class's window procedure: close and destroy post quit 0, focus messages set

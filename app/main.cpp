@@ -1,6 +1,7 @@
 // The entry point: with no arguments the interactive program; the flags of usageText() are
 // for tests, documentation and benchmarks.
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,9 +10,11 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/Controls.h"
+#include "app/DataFolder.h"
 #include "app/PngWriter.h"
 #include "app/ReplayPasses.h"
 #include "app/RunReport.h"
+#include "app/SaveFolder.h"
 #include "app/Window.h"
 #include "physics/StateSummary.h"
 #include "platform/AtomicFile.h"
@@ -33,6 +36,8 @@ namespace velmora {
 namespace {
 
 constexpr int kExitUsage = 2;
+/// After a usage error's one line, as command-line tools say it.
+constexpr const char* kTryHelp = "Try 'velmora --help'.\n";
 /// A screenshot or a scene to save at the end that cannot be written.
 constexpr int kExitCannotWrite = 3;
 /// A scene file or a session recording that cannot be used.
@@ -87,7 +92,14 @@ int finishRun(Application& app, const CommandLine& options, bool report) {
 }
 
 /// Start-up; the exit code when it fails, with its reason on standard error.
-std::optional<int> startApplication(Application& app) {
+std::optional<int> startApplication(Application& app, const CommandLine& options) {
+    app.dataFolder = findDataFolder();
+    std::error_code error;
+    app.saveFolder = !options.saveFolder.empty()
+                         ? options.saveFolder
+                         : chooseSaveFolder(std::filesystem::current_path(error));
+    clientWidth = options.width;
+    clientHeight = options.height;
     if (const auto code = app.startUp(SW_SHOWNORMAL)) {
         std::fprintf(stderr, "velmora: %s\n", app.failure.c_str());
         return code;
@@ -106,7 +118,7 @@ int run(OperatingSystem& os, Direct3DCreateFn createDirect3D, const CommandLine&
     app.startingScene = std::move(startingScene);
     app.sceneName = options.scene;
     app.startsPaused = options.paused;
-    if (const auto code = startApplication(app)) {
+    if (const auto code = startApplication(app, options)) {
         return *code;
     }
     std::string error;
@@ -188,10 +200,16 @@ int replay(const CommandLine& options) {
     }
     SessionPlayer player(*os, reader.header());
     Application app(player, createDirect3D);
+    // The window opens at the recorded size, as the recorded one did.
+    CommandLine recorded = options;
+    if (reader.header().clientWidth > 0 && reader.header().clientHeight > 0) {
+        recorded.width = reader.header().clientWidth;
+        recorded.height = reader.header().clientHeight;
+    }
     app.startingScene = std::move(*scene);
     app.sceneName = reader.header().scene;
     app.startsPaused = reader.header().paused;
-    if (const auto code = startApplication(app)) {
+    if (const auto code = startApplication(app, recorded)) {
         return *code;
     }
     const long passes = replayPasses(app, player, reader, options.window);
@@ -224,7 +242,7 @@ int main(int argc, char** argv) {
     std::string error;
     const auto options = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
-        std::fprintf(stderr, "velmora: %s\n%s", error.c_str(), usageText().c_str());
+        std::fprintf(stderr, "velmora: %s\n%s", error.c_str(), kTryHelp);
         return kExitUsage;
     }
     if (options->help) {
@@ -246,7 +264,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "velmora: %s\n", sceneError.message.c_str());
             return kExitBadInput;
         }
-        std::fprintf(stderr, "velmora: %s\n%s", sceneError.message.c_str(), usageText().c_str());
+        std::fprintf(stderr, "velmora: %s\n%s", sceneError.message.c_str(), kTryHelp);
         return kExitUsage;
     }
     if (!outputsWritable(*options)) {

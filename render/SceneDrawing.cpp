@@ -147,22 +147,22 @@ void setUpSceneDrawing(Scene& scene, const Vec3& eye, const Vec3& target, float 
     gRenderer->setView(scene.mainCamera.getEye(), scene.mainCamera.getTarget());
 
     scene.roomPlane.createQuad(20.0f, 20.0f, QuadOrientation::PlaneXZ, kWhite);
-    scene.roomPlane.loadTexture("bin/woodgrain.bmp", true, 0);
+    scene.roomPlane.loadTexture((scene.pictureFolder + "woodgrain.bmp").c_str(), true, 0);
 
     makeLinkLines(scene.linkLines);
-    scene.linkLines.mesh.loadTexture("bin/def.bmp", false, 0);
+    scene.linkLines.mesh.loadTexture((scene.pictureFolder + "def.bmp").c_str(), false, 0);
 
     makeParticleSpheres(scene.particleSpheres);
     makeSelectionRings(scene.selectionRings);
-    scene.selectionRings.mesh.loadTexture("bin/def.bmp", false, 0);
+    scene.selectionRings.mesh.loadTexture((scene.pictureFolder + "def.bmp").c_str(), false, 0);
     scene.selectionRings.reserve(2 * kSegmentsPerRing);
 
-    scene.orangeTexture = gTextureManager->load("bin/orange.bmp", true);
-    scene.noiseTexture = gTextureManager->load("bin/noise.bmp", true);
+    scene.orangeTexture = gTextureManager->load((scene.pictureFolder + "orange.bmp").c_str(), true);
+    scene.noiseTexture = gTextureManager->load((scene.pictureFolder + "noise.bmp").c_str(), true);
 
     scene.skyBox.createBox(3.0f, 3.0f, 3.0f, kWhite);
     scene.skyBox.applyTransform(translation(scene.skyCamera.getEye()));
-    scene.skyBox.loadTexture("bin/grid.bmp", false, 0);
+    scene.skyBox.loadTexture((scene.pictureFolder + "grid.bmp").c_str(), false, 0);
 }
 
 void drawSkyAndRoom(Scene& scene, Effect* loadedEffect) {

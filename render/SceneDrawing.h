@@ -5,6 +5,7 @@
 // into the scene's ParticlesShown (app/SceneFrame.h does, from the particle list).
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "math/Camera.h"
@@ -50,6 +51,7 @@ struct Scene {
     Texture* orangeTexture = nullptr;  ///< free particles
     Texture* noiseTexture = nullptr;   ///< pinned particles
     ParticlesShown shown;              ///< what the next frame shows of the particles
+    std::string pictureFolder = "bin/";  ///< where the pictures are, with a trailing slash
 };
 
 inline constexpr float kFieldOfView = 60.0f;  ///< degrees

@@ -209,8 +209,8 @@ TEST_F(ApplicationTest, F5HeldSavesWhatIsShownOnceAndNeverOverwrites) {
     ASSERT_TRUE(description.camera);
     EXPECT_VEC3_NEAR(description.camera->eye, Vec3(0, 0, 25), 0.0f);
 
-    // A folder that cannot take the file: the run goes on and says why.
-    app->saveFolder = dir.path("missing");
+    // A folder that cannot be made (a file stands in its way): the run goes on and says why.
+    app->saveFolder = dir.write("file", std::string()) + "/missing";
     app->runPass();
     EXPECT_TRUE(hold({VK_F1 + 4}));
     EXPECT_TRUE(app->lastMessage.starts_with("cannot save")) << app->lastMessage;

@@ -59,7 +59,7 @@ TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
         timer->fixedDeltaTime = dt;
         holdAndLetGo({'F'}, 3);
         ASSERT_EQ(os.titles.size(), titles + 1);
-        EXPECT_EQ(os.titles.back(), std::string("Velmora - Using Direct3D - ") + title);
+        EXPECT_EQ(os.titles.back(), std::string("Velmora - Using OpenGL - ") + title);
     }
     timer->fixedDeltaTime = 0.01f;
     os.setKey(VK_MENU, true);

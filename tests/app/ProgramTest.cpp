@@ -66,6 +66,7 @@ TEST(Program, StartUpFailuresSayWhyWithTheirExitCodesBeforeAnyPass) {
     const std::string missing = empty.path("missing/end");
     const std::string huge = empty.path("huge.jsonl");
     ASSERT_EQ(truncate(empty.write("huge.jsonl", std::string()).c_str(), 10ll << 30), 0);
+    std::filesystem::copy_file(std::string(VELMORA_BUILD_DIR) + "/velmora", empty.path("velmora"));
     struct Case {
         std::string arguments, folder, prefix;
         int exitCode;
@@ -75,7 +76,13 @@ TEST(Program, StartUpFailuresSayWhyWithTheirExitCodesBeforeAnyPass) {
     const Case cases[] = {
         // SDL would otherwise fall back to a driver whose window nobody sees, and run on.
         {"", build, "env -u DISPLAY -u WAYLAND_DISPLAY timeout 20", 1, "no display"},
+        // A copy of the program in a folder without bin/ finds its data nowhere.
         {"--headless", empty.path(""), "", 255, "bin/min.fx"},
+        // An output naming an input, however spelled, would destroy it.
+        {"--headless --scene " + empty.path("s.json") + " --save-scene " + empty.path(".//s.json"),
+         build, "", 2, "--save-scene names the --scene file; it would be replaced"},
+        {"--replay " + empty.path("r.json") + " --save-scene " + empty.path("r.json"), build, "", 2,
+         "--save-scene names the --replay file"},
         {"--headless --frames 5 --frames 2", build, "", 2, "'--frames' given twice"},
         {"--headless --scene rope:11", build, "", 2,
          "velmora: bad size in scene 'rope:11'; the scenes are start, lattice:AxBxC"},
@@ -88,15 +95,19 @@ TEST(Program, StartUpFailuresSayWhyWithTheirExitCodesBeforeAnyPass) {
         {"--replay " + huge, build, "timeout 20", 4, "is larger than 256 MiB (10737418240 bytes)"},
     };
     std::vector<Case> all(std::begin(cases), std::end(cases));
-    // Bad command lines: exit 2 with the reason and the usage.
+    // Bad command lines: exit 2 with the reason and where to read the usage.
     for (const char* bad :
          {"--frames", "--frames 0", "--frames -3", "--frames 12x", "--frames 99999999999999999999",
           "--screenshot", "--screenshot a.jpg", "--fullscreen", "--headless --screenshot a.png",
           "--frame-time -0.1", "--frame-time 61", "--frame-time nan", "--help -h", "--scene ''",
-          "--save-scene end.txt", "--save-scene .json", "--replay a.jsonl --frames 3"})
-        all.push_back({bad, build, "", 2, "\nusage: velmora"});
+          "--save-scene end.txt", "--save-scene .json", "--replay a.jsonl --frames 3",
+          "--size 63x600", "--size 800", "--size 800x600x2", "--size 8193x600", "--save-folder",
+          "--replay a.jsonl --size 640x480"})
+        all.push_back({bad, build, "", 2, "\nTry 'velmora --help'.\n"});
     for (const Case& c : all) {
-        const Outcome run = runVelmora(c.arguments, c.folder, c.prefix);
+        const Outcome run = c.folder == build ? runVelmora(c.arguments, c.folder, c.prefix)
+                                              : runVelmora(c.arguments, c.folder, c.prefix,
+                                                           empty.path("velmora"));
         EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.err;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << c.arguments << "\n" << run.err;
         EXPECT_EQ(run.out, "") << c.arguments;

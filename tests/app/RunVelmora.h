@@ -17,15 +17,17 @@ struct Outcome {
     std::string err;  ///< standard error
 };
 
-/// Runs `prefix velmora arguments` in the folder, by default the build folder where bin/ is.
+/// Runs `prefix program arguments` in the folder, by default the build folder where bin/ is;
+/// the program is the built velmora unless given.
 inline Outcome runVelmora(const std::string& arguments,
                           const std::string& folder = VELMORA_BUILD_DIR,
-                          const std::string& prefix = "") {
+                          const std::string& prefix = "",
+                          const std::string& program = VELMORA_BUILD_DIR "/velmora") {
     static int serial = 0;
     const std::string errFile =
         "/tmp/velmora-stderr-" + std::to_string(getpid()) + "-" + std::to_string(serial++);
-    const std::string command = "cd " + folder + " && " + prefix + " " + VELMORA_BUILD_DIR +
-                                "/velmora " + arguments + " 2>" + errFile;
+    const std::string command =
+        "cd " + folder + " && " + prefix + " " + program + " " + arguments + " 2>" + errFile;
     Outcome outcome;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
