@@ -11,8 +11,10 @@ inline constexpr float kCameraThrust = 600.0f;
 inline constexpr float kCameraThrustFast = 1800.0f;  ///< the same with Shift held
 /// The longest step of the glide, seconds. Each step multiplies the velocity by
 /// (1 - kCameraDrag * step), which turns negative past 0.2 s and amplifies past 0.4 s; steps of
-/// at most a 60 Hz frame make a long frame move the camera no farther than 60 Hz frames would.
-inline constexpr float kCameraGlideStep = 1.0f / 60.0f;
+/// about a 60 Hz frame make a long frame move the camera no farther than 60 Hz frames would. A
+/// little over 1/60 s, so a 60 Hz frame time written in a few digits (0.0166667, a float just
+/// above 1/60) is one step, not two.
+inline constexpr float kCameraGlideStep = 0.017f;
 /// Most glide steps in one pass: after a stall of more than half a second the camera glides
 /// on as if the stall had lasted that long.
 inline constexpr int kMaxCameraGlideSteps = 30;

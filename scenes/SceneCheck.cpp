@@ -34,6 +34,21 @@ std::optional<std::string> sceneProblem(const SceneDescription& scene) {
         return std::string("camera: ") + (finite(scene.camera->eye) ? "target" : "eye") +
                " is not finite";
     }
+    if (scene.camera) {
+        // The view is built around the vertical: a camera looking along it, or at its own
+        // eye, has no view to draw and no turn the controls could take it out of.
+        const double dx = static_cast<double>(scene.camera->target.x) - scene.camera->eye.x;
+        const double dy = static_cast<double>(scene.camera->target.y) - scene.camera->eye.y;
+        const double dz = static_cast<double>(scene.camera->target.z) - scene.camera->eye.z;
+        const double across = std::hypot(dx, dz);
+        if (across == 0.0 && dy == 0.0) {
+            return std::string("camera: eye and target are the same point");
+        }
+        if (across <= 1e-6 * std::fabs(dy)) {
+            return std::string("camera: looks straight ") + (dy > 0.0 ? "up" : "down") +
+                   "; the view needs a direction off the vertical";
+        }
+    }
     // The first link of every pair, to name both when a pair comes again.
     std::unordered_map<std::uint64_t, std::size_t> firstLinkOfPair;
     firstLinkOfPair.reserve(scene.links.size());
@@ -47,9 +62,10 @@ std::optional<std::string> sceneProblem(const SceneDescription& scene) {
         if (l.a == l.b) {
             return where + "joins particle " + std::to_string(l.a) + " to itself";
         }
-        // Negative means "the present distance" and passes; zero, NaN and infinity do not.
-        if (!(l.restLength < 0.0f) && !(l.restLength > 0.0f && std::isfinite(l.restLength))) {
-            return where + "rest length is not a positive finite number";
+        // Negative means "the present distance" and passes; zero is two particles linked
+        // while at one point, which the tools allow; NaN and infinity do not pass.
+        if (!(l.restLength < 0.0f) && !(l.restLength >= 0.0f && std::isfinite(l.restLength))) {
+            return where + "rest length is not a finite number";
         }
         const std::uint64_t low = std::min(l.a, l.b), high = std::max(l.a, l.b);
         const auto [first, isNew] = firstLinkOfPair.emplace(low << 32 | high, i);

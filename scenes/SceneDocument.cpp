@@ -1,5 +1,6 @@
 #include "scenes/SceneDocument.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -29,7 +30,16 @@ double roundedOnce(double value, const std::string& text) {
 /// too, for the checks to find; the parse stops at the nesting and value bounds.
 class DocumentBuilder final : public nlohmann::json_sax<SceneJson> {
   public:
-    explicit DocumentBuilder(SceneDocument& document) : document_(document) {}
+    DocumentBuilder(SceneDocument& document, std::string_view text)
+        : document_(document), text_(text) {}
+
+    /// "line L, column C" of the character the parse had read `count` characters up to.
+    std::string placeOf(std::size_t count) const {
+        const std::size_t at = std::min(count == 0 ? 0 : count - 1, text_.size());
+        const std::size_t lineStart = at == 0 ? 0 : text_.rfind('\n', at - 1) + 1;
+        const auto line = 1 + std::count(text_.begin(), text_.begin() + static_cast<long>(at), '\n');
+        return "line " + std::to_string(line) + ", column " + std::to_string(at - lineStart + 1);
+    }
 
     bool null() override { return add(nullptr); }
     bool boolean(bool b) override { return add(b); }
@@ -53,7 +63,7 @@ class DocumentBuilder final : public nlohmann::json_sax<SceneJson> {
         // e.what() is "[json.exception.parse_error.101] parse error at line 1, column 5: ...".
         const std::string what = e.what();
         const std::size_t colon = what.find(": ");
-        document_.syntaxError = "invalid JSON at byte " + std::to_string(position) + ": " +
+        document_.syntaxError = "invalid JSON at " + placeOf(position) + ": " +
                                 (colon == std::string::npos ? what : what.substr(colon + 2));
         return false;
     }
@@ -111,6 +121,7 @@ class DocumentBuilder final : public nlohmann::json_sax<SceneJson> {
     }
 
     SceneDocument& document_;
+    std::string_view text_;
     /// The containers the parse is inside, outermost first.
     std::vector<SceneJson*>& open = document_.unfinished;
     SceneJson& root = document_.root;
@@ -122,13 +133,13 @@ class DocumentBuilder final : public nlohmann::json_sax<SceneJson> {
 
 SceneDocument parseSceneDocument(std::string_view text) {
     SceneDocument document;
-    DocumentBuilder builder(document);
+    DocumentBuilder builder(document, text);
     document.whole = SceneJson::sax_parse(text, &builder);
     // The parser takes a NUL for the end of the text, so whatever follows one would be
     // ignored (inside a string a NUL is already an error).
     if (const std::size_t nul = text.find('\0'); document.whole && nul != text.npos) {
         document.whole = false;
-        document.syntaxError = "invalid JSON at byte " + std::to_string(nul + 1) + ": a NUL byte";
+        document.syntaxError = "invalid JSON at " + builder.placeOf(nul + 1) + ": a NUL byte";
     }
     return document;
 }

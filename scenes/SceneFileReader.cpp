@@ -199,8 +199,8 @@ class SceneChecker {
                 }
                 if (k == Rest) {
                     const auto rest = toFloat(v);
-                    if (!rest || !(*rest > 0.0f))
-                        refuse(name + " must be a positive finite number");
+                    if (!rest || !(*rest >= 0.0f))
+                        refuse(name + " must be a finite number, 0 or more");
                     l.restLength = *rest;
                     return;
                 }

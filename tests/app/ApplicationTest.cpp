@@ -56,18 +56,24 @@ TEST_F(ApplicationTest, TimeSpentStartingUpDoesNotReachTheFirstPass) {
 }
 
 TEST(CameraGlide, AfterAStallTheCameraGlidesOnlyAsFarAsHalfASecondAllows) {
-    // Let go at a thrust's top speed, 120 units/s: each 1/60 s step keeps 11/12 of it, so the
-    // 30 steps of half a second carry the camera 22 (1 - (11/12)^30) = 20.383 and leave it
-    // 120 (11/12)^30 = 8.821 units/s, however long the stall.
+    // Let go at a thrust's top speed, 120 units/s: each 0.017 s step keeps 0.915 of it, so the
+    // 30 steps of 0.51 s carry the camera 120 * 0.017 * 0.915 (1 - 0.915^30) / 0.085 = 20.432
+    // and leave it 120 * 0.915^30 = 8.352 units/s, however long the stall.
     for (const float stall : {1.0f, 3.0f}) {
         Camera camera(CameraMode::FreeLook);
         camera.setEye(0, 0, 25);
         camera.setTarget(0, 0.1f, 0);
         Vec3 velocity(120, 0, 0);
         glideCamera(camera, velocity, CameraKeys{}, stall);
-        EXPECT_VEC3_NEAR(camera.getEye(), Vec3(20.383f, 0, 25), 1e-3f) << stall;
-        EXPECT_VEC3_NEAR(velocity, Vec3(8.821f, 0, 0), 1e-3f) << stall;
+        EXPECT_VEC3_NEAR(camera.getEye(), Vec3(20.432f, 0, 25), 1e-3f) << stall;
+        EXPECT_VEC3_NEAR(velocity, Vec3(8.352f, 0, 0), 1e-3f) << stall;
     }
+    // A 60 Hz frame time in a few digits, 0.0166667 s, is one step: 120 (1 - 5 * 0.0166667)
+    // = 110.000, where two steps of half that would leave 110.208.
+    Camera camera(CameraMode::FreeLook);
+    Vec3 velocity(120, 0, 0);
+    glideCamera(camera, velocity, CameraKeys{}, 0.0166667f);
+    EXPECT_NEAR(velocity.x, 110.0f, 1e-3f);
 }
 
 TEST_F(ApplicationTest, ResetSingleStepAndHomeActOncePerPress) {

@@ -144,12 +144,13 @@ TEST(SceneProgram, BadSceneFilesExitWith4AndOneLineSayingWhatAndWhere) {
         const char* says;
     };
     const std::vector<Case> cases = {
-        {"empty.json", "", "invalid JSON at byte 1: "},
-        {"truncated.json", sceneWith(two, "").substr(0, 80), "invalid JSON at byte 81: "},
+        {"empty.json", "", "invalid JSON at line 1, column 1: "},
+        {"lines.json", "{\n  \"particles\": [\n    x", "invalid JSON at line 3, column 5: "},
+        {"truncated.json", sceneWith(two, "").substr(0, 80), "invalid JSON at line 1, column 81: "},
         {"nan.json", sceneWith(R"({"position": [NaN, 0, 0]})", ""), "invalid literal"},
         {"overflow.json", sceneWith(R"({"position": [1e999, 0, 0]})", ""), "number overflow"},
-        {"binary.json", std::string("\x89PNG\r\n\x1a\n\0\0", 10), "invalid JSON at byte 1: "},
-        {"nul.json", sceneWith(two, "") + std::string("\0}", 2), "invalid JSON at byte 120: a NUL"},
+        {"binary.json", std::string("\x89PNG\r\n\x1a\n\0\0", 10), "invalid JSON at line 1, column 1: "},
+        {"nul.json", sceneWith(two, "") + std::string("\0}", 2), "invalid JSON at line 1, column 120: a NUL"},
         {"array.json", "[" + sceneWith(two, "") + "]", "must hold one JSON object, not an array"},
         {"other.json", R"({"name": "a shopping list", "items": [1, 2]})", "not a velmora scene"},
         {"format.json", R"({"format": "velmora-sceme", "version": 1})",
@@ -180,10 +181,17 @@ TEST(SceneProgram, BadSceneFilesExitWith4AndOneLineSayingWhatAndWhere) {
         {"self.json", sceneWith(two, R"({"a": 1, "b": 1})"), "link 0: joins particle 1 to itself"},
         {"again.json", sceneWith(two, R"({"a": 0, "b": 1}, {"a": 1, "b": 0})"),
          "link 1: links particles 0 and 1 again (link 0 did already)"},
-        {"rest-zero.json", sceneWith(two, R"({"a": 0, "b": 1, "rest": 0})"),
-         "link 0: \"rest\" must be a positive finite number"},
+        {"rest-negative.json", sceneWith(two, R"({"a": 0, "b": 1, "rest": -1})"),
+         "link 0: \"rest\" must be a finite number, 0 or more"},
         {"camera.json", sceneWith(two, "", R"(, "camera": {"eye": [0, 0, 9]})"),
          "camera: no \"target\""},
+        // Cameras with no view to draw: a black frame that Home and R kept.
+        {"camera-at-eye.json",
+         sceneWith(two, "", R"(, "camera": {"eye": [1, 2, 3], "target": [1, 2, 3]})"),
+         "camera: eye and target are the same point"},
+        {"camera-down.json",
+         sceneWith(two, "", R"(, "camera": {"eye": [1, 2, 3], "target": [1, -7, 3]})"),
+         "camera: looks straight down"},
     };
     std::vector<std::pair<std::string, std::string>> files;  // path, what it must say
     for (const Case& c : cases) {

@@ -59,9 +59,10 @@ TEST(SceneFile, FloatsSurviveAWriteAndReadBitForBit) {
                                    {awkward[(i + 3) % n], awkward[(i + 4) % n], awkward[i]},
                                    i % 3 == 0});
     }
-    // Every positive value as a rest length; -1 stands for "the distance when built".
+    // Every value as a rest length, 0 too (two particles linked at one point); -1 stands for
+    // "the distance when built".
     std::uint32_t b = 1;
-    for (const float rest : {0.1f, FLT_MAX, FLT_MIN, denormal, 1.0f / 3, 1e30f, -1.0f}) {
+    for (const float rest : {0.1f, FLT_MAX, FLT_MIN, denormal, 1.0f / 3, 1e30f, 0.0f, -1.0f}) {
         scene.links.push_back({0, b++, rest});
     }
     scene.camera = CameraPose{{-0.0f, denormal, FLT_MAX}, {0.1f, -FLT_MAX, 1.0f / 3}};

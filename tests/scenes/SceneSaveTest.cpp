@@ -1,6 +1,8 @@
 // Saving replaces a file in one step: a save that fails, however far it got, leaves the old
 // file byte for byte and no temporary file behind.
 #include <gtest/gtest.h>
+
+#include <cmath>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,9 +42,9 @@ TEST(SceneSave, AFailedSaveLeavesTheOldFileByteForByte) {
     EXPECT_EQ(filesIn(dir.path("")), 1u);  // the half-written temporary file is gone
 
     // A scene the reader would refuse is not written at all.
-    SceneDescription zeroRest = startScene();
-    zeroRest.links[3].restLength = 0.0f;
-    EXPECT_FALSE(writeSceneFile(path, zeroRest, error));
+    SceneDescription notFinite = startScene();
+    notFinite.links[3].restLength = INFINITY;
+    EXPECT_FALSE(writeSceneFile(path, notFinite, error));
     EXPECT_NE(error.find("link 3: rest length"), std::string::npos) << error;
 
     // Nowhere to write: a folder at the name, a missing folder, a file taken for a folder.
