@@ -9,6 +9,7 @@
 
 #include "app/Controls.h"
 #include "app/PickRayFromCursor.h"
+#include "app/SaveFolder.h"
 #include "app/Window.h"
 #include "physics/Simulation.h"
 #include "physics/StateSummary.h"
@@ -25,8 +26,6 @@ namespace {
 constexpr int kKeyE = 'E', kKeyQ = 'Q', kKeyF = 'F', kKeyR = 'R', kKeyN = 'N';
 constexpr int kKeyW = 'W', kKeyS = 'S', kKeyD = 'D', kKeyA = 'A';
 constexpr int kKeyF2 = VK_F1 + 1, kKeyF5 = VK_F1 + 4;
-/// Suffixes F5 tries when its file name is taken (two saves in one second).
-constexpr int kMaxSnapshotSuffix = 1000;
 
 /// The title's frame rate: 1 / dt truncated, 0 where dt gives no rate.
 int framesPerSecond(float dt) {
@@ -41,30 +40,6 @@ using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-bool exists(const std::string& path) {
-    std::error_code ignored;
-    return std::filesystem::exists(path, ignored);
-}
-
-/// velmora-YYYYMMDD-HHMMSS.json in folder at the present local time, with -2, -3, ... when
-/// the name is taken; empty when every suffix is.
-std::string freeSnapshotName(const std::string& folder) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "velmora-%Y%m%d-%H%M%S", &local);
-    const std::filesystem::path stem = std::filesystem::path(folder) / stamp;
-    for (int suffix = 1; suffix <= kMaxSnapshotSuffix; ++suffix) {
-        const std::string tail = suffix == 1 ? ".json" : "-" + std::to_string(suffix) + ".json";
-        const std::string name = stem.string() + tail;
-        if (!exists(name)) {
-            return name;
-        }
-    }
-    return {};
 }
 
 /// The overlay's share of the snapshot: its keys, and the mouse in the window's client pixels.
@@ -146,9 +121,10 @@ std::optional<int> Application::startUp(int showCommand) {
     }
     const std::string effectFile = dataFolder + "min.fx";
     if (!gRenderer->loadEffect(effectFile.c_str(), loadedEffect)) {
-        failure = !BoundedFile(effectFile, kMaxEffectFileBytes).openFailed()
-                      ? "the effect file " + effectFile + " does not compile or lacks MyEffect"
-                      : "cannot read " + effectFile + " (run velmora from the folder that holds bin/)";
+        failure =
+            !BoundedFile(effectFile, kMaxEffectFileBytes).openFailed()
+                ? "the effect file " + effectFile + " does not compile or lacks MyEffect"
+                : "cannot read " + effectFile + " (run velmora from the folder that holds bin/)";
         return kExitEffect;
     }
     if (!overlay.attach(*gRenderer->device, effectFile.c_str())) {

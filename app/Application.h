@@ -86,10 +86,10 @@ class Application {
     EditingState editing;
     bool verticalSync = false;
     int quitCode = 0;
-    float passDt = 0.0f;           ///< the frame time the last pass used, seconds
-    PassTimes passTimes;           ///< wall-clock time of the passes run so far
-    std::string failure;           ///< why start-up failed, one line
-    std::string saveFolder = ".";  ///< where F5 saves
+    float passDt = 0.0f;              ///< the frame time the last pass used, seconds
+    PassTimes passTimes;              ///< wall-clock time of the passes run so far
+    std::string failure;              ///< why start-up failed, one line
+    std::string saveFolder = ".";     ///< where F5 saves
     std::string dataFolder = "bin/";  ///< the effect and the pictures, with a trailing slash
     /// The last thing a save or a load said, one line, for whatever shows it on screen.
     std::string lastMessage;

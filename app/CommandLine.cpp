@@ -3,8 +3,8 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <string_view>
 #include <system_error>
@@ -184,9 +184,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     }
     if (!result.replay.empty()) {
         // A replay takes its scene, start, frame times and length from the recording.
-        for (const char* clash :
-             {"--scene", "--paused", "--frame-time", "--frames", "--record", "--headless",
-              "--size"}) {
+        for (const char* clash : {"--scene", "--paused", "--frame-time", "--frames", "--record",
+                                  "--headless", "--size"}) {
             if (seen.contains(clash)) {
                 error = std::string(clash) + " cannot go with --replay: the recording decides";
                 return std::nullopt;
@@ -202,8 +201,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     for (const auto& [output, outputName] : {std::pair{&result.record, "--record"},
                                              {&result.saveScene, "--save-scene"},
                                              {&result.screenshot, "--screenshot"}}) {
-        for (const auto& [input, inputName] : {std::pair{&sceneFile, "--scene"},
-                                               {&result.replay, "--replay"}}) {
+        for (const auto& [input, inputName] :
+             {std::pair{&sceneFile, "--scene"}, {&result.replay, "--replay"}}) {
             if (!output->empty() && !input->empty() && samePlace(*output, *input)) {
                 error = std::string(outputName) + " names the " + inputName +
                         " file; it would be replaced";

@@ -8,8 +8,7 @@ namespace {
 
 constexpr ControlRow kControls[] = {
     {"F1", "show / hide the help panel: every control and option"},
-    {"F2",
-     "show / hide the panel: run / pause, step, reset, wireframe, reset view, scenes, save"},
+    {"F2", "show / hide the panel: run / pause, step, reset, wireframe, reset view, scenes, save"},
     {"W / S, D / A", "thrust forward / back, right / left (the camera glides to rest)"},
     {"Space / Ctrl", "thrust up / down"},
     {"Shift (held)", "three times the thrust; five times the drag speed of the left button"},
@@ -99,8 +98,9 @@ std::string usageText() {
         "energy; energy, kinetic plus gravitational (from the floor) plus elastic.\n";
     out += "Controls:\n";
     appendTable(out, controlsTable(), &ControlRow::input, &ControlRow::effect);
-    out += "The pictures and the effect are read from bin/ in the working folder, else beside\n"
-           "the program, else from the installed data folder.\n";
+    out +=
+        "The pictures and the effect are read from bin/ in the working folder, else beside\n"
+        "the program, else from the installed data folder.\n";
     return out;
 }
 

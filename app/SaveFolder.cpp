@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <system_error>
 
@@ -25,9 +26,9 @@ fs::path homeFolder() {
 /// path in quotes; empty when the file or the line is missing or malformed.
 fs::path documentsFromUserDirs(const fs::path& home) {
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    const fs::path file = (config != nullptr && *config == '/' ? fs::path(config)
-                                                               : home / ".config") /
-                          "user-dirs.dirs";
+    const fs::path file =
+        (config != nullptr && *config == '/' ? fs::path(config) : home / ".config") /
+        "user-dirs.dirs";
     std::ifstream in(file);
     const std::string key = "XDG_DOCUMENTS_DIR=\"";
     std::string line;
@@ -45,6 +46,14 @@ fs::path documentsFromUserDirs(const fs::path& home) {
         }
     }
     return {};
+}
+
+/// Suffixes F5 tries when its file name is taken (two saves in one second).
+constexpr int kMaxSnapshotSuffix = 1000;
+
+bool exists(const std::string& path) {
+    std::error_code ignored;
+    return fs::exists(path, ignored);
 }
 
 bool writable(const fs::path& folder) {
@@ -72,8 +81,8 @@ bool insideProjectTree(const fs::path& folder) {
 #ifdef VELMORA_SOURCE_DIR
     const fs::path source = fs::weakly_canonical(VELMORA_SOURCE_DIR, error);
     if (!error) {
-        const auto [end, unused] = std::mismatch(source.begin(), source.end(), absolute.begin(),
-                                                 absolute.end());
+        const auto [end, unused] =
+            std::mismatch(source.begin(), source.end(), absolute.begin(), absolute.end());
         if (end == source.end()) {
             return true;
         }
@@ -88,6 +97,23 @@ bool insideProjectTree(const fs::path& folder) {
         }
     }
     return false;
+}
+
+std::string freeSnapshotName(const std::string& folder) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "velmora-%Y%m%d-%H%M%S", &local);
+    const fs::path stem = fs::path(folder) / stamp;
+    for (int suffix = 1; suffix <= kMaxSnapshotSuffix; ++suffix) {
+        const std::string tail = suffix == 1 ? ".json" : "-" + std::to_string(suffix) + ".json";
+        const std::string name = stem.string() + tail;
+        if (!exists(name)) {
+            return name;
+        }
+    }
+    return {};
 }
 
 std::string chooseSaveFolder(const fs::path& workingFolder) {

@@ -177,9 +177,8 @@ void ContactGrid::collideInListOrder(ParticleList& particles, std::size_t i) {
     int contacts = 0;
     for (std::size_t j = 0; j < particles.size() && contacts < kMostContactsPerScan; ++j) {
         const Index slot = slotOf_[j];
-        const Vec3 other = strayCell_[j] == kNone
-                               ? Vec3(slotX_[slot], slotY_[slot], slotZ_[slot])
-                               : particles[j]->next.position;
+        const Vec3 other = strayCell_[j] == kNone ? Vec3(slotX_[slot], slotY_[slot], slotZ_[slot])
+                                                  : particles[j]->next.position;
         if (j == i || !inContact(other - start) || !inContact(other - self.next.position) ||
             !self.collideWith(*particles[j])) {
             continue;
@@ -340,8 +339,7 @@ std::size_t ContactGrid::markTouching(const ParticleList& particles, std::size_t
         for (const Index row : kRowsAround) {
             for (Index cell = corner + row; cell < corner + row + 3; ++cell) {
                 for (Index m = firstStray_[cell]; m != kNone; m = nextStray_[m]) {
-                    if (m >= first && m != i &&
-                        inContact(particles[m]->next.position - position)) {
+                    if (m >= first && m != i && inContact(particles[m]->next.position - position)) {
                         mark(m);
                     }
                 }

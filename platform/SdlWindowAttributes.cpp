@@ -78,6 +78,20 @@ void applySdlWindowStyleHints(SDL_Window* window, std::uint32_t style) {
     const Atom name = XInternAtom(display, "_MOTIF_WM_HINTS", False);
     XChangeProperty(display, info.info.x11.window, name, name, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(property), 5);
+    // A pop-up is the program's full screen, and Windows' shell keeps its taskbar below a
+    // window that covers the display. Here the window manager is asked to do the same (its
+    // panels would otherwise cover the bottom of the picture); a framed window gives it up.
+    XEvent state{};
+    state.xclient.type = ClientMessage;
+    state.xclient.window = info.info.x11.window;
+    state.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
+    state.xclient.format = 32;
+    state.xclient.data.l[0] = styleHasFrame(style) ? 0 : 1;  // remove, add
+    state.xclient.data.l[1] =
+        static_cast<long>(XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False));
+    state.xclient.data.l[3] = 1;  // from an application
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &state);
     XFlush(display);
 }
 

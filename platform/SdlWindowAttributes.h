@@ -15,7 +15,8 @@ namespace velmora {
 
 /// Tells the window manager what the style offers, when the window lives on X11: a framed
 /// style gets a border, a title and a window menu with move and close, plus resizing for
-/// WS_THICKFRAME and the boxes it names; a pop-up gets no decoration. Call after every SDL
+/// WS_THICKFRAME and the boxes it names; a pop-up gets no decoration and the full-screen
+/// state, which keeps the window manager's panels below it. Call after every SDL
 /// call that changes the border, since SDL writes its own hints over these.
 void applySdlWindowStyleHints(SDL_Window* window, std::uint32_t style);
 

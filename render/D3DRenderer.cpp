@@ -77,6 +77,10 @@ bool D3DRenderer::reset(WindowHandle window, bool fullscreen, bool vsync) {
     D3DPRESENT_PARAMETERS parameters = fillPresentParameters(window, fullscreen, vsync);
     device->reset(parameters);
     applyDefaultStates();
+    // The defaults fill solid; the wireframe the user chose stays, or the next Q would only
+    // seem to do nothing.
+    if (wireframe)
+        device->setRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
     return true;
 }
 

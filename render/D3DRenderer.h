@@ -32,8 +32,8 @@ class D3DRenderer {
     /// Makes the Direct3D object and the device for the window; false when either fails
     /// (a Direct3D object made before a failing device stays). Shows no message.
     bool init(WindowHandle window, bool fullscreen, bool vsync);
-    /// Resizes the back buffer for the new mode and re-applies the default states; the fill
-    /// mode returns to solid while `wireframe` keeps its value. Always true.
+    /// Resizes the back buffer for the new mode and re-applies the default states, the fill
+    /// mode `wireframe` gives included. Always true.
     bool reset(WindowHandle window, bool fullscreen, bool vsync);
     /// Releases the device, then the Direct3D object. The effect is not released.
     void shutdown();

@@ -48,9 +48,9 @@ struct Scene {
     /// Rings around the particles the mouse tools hold, drawn only while one is held.
     BatchMesh selectionRings;
     Mesh skyBox;
-    Texture* orangeTexture = nullptr;  ///< free particles
-    Texture* noiseTexture = nullptr;   ///< pinned particles
-    ParticlesShown shown;              ///< what the next frame shows of the particles
+    Texture* orangeTexture = nullptr;    ///< free particles
+    Texture* noiseTexture = nullptr;     ///< pinned particles
+    ParticlesShown shown;                ///< what the next frame shows of the particles
     std::string pictureFolder = "bin/";  ///< where the pictures are, with a trailing slash
 };
 

@@ -37,7 +37,8 @@ class DocumentBuilder final : public nlohmann::json_sax<SceneJson> {
     std::string placeOf(std::size_t count) const {
         const std::size_t at = std::min(count == 0 ? 0 : count - 1, text_.size());
         const std::size_t lineStart = at == 0 ? 0 : text_.rfind('\n', at - 1) + 1;
-        const auto line = 1 + std::count(text_.begin(), text_.begin() + static_cast<long>(at), '\n');
+        const auto line =
+            1 + std::count(text_.begin(), text_.begin() + static_cast<long>(at), '\n');
         return "line " + std::to_string(line) + ", column " + std::to_string(at - lineStart + 1);
     }
 

@@ -163,8 +163,18 @@ TEST_F(ApplicationTest, AltThenEnterSwitchesToFullScreenWhereTheCentreClickPicks
     os.displayMode = {1280, 800, 60};
     holdInOrder(VK_RETURN, VK_MENU);
     EXPECT_FALSE(fullScreen);
+    // A round trip in wireframe comes back to the window's picture, still in wireframe.
+    hold({'Q'});
+    holdInOrder(VK_MENU, VK_RETURN);
+    holdInOrder(VK_MENU, VK_RETURN);
+    EXPECT_FALSE(fullScreen);
+    EXPECT_MATRIX4_NEAR(gRenderer->projection, perspectiveFov(60, 0.01f, 2000, 800.0f / 600),
+                        1e-6f);
+    EXPECT_EQ(device().state.renderState(D3DRS_FILLMODE), D3DFILL_WIREFRAME);
+    hold({'Q'});
     holdInOrder(VK_MENU, VK_RETURN);
     EXPECT_TRUE(fullScreen);
+    EXPECT_EQ(device().state.renderState(D3DRS_FILLMODE), D3DFILL_SOLID);
     EXPECT_EQ(device().presentParameters.BackBufferWidth, 1280u);
     EXPECT_MATRIX4_NEAR(gRenderer->projection, perspectiveFov(60, 0.01f, 2000, 1.6f), 1e-6f);
     // The viewport is the whole display: its centre picks what the window's centre did.

@@ -96,18 +96,34 @@ TEST(Program, StartUpFailuresSayWhyWithTheirExitCodesBeforeAnyPass) {
     };
     std::vector<Case> all(std::begin(cases), std::end(cases));
     // Bad command lines: exit 2 with the reason and where to read the usage.
-    for (const char* bad :
-         {"--frames", "--frames 0", "--frames -3", "--frames 12x", "--frames 99999999999999999999",
-          "--screenshot", "--screenshot a.jpg", "--fullscreen", "--headless --screenshot a.png",
-          "--frame-time -0.1", "--frame-time 61", "--frame-time nan", "--help -h", "--scene ''",
-          "--save-scene end.txt", "--save-scene .json", "--replay a.jsonl --frames 3",
-          "--size 63x600", "--size 800", "--size 800x600x2", "--size 8193x600", "--save-folder",
-          "--replay a.jsonl --size 640x480"})
+    for (const char* bad : {"--frames",
+                            "--frames 0",
+                            "--frames -3",
+                            "--frames 12x",
+                            "--frames 99999999999999999999",
+                            "--screenshot",
+                            "--screenshot a.jpg",
+                            "--fullscreen",
+                            "--headless --screenshot a.png",
+                            "--frame-time -0.1",
+                            "--frame-time 61",
+                            "--frame-time nan",
+                            "--help -h",
+                            "--scene ''",
+                            "--save-scene end.txt",
+                            "--save-scene .json",
+                            "--replay a.jsonl --frames 3",
+                            "--size 63x600",
+                            "--size 800",
+                            "--size 800x600x2",
+                            "--size 8193x600",
+                            "--save-folder",
+                            "--replay a.jsonl --size 640x480"})
         all.push_back({bad, build, "", 2, "\nTry 'velmora --help'.\n"});
     for (const Case& c : all) {
-        const Outcome run = c.folder == build ? runVelmora(c.arguments, c.folder, c.prefix)
-                                              : runVelmora(c.arguments, c.folder, c.prefix,
-                                                           empty.path("velmora"));
+        const Outcome run =
+            c.folder == build ? runVelmora(c.arguments, c.folder, c.prefix)
+                              : runVelmora(c.arguments, c.folder, c.prefix, empty.path("velmora"));
         EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.err;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << c.arguments << "\n" << run.err;
         EXPECT_EQ(run.out, "") << c.arguments;
@@ -149,8 +165,10 @@ TEST(SceneProgram, BadSceneFilesExitWith4AndOneLineSayingWhatAndWhere) {
         {"truncated.json", sceneWith(two, "").substr(0, 80), "invalid JSON at line 1, column 81: "},
         {"nan.json", sceneWith(R"({"position": [NaN, 0, 0]})", ""), "invalid literal"},
         {"overflow.json", sceneWith(R"({"position": [1e999, 0, 0]})", ""), "number overflow"},
-        {"binary.json", std::string("\x89PNG\r\n\x1a\n\0\0", 10), "invalid JSON at line 1, column 1: "},
-        {"nul.json", sceneWith(two, "") + std::string("\0}", 2), "invalid JSON at line 1, column 120: a NUL"},
+        {"binary.json", std::string("\x89PNG\r\n\x1a\n\0\0", 10),
+         "invalid JSON at line 1, column 1: "},
+        {"nul.json", sceneWith(two, "") + std::string("\0}", 2),
+         "invalid JSON at line 1, column 120: a NUL"},
         {"array.json", "[" + sceneWith(two, "") + "]", "must hold one JSON object, not an array"},
         {"other.json", R"({"name": "a shopping list", "items": [1, 2]})", "not a velmora scene"},
         {"format.json", R"({"format": "velmora-sceme", "version": 1})",

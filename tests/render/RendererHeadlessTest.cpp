@@ -110,12 +110,12 @@ TEST_F(RendererHeadless, ScissorAndGettersReachTheDrawAndAResetPutsTheDefaultsBa
     EXPECT_EQ(d.getStreamSource(8, buffer, offset, stride), D3D_OK);
     EXPECT_TRUE(buffer == triangle.texCoord2Buffer() && offset == 0 && stride == 8);
 
-    // A reset after wireframe: solid with the flag kept, no scissor test, the display's size.
+    // A reset after wireframe: still wireframe, no scissor test, the display's size.
     gRenderer->toggleWireframe();
     EXPECT_EQ(device().state.renderState(D3DRS_FILLMODE), D3DFILL_WIREFRAME);
     ASSERT_TRUE(gRenderer->reset(window, true, false));
     EXPECT_TRUE(gRenderer->wireframe);
-    EXPECT_EQ(device().state.renderState(D3DRS_FILLMODE), D3DFILL_SOLID);
+    EXPECT_EQ(device().state.renderState(D3DRS_FILLMODE), D3DFILL_WIREFRAME);
     const DisplayMode desktop = os.currentDisplayMode();
     EXPECT_EQ(device().state.renderState(D3DRS_SCISSORTESTENABLE), 0u);
     EXPECT_EQ(device().state.scissorRect, (Rect{0, 0, desktop.width, desktop.height}));

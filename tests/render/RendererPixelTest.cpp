@@ -136,9 +136,11 @@ TEST_F(RendererPixels, TexturesAndLockedBytesReachTheGpuSurviveAResetAndAreNever
     EXPECT_EQ(blendedCentre(opaque), 0xFF000000u);
     write(middle.positionBuffer(), 24, &back);
     EXPECT_EQ(blendedCentre(opaque), 0xFFFFFFFFu);
-    // The managed copies survive a reset, which also fills solid again after wireframe.
+    // The managed copies survive a reset, which keeps wireframe: only the edges are drawn.
     gRenderer->toggleWireframe();
     ASSERT_TRUE(gRenderer->reset(window, false, false));
+    EXPECT_EQ(blendedCentre(opaque), 0xFF000000u);
+    gRenderer->toggleWireframe();
     EXPECT_EQ(blendedCentre(opaque), 0xFFFFFFFFu);
     // An index past the three vertices: the draw is refused, without a GL error.
     const std::uint32_t far = 1000;

@@ -2,8 +2,8 @@
 // file byte for byte and no temporary file behind.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <unistd.h>
+#include <cmath>
 
 #include <cerrno>
 #include <filesystem>
