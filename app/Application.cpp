@@ -275,6 +275,7 @@ OverlayStatus Application::overlayStatus() const {
     status.physicsMilliseconds = passAverages.physicsMilliseconds();
     status.scenes = pickerScenes;
     status.currentScene = sceneName;
+    status.replay = replayProgress;
     return status;
 }
 

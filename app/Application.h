@@ -101,6 +101,7 @@ class Application {
     std::array<std::string, 6> pickerScenes{"start",   "lattice:3x3x3", "lattice:5x5x5",
                                             "rope:10", "sheet:10x10",   "lattice:10x10x10"};
     std::string sceneName;  ///< what loadScene last loaded, for the picker; empty: not known
+    std::string replayProgress;  ///< the status corner's replay line; empty: not a replay
 
   private:
     void mouseLook();

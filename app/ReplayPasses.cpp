@@ -1,15 +1,18 @@
 #include "app/ReplayPasses.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "app/Application.h"
+#include "physics/StateSummary.h"
 #include "session/SessionPlayer.h"
 #include "session/SessionReader.h"
 
 namespace velmora {
 
-long replayPasses(Application& app, SessionPlayer& player, SessionReader& reader, bool realTime) {
+long replayPasses(Application& app, SessionPlayer& player, SessionReader& reader,
+                  ReplayDivergence& divergence, bool realTime) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     double recordedSeconds = 0.0;
@@ -24,10 +27,20 @@ long replayPasses(Application& app, SessionPlayer& player, SessionReader& reader
         recordedSeconds += pass.dt;
         player.loadPass(pass);
         timer->fixedDeltaTime = pass.dt;
+        char progress[64];
+        std::snprintf(progress, sizeof progress, "Replay %ld / %ld", passes + 1,
+                      reader.passCount());
+        app.replayProgress.assign(progress);  // in its own storage: nothing allocated a pass
         if (!app.runPass()) {
             return passes;
         }
         ++passes;
+        if (pass.hasCheck && divergence.pass == 0) {
+            const std::uint64_t replayed = stateHash(app.particles);
+            if (replayed != pass.check) {
+                divergence = {passes, pass.check, replayed};
+            }
+        }
     }
     // The recording ended before its quit reached the loop (a run of --frames, a cut-off
     // file): quit now, taking whatever the loop still has queued first.

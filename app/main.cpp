@@ -23,6 +23,7 @@
 #include "platform/ScriptedOperatingSystem.h"
 #include "platform/SdlOperatingSystem.h"
 #include "render/D3DRenderer.h"
+#include "scenes/SceneFile.h"
 #include "scenes/SceneSource.h"
 #include "session/SessionPlayer.h"
 #include "session/SessionReader.h"
@@ -124,15 +125,21 @@ int run(OperatingSystem& os, Direct3DCreateFn createDirect3D, const CommandLine&
     std::string error;
     if (recorder) {
         const Rect client = os.getClientRect(windowHandle);
-        const SessionHeader header{std::string("velmora ") + VELMORA_VERSION, options.scene,
-                                   options.paused, client.width(), client.height()};
+        SessionHeader header;
+        header.program = std::string("velmora ") + VELMORA_VERSION;
+        header.scene = options.scene;
+        header.paused = options.paused;
+        header.clientWidth = client.width();
+        header.clientHeight = client.height();
+        // The scene itself, so the recording replays whatever becomes of its file.
+        header.sceneText = sceneText(app.startingScene);
         if (!recorder->open(options.record, header, error)) {
             std::fprintf(stderr, "velmora: %s\n", error.c_str());
             app.shutDown();
             return kExitCannotWrite;
         }
     }
-    long passes = 0;
+    long passes = 0, recorded = 0;
     while (true) {
         if (recorder) {
             recorder->beginPass();
@@ -141,7 +148,9 @@ int run(OperatingSystem& os, Direct3DCreateFn createDirect3D, const CommandLine&
             break;
         }
         if (recorder) {
-            recorder->endPass(app.passDt);
+            const bool check = ++recorded % kSessionCheckInterval == 0;
+            recorder->endPass(app.passDt, check ? std::optional(stateHash(app.particles))
+                                                : std::nullopt);
         }
         if (frames > 0 && ++passes == frames) {
             os.postQuitMessage(0);
@@ -164,8 +173,14 @@ int replay(const CommandLine& options) {
         std::fprintf(stderr, "velmora: %s\n", error.c_str());
         return kExitBadInput;
     }
+    // Version 2 holds the scene; version 1 names it.
     SceneSourceError sceneError;
-    std::optional<SceneDescription> scene = openScene(reader.header().scene, sceneError);
+    std::optional<SceneDescription> scene;
+    if (reader.header().sceneText.empty()) {
+        scene = openScene(reader.header().scene, sceneError);
+    } else if (!parseSceneText(reader.header().sceneText, scene.emplace(), sceneError.message)) {
+        scene.reset();
+    }
     if (!scene) {
         std::fprintf(stderr, "velmora: %s: the recorded scene cannot be loaded: %s\n",
                      options.replay.c_str(), sceneError.message.c_str());
@@ -212,7 +227,8 @@ int replay(const CommandLine& options) {
     if (const auto code = startApplication(app, recorded)) {
         return *code;
     }
-    const long passes = replayPasses(app, player, reader, options.window);
+    ReplayDivergence divergence;
+    const long passes = replayPasses(app, player, reader, divergence, options.window);
     const std::uint64_t hash = stateHash(app.particles);
     const int code = finishRun(app, options, true);
     if (!reader.complete()) {
@@ -229,8 +245,17 @@ int replay(const CommandLine& options) {
                      passes, static_cast<unsigned long long>(hash), options.replay.c_str(),
                      reader.end().passes, static_cast<unsigned long long>(reader.end().hash),
                      reader.header().program.c_str());
+        if (divergence.pass > 0) {
+            std::fprintf(stderr,
+                         "velmora: it first differs after pass %ld: state %016llx, recorded "
+                         "%016llx\n",
+                         divergence.pass, static_cast<unsigned long long>(divergence.replayed),
+                         static_cast<unsigned long long>(divergence.recorded));
+        }
         return kExitReplayDiffers;
     }
+    std::printf("velmora: replay matches the recording (hash %016llx)\n",
+                static_cast<unsigned long long>(hash));
     return code;
 }
 

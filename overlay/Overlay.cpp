@@ -152,7 +152,12 @@ void Overlay::buildStatus(const OverlayStatus& status) {
         ImGui::Text("%.0f fps, physics %.3f ms",
                     std::clamp(static_cast<double>(status.framesPerSecond), 0.0, 99999.0),
                     std::clamp(static_cast<double>(status.physicsMilliseconds), 0.0, 9999.999));
-        ImGui::TextUnformatted("F1 help, F2 panel");
+        // A replay's progress takes the hints' line: the corner keeps its size, and with it
+        // where the recorded clicks land.
+        if (status.replay.empty())
+            ImGui::TextUnformatted("F1 help, F2 panel");
+        else
+            ImGui::TextUnformatted(status.replay.data(), status.replay.data() + status.replay.size());
     }
     layout_.status = currentWindowRect();
     ImGui::End();

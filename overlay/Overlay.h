@@ -34,6 +34,7 @@ struct OverlayStatus {
     float physicsMilliseconds = 0.0f;     ///< time of one simulation pass
     std::span<const std::string> scenes;  ///< the picker's entries; empty: no picker, no save
     std::string_view currentScene;
+    std::string_view replay;  ///< "Replay 120 / 600" while replaying, in the hints' place
 };
 
 /// What the panel's buttons asked for in one pass.

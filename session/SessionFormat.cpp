@@ -57,10 +57,11 @@ void appendReads(std::string& out, const char* name, const std::vector<Read>& re
     out += ']';
 }
 
-/// Parses a line into an object, refusing anything longer than a line may be.
-bool parseObject(std::string_view line, Json& object, std::string& error) {
-    if (line.size() > kMaxSessionLine) {
-        error = "line longer than " + std::to_string(kMaxSessionLine) + " bytes";
+/// Parses a line into an object, refusing anything longer than such a line may be.
+bool parseObject(std::string_view line, Json& object, std::string& error,
+                 std::size_t longest = kMaxSessionLine) {
+    if (line.size() > longest) {
+        error = "line longer than " + std::to_string(longest) + " bytes";
         return false;
     }
     // The parser would take a NUL for the end of the line and a repeated key for the last
@@ -119,6 +120,23 @@ bool pairIn(const Json& value, std::int64_t low, std::int64_t high, std::int64_t
             std::int64_t& b) {
     return value.is_array() && value.size() == 2 && wholeIn(value[0], low, high, a) &&
            wholeIn(value[1], low, high, b);
+}
+
+/// A state hash as the run report prints it: 16 lower-case hex digits.
+bool parseHash(const Json& value, std::uint64_t& hash) {
+    if (!value.is_string() || value.get_ref<const std::string&>().size() != 16 ||
+        value.get_ref<const std::string&>().find_first_not_of("0123456789abcdef") !=
+            std::string::npos) {
+        return false;
+    }
+    hash = std::stoull(value.get_ref<const std::string&>(), nullptr, 16);
+    return true;
+}
+
+std::string hashText(std::uint64_t hash) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016" PRIx64, hash);
+    return text;
 }
 
 bool parseCodes(const Json& value, std::vector<std::uint8_t>& codes) {
@@ -184,11 +202,13 @@ void PassRecord::clear() {
     wParam = 0;
     hasDisplay = false;
     display = DisplayMode{};
+    hasCheck = false;
+    check = 0;
 }
 
 std::string headerLine(const SessionHeader& header) {
     const nlohmann::ordered_json line = {
-        {"format", kSessionFormatName}, {"version", kSessionFormatVersion},
+        {"format", kSessionFormatName}, {"version", header.version},
         {"program", header.program},    {"scene", header.scene},
         {"paused", header.paused},      {"client", {header.clientWidth, header.clientHeight}}};
     return line.dump();
@@ -214,14 +234,33 @@ void passLine(const PassRecord& pass, std::string& out) {
         appendNumber(out, ",\"display\":[%d", static_cast<int>(pass.display.width));
         appendNumber(out, ",%d]", static_cast<int>(pass.display.height));
     }
+    if (pass.hasCheck) {
+        out += ",\"check\":\"" + hashText(pass.check) + '"';
+    }
     out += '}';
 }
 
 std::string endLine(const SessionEnd& end) {
-    char hash[17];
-    std::snprintf(hash, sizeof hash, "%016" PRIx64, end.hash);
-    const nlohmann::ordered_json line = {{"end", true}, {"passes", end.passes}, {"hash", hash}};
+    const nlohmann::ordered_json line = {
+        {"end", true}, {"passes", end.passes}, {"hash", hashText(end.hash)}};
     return line.dump();
+}
+
+std::string sceneTextLine(const std::string& sceneText) {
+    return nlohmann::ordered_json{{"scene-text", sceneText}}.dump();
+}
+
+bool parseSceneTextLine(std::string_view line, std::string& sceneText, std::string& error) {
+    Json object;
+    if (!parseObject(line, object, error, kMaxSessionSceneLine)) {
+        return false;
+    }
+    if (object.size() != 1 || !object.contains("scene-text") || !object["scene-text"].is_string()) {
+        error = "no \"scene-text\" line after the header";
+        return false;
+    }
+    sceneText = std::move(object["scene-text"].get_ref<std::string&>());
+    return true;
 }
 
 bool parseHeaderLine(std::string_view line, SessionHeader& header, std::string& error) {
@@ -241,9 +280,10 @@ bool parseHeaderLine(std::string_view line, SessionHeader& header, std::string& 
         error = "the header has no version";
         return false;
     }
-    if (object["version"] != kSessionFormatVersion) {
+    // Version 1 names its scene only; version 2 also holds its text on the next line.
+    if (object["version"] != 1 && object["version"] != kSessionFormatVersion) {
         error = "unsupported recording version " + object["version"].dump() + " (this program " +
-                "reads version " + std::to_string(kSessionFormatVersion) + ")";
+                "reads versions 1 to " + std::to_string(kSessionFormatVersion) + ")";
         return false;
     }
     std::int64_t width = 0, height = 0;
@@ -260,6 +300,7 @@ bool parseHeaderLine(std::string_view line, SessionHeader& header, std::string& 
         error = "the scene name holds a NUL";
         return false;
     }
+    header.version = object["version"];
     header.program = object["program"];
     header.scene = object["scene"];
     header.paused = object["paused"];
@@ -306,6 +347,9 @@ bool parsePassLine(std::string_view line, PassRecord& pass, std::string& error) 
             ok = pairIn(value, 1, kMaxWindowSide, a, b);
             pass.hasDisplay = ok;
             pass.display = {static_cast<std::int32_t>(a), static_cast<std::int32_t>(b), 0};
+        } else if (key == "check") {
+            ok = parseHash(value, pass.check);
+            pass.hasCheck = ok;
         } else {
             error = "unknown field \"" + key.substr(0, 32) + "\"";
             return false;
@@ -332,18 +376,15 @@ bool parseEndLine(std::string_view line, SessionEnd& end, std::string& error) {
     std::int64_t passes = 0;
     if (object.size() != 3 || !object.contains("end") || object["end"] != true ||
         !object.contains("passes") || !wholeIn(object["passes"], 0, kMaxPasses, passes) ||
-        !object.contains("hash") || !object["hash"].is_string() ||
-        object["hash"].get_ref<const std::string&>().size() != 16) {
+        !object.contains("hash")) {
         error = "a bad end line";
         return false;
     }
-    const std::string& hash = object["hash"].get_ref<const std::string&>();
-    if (hash.find_first_not_of("0123456789abcdef") != std::string::npos) {
+    if (!parseHash(object["hash"], end.hash)) {
         error = "a hash that is not 16 lower-case hex digits";
         return false;
     }
     end.passes = static_cast<long>(passes);
-    end.hash = std::stoull(hash, nullptr, 16);
     return true;
 }
 

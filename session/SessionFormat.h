@@ -1,9 +1,10 @@
 #pragma once
 // The text of a session recording: JSON lines, one object per line.
-//   {"format":"velmora-session","version":1,"program":"velmora 0.1.0","scene":"start",
+//   {"format":"velmora-session","version":2,"program":"velmora 0.1.0","scene":"start",
 //    "paused":false,"client":[800,600]}
+//   {"scene-text":"{\n  \"format\": \"velmora-scene\", ..."}     the scene as loaded
 //   {"dt":0.0166666675,"down":[87],"up":[65],"cursor":[[0,512,300]],"client":[[0,1000,400]],
-//    "message":[7,0],"display":[1920,1080]}              one line per pass, changes only
+//    "message":[7,0],"display":[1920,1080],"check":"14432ef888b2746a"}  one line per pass
 //   {"end":true,"passes":600,"hash":"a3a562b233a15625"}
 // A pass line always has "dt", the frame time the pass used in seconds; the rest appear only
 // when something happened: "down"/"up" are the virtual-key codes (mouse buttons 1, 2, 4)
@@ -13,7 +14,9 @@
 // area's size that differed from the one before (the header's at first), as [read number
 // within the pass, width, height]; "message" is the window message the
 // pass took, [code, wParam]; "display" is the display size read when the pass switched the
-// display mode. The end line carries the pass count and the state hash of the run report.
+// display mode; "check", on every 60th pass, is the state hash after it. The end line carries
+// the pass count and the state hash of the run report. Version 1 has no scene-text line and
+// no checks: its scene is opened by the header's name.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,12 +27,17 @@
 namespace velmora {
 
 inline constexpr const char* kSessionFormatName = "velmora-session";
-inline constexpr int kSessionFormatVersion = 1;
+inline constexpr int kSessionFormatVersion = 2;
+/// Every this many passes a pass line carries the state hash after it ("check").
+inline constexpr long kSessionCheckInterval = 60;
 /// The longest line a reader accepts, bytes; no valid line comes near it.
 inline constexpr std::size_t kMaxSessionLine = 8192;
 /// The largest recording a reader opens, bytes: at about 20 bytes a pass, some 45 hours at 60
 /// passes a second. The reader sweeps it all when it opens it.
 inline constexpr std::uint64_t kMaxSessionFileBytes = 256u << 20;
+/// The scene's line, the scene file's text as one JSON string: a 64 MiB scene file with every
+/// character escaped, at most.
+inline constexpr std::size_t kMaxSessionSceneLine = std::size_t{130} << 20;
 
 struct SessionHeader {
     std::string program;  ///< "velmora" and its version
@@ -37,6 +45,10 @@ struct SessionHeader {
     bool paused = false;  ///< the run started paused
     std::int32_t clientWidth = 0;
     std::int32_t clientHeight = 0;
+    int version = kSessionFormatVersion;
+    /// The scene as the run loaded it, as a scene file's text (version 2): a replay builds
+    /// it, whatever became of the file or the built-in scenes. Empty in version 1.
+    std::string sceneText;
 };
 
 /// A cursor read that was not where the cursor was expected to be.
@@ -67,6 +79,8 @@ struct PassRecord {
     std::uint64_t wParam = 0;
     bool hasDisplay = false;
     DisplayMode display;
+    bool hasCheck = false;
+    std::uint64_t check = 0;  ///< the state hash after the pass
 
     void clear();
 };
@@ -80,12 +94,15 @@ std::string headerLine(const SessionHeader& header);
 /// Replaces out with the pass's line; out keeps its storage.
 void passLine(const PassRecord& pass, std::string& out);
 std::string endLine(const SessionEnd& end);
+/// The line after a version 2 header: {"scene-text": "<the scene file's text>"}.
+std::string sceneTextLine(const std::string& sceneText);
 
 /// Each parses one line without its line break; false with a reason when the line is not a
 /// valid line of that kind. Every number is range-checked before use.
 bool parseHeaderLine(std::string_view line, SessionHeader& header, std::string& error);
 bool parsePassLine(std::string_view line, PassRecord& pass, std::string& error);
 bool parseEndLine(std::string_view line, SessionEnd& end, std::string& error);
+bool parseSceneTextLine(std::string_view line, std::string& sceneText, std::string& error);
 /// True when the line is an end line (it has "end"), valid or not.
 bool looksLikeEndLine(std::string_view line);
 

@@ -12,7 +12,7 @@ SessionReader::~SessionReader() {
     }
 }
 
-bool SessionReader::readLine(std::string& line, bool& tooLong) {
+bool SessionReader::readLine(std::string& line, bool& tooLong, std::size_t longest) {
     line.clear();
     tooLong = false;
     int c = 0;
@@ -20,7 +20,7 @@ bool SessionReader::readLine(std::string& line, bool& tooLong) {
         if (c == '\n') {
             return true;
         }
-        if (line.size() <= kMaxSessionLine) {
+        if (line.size() <= longest) {
             line.push_back(static_cast<char>(c));
         } else {
             tooLong = true;
@@ -59,6 +59,15 @@ bool SessionReader::open(std::FILE* file, const std::string& fileName, std::stri
     }
     if (tooLong || !parseHeaderLine(line_, header_, why)) {
         return fail(tooLong ? "line too long" : why);
+    }
+    if (header_.version >= 2) {
+        ++lineNumber;
+        if (!readLine(line_, tooLong, kMaxSessionSceneLine) || tooLong ||
+            !parseSceneTextLine(line_, header_.sceneText, why)) {
+            return fail(tooLong ? "line too long" : why.empty() ? "no scene-text line" : why);
+        }
+        line_.clear();
+        line_.shrink_to_fit();  // the pass lines are short
     }
     firstPassOffset_ = std::ftell(file_);
     PassRecord pass;

@@ -39,7 +39,7 @@ class SessionReader {
   private:
     /// The next line terminated by a line break, without it; false at the end of the file or
     /// at a last line without its break. Longer lines come back cut, with tooLong set.
-    bool readLine(std::string& line, bool& tooLong);
+    bool readLine(std::string& line, bool& tooLong, std::size_t longest = kMaxSessionLine);
 
     std::FILE* file_ = nullptr;
     SessionHeader header_;

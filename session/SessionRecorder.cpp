@@ -18,7 +18,10 @@ bool SessionRecorder::open(const std::string& fileName, const SessionHeader& hea
         return false;
     }
     expectedClient_ = Rect{0, 0, header.clientWidth, header.clientHeight};
-    const std::string line = headerLine(header) + "\n";
+    std::string line = headerLine(header) + "\n";
+    if (header.version >= 2) {
+        line += sceneTextLine(header.sceneText) + "\n";
+    }
     if (std::fputs(line.c_str(), file_) < 0 || std::fflush(file_) != 0) {
         error = "cannot write the recording " + fileName;
         return false;
@@ -32,11 +35,13 @@ void SessionRecorder::beginPass() {
     clientReads_ = 0;
 }
 
-void SessionRecorder::endPass(float dt) {
+void SessionRecorder::endPass(float dt, std::optional<std::uint64_t> check) {
     if (file_ == nullptr) {
         return;
     }
     pass_.dt = dt;
+    pass_.hasCheck = check.has_value();
+    pass_.check = check.value_or(0);
     passLine(pass_, line_);
     line_ += '\n';
     // Flushed every pass: a process killed later still leaves this pass whole on disk.

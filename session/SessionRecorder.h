@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "platform/ForwardingOperatingSystem.h"
@@ -22,7 +23,8 @@ class SessionRecorder final : public ForwardingOperatingSystem {
     bool open(const std::string& fileName, const SessionHeader& header, std::string& error);
     /// Call around each pass of the loop; endPass takes the frame time the pass used.
     void beginPass();
-    void endPass(float dt);
+    /// check: the state hash after the pass, on the passes that carry one.
+    void endPass(float dt, std::optional<std::uint64_t> check = std::nullopt);
     /// Writes the end line and closes the file; false when anything failed to write.
     bool finish(const SessionEnd& end, std::string& error);
 

@@ -1,6 +1,7 @@
 // Recording a session through the real loop on the scripted system and replaying it.
 #include <algorithm>
 #include <fstream>
+#include <regex>
 
 #include "app/ReplayPasses.h"
 #include "physics/StateSummary.h"
@@ -30,7 +31,8 @@ class SessionTest : public ApplicationTest {
         Application session(recorder, headlessDirect3DCreate);
         std::string error;
         EXPECT_FALSE(session.startUp(SW_SHOWNORMAL).has_value());
-        EXPECT_TRUE(recorder.open(kFile, {"velmora test", "start", false, 800, 600}, error));
+        EXPECT_TRUE(recorder.open(
+            kFile, {"velmora test", "start", false, 800, 600, kSessionFormatVersion, "{}"}, error));
         std::vector<std::uint64_t> hashes;
         const Point home = cursorHomeOnScreen(os);
         const auto pass = [&](std::initializer_list<int> held, int dx = 0, int dy = 0,
@@ -94,7 +96,7 @@ class SessionTest : public ApplicationTest {
         EXPECT_FALSE(session.runPass());
         // Every pass is on disk as it ends, before the recording is finished.
         const std::string written = testing::readText(kFile);
-        EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), std::ssize(hashes) + 1);
+        EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), std::ssize(hashes) + 2);
         EXPECT_TRUE(recorder.finish({std::ssize(hashes), hashes.back()}, error));
         session.shutDown();
         resetGlobals();
@@ -112,7 +114,9 @@ class SessionTest : public ApplicationTest {
         SessionPlayer player(system, reader.header());
         Application replayed(player, headlessDirect3DCreate);
         EXPECT_FALSE(replayed.startUp(SW_SHOWNORMAL).has_value());
-        const long passes = replayPasses(replayed, player, reader);
+        ReplayDivergence divergence;
+        const long passes = replayPasses(replayed, player, reader, divergence);
+        EXPECT_EQ(divergence.pass, 0);
         const std::uint64_t hash = stateHash(replayed.particles);
         replayed.shutDown();
         resetGlobals();
@@ -129,7 +133,7 @@ TEST_F(SessionTest, AReplayReachesTheRecordedStateEvenWhenCutOff) {
 
     EXPECT_EQ(replay(kFile), std::pair(hashes.back(), std::ssize(hashes)));
     // Cut anywhere, the recording replays its whole passes and reaches their state.
-    const std::size_t headerEnd = recording.find('\n') + 1;
+    const std::size_t headerEnd = recording.find('\n', recording.find('\n') + 1) + 1;
     for (std::size_t cut = headerEnd; cut < recording.size(); cut += 53) {
         std::ofstream(kFile + ".cut") << recording.substr(0, cut);
         const long whole = std::count(recording.begin() + headerEnd, recording.begin() + cut, '\n');
@@ -142,6 +146,7 @@ TEST_F(SessionTest, AReplayReachesTheRecordedStateEvenWhenCutOff) {
 TEST(SessionProgram, ReplaysEndInTheRecordedStateOrSaySoWithTheirExitCodes) {
     using testing::runVelmora;
     const std::string file = std::string(VELMORA_BUILD_DIR) + "/program-session.jsonl";
+    const std::string scene = std::string(VELMORA_BUILD_DIR) + "/program-session-scene.json";
     const std::string changed = file + ".changed";
     // Replaces the text from `from` on (to the end of the file if `toEnd`) with `to`.
     const auto rewrite = [&](const std::string& from, const std::string& to, bool toEnd = false) {
@@ -150,26 +155,55 @@ TEST(SessionProgram, ReplaysEndInTheRecordedStateOrSaySoWithTheirExitCodes) {
         std::ofstream(changed) << s;
         return runVelmora("--replay " + changed);
     };
+    ASSERT_EQ(runVelmora("--headless --frames 1 --scene rope:6 --save-scene " + scene).exitCode, 0);
     const testing::Outcome recorded =
-        runVelmora("--headless --frames 90 --scene rope:6 --paused --record " + file);
+        runVelmora("--headless --frames 150 --scene " + scene + " --record " + file);
     ASSERT_EQ(recorded.exitCode, 0) << recorded.err;
     const std::string hash = testing::reportField(recorded.out, "hash");
+    const std::string text = testing::readText(file);
+
+    // A recording of before the scene travelled with it: no scene line, no checks.
+    std::string older = std::regex_replace(text, std::regex(R"(,"check":"[0-9a-f]{16}")"), "");
+    older.erase(older.find('\n') + 1, older.find('\n', older.find('\n') + 1) - older.find('\n'));
+    older.replace(older.find("\"version\":2"), 11, "\"version\":1");
+    std::ofstream(changed) << older;
+    const testing::Outcome first = runVelmora("--replay " + changed);
+    EXPECT_EQ(testing::reportField(first.out, "hash"), hash) << first.err;
+
+    // The scene file gone, the recording still replays, and says it matched.
+    std::remove(scene.c_str());
     const testing::Outcome replayed = runVelmora("--replay " + file);
     EXPECT_EQ(replayed.exitCode, 0) << replayed.err;
-    EXPECT_NE(replayed.out.find("passes=90 particles=6 links=5"), std::string::npos);
-    EXPECT_EQ(testing::reportField(replayed.out, "hash"), hash);
+    EXPECT_NE(replayed.out.find("passes=150 particles=6 links=5"), std::string::npos);
+    EXPECT_NE(replayed.out.find("velmora: replay matches the recording (hash " + hash + ")"),
+              std::string::npos)
+        << replayed.out;
 
-    const testing::Outcome differs = rewrite(hash, "0123456789abcdef");  // another end state
+    const testing::Outcome differs = rewrite("\"hash\":\"" + hash, "\"hash\":\"0123456789abcdef");
     EXPECT_EQ(differs.exitCode, 5);
     EXPECT_NE(differs.err.find("0123456789abcdef"), std::string::npos) << differs.err;
+    // A frame time changed after pass 60's check: the replay names the next one.
+    std::string late = text;
+    std::size_t line = late.find('\n', late.find('\n') + 1) + 1;  // the first pass line
+    for (int pass = 1; pass < 70; ++pass)
+        line = late.find('\n', line) + 1;
+    const std::size_t dt = late.find("\"dt\":", line) + 5;
+    late.replace(dt, late.find_first_of(",}", dt) - dt, "0.01");
+    std::ofstream(changed) << late;
+    const testing::Outcome drifted = runVelmora("--replay " + changed);
+    EXPECT_EQ(drifted.exitCode, 5);
+    EXPECT_NE(drifted.err.find("it first differs after pass 120"), std::string::npos)
+        << drifted.err;
     const testing::Outcome cut = rewrite("{\"end\"", "{\"dt\":0}\n{\"dt\":0.01", true);
     EXPECT_EQ(cut.exitCode, 4);
-    EXPECT_EQ(testing::reportField(cut.out, "passes"), "91") << cut.out;
+    EXPECT_EQ(testing::reportField(cut.out, "passes"), "151") << cut.out;
     EXPECT_NE(cut.err.find("without its end line"), std::string::npos) << cut.err;
-    const testing::Outcome version = rewrite("\"version\":1", "\"version\":7");
+    const testing::Outcome version = rewrite("\"version\":2", "\"version\":7");
     EXPECT_EQ(version.exitCode, 4);
     EXPECT_TRUE(version.out.empty());
-    EXPECT_EQ(rewrite("rope:6", "rope:99").exitCode, 4);
+    const testing::Outcome badScene = rewrite("velmora-scene", "velmora-sceme");
+    EXPECT_EQ(badScene.exitCode, 4);
+    EXPECT_NE(badScene.err.find("the recorded scene cannot be loaded"), std::string::npos);
     std::remove(file.c_str());
     std::remove(changed.c_str());
 }
@@ -180,7 +214,10 @@ TEST(SessionFormat, HostileRecordingsAreRefusedWithTheLine) {
     const std::pair<std::string, const char*> cases[] = {
         {"", "line 1: no header"},
         {"\x89PNG\r\n\x1a\n", "line 1: not a JSON object"},
-        {R"({"format":"velmora-session","version":2})" + std::string("\n"), "version 2"},
+        {R"({"format":"velmora-session","version":3})" + std::string("\n"), "version 3"},
+        {std::string(header).replace(header.find("1,"), 1, "2") + "\n{\"dt\":0.01}\n",
+         "line 2: no \"scene-text\" line"},
+        {header + "\n{\"dt\":0.01,\"check\":\"ABCDEF0123456789\"}\n", "a bad \"check\""},
         {R"({"format":"other","version":1})" + std::string("\n"), "not a velmora session"},
         {std::string(header).replace(header.find("800"), 3, "99999") + "\n", "client size"},
         {header + "\n{\"dt\":0.01}\n{\"dt\":-1}\n", "line 3: a frame time"},
@@ -200,7 +237,8 @@ TEST(SessionFormat, HostileRecordingsAreRefusedWithTheLine) {
          "counts 2 passes"},
         {header + "\n{\"end\":true,\"passes\":0,\"hash\":\"0000000000000000\"}\n{\"dt\":0}\n",
          "text after the end"},
-        {header + "\n{\"end\":true,\"passes\":0,\"hash\":\"XYZ\"}\n", "a bad end line"},
+        {header + "\n{\"end\":true,\"passes\":0,\"hash\":\"XYZ\"}\n", "not 16 lower-case hex"},
+        {header + "\n{\"end\":true,\"hash\":\"0000000000000000\"}\n", "a bad end line"},
     };
     const std::string file = std::string(VELMORA_BUILD_DIR) + "/hostile-session.jsonl";
     for (const auto& [text, why] : cases) {
