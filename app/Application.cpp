@@ -3,22 +3,18 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
-#include <ctime>
-#include <filesystem>
 #include <utility>
 
 #include "app/Controls.h"
 #include "app/PickRayFromCursor.h"
-#include "app/SaveFolder.h"
 #include "app/Window.h"
+#include "physics/SceneLimits.h"
 #include "physics/Simulation.h"
 #include "physics/StateSummary.h"
 #include "platform/BoundedFile.h"
 #include "platform/EffectFile.h"
 #include "platform/VirtualKeys.h"
 #include "render/D3DRenderer.h"
-#include "scenes/SceneFile.h"
-#include "scenes/SceneSource.h"
 
 namespace velmora {
 namespace {
@@ -179,49 +175,6 @@ void Application::resetScene() {
     running = !startsPaused;
 }
 
-bool Application::loadScene(std::string_view nameOrFile) {
-    SceneSourceError error;
-    std::optional<SceneDescription> loaded = openScene(nameOrFile, error);
-    if (!loaded) {
-        lastMessage = error.message;  // names the scene or file
-        std::fprintf(stderr, "velmora: %s\n", lastMessage.c_str());
-        return false;
-    }
-    startingScene = std::move(*loaded);
-    resetScene();
-    sceneName.assign(nameOrFile);
-    lastMessage = "loaded " + sceneName;
-    return true;
-}
-
-bool Application::saveScene(const std::string& path) {
-    const CameraPose camera{scene.mainCamera.getEye(), scene.mainCamera.getTarget()};
-    std::string error;
-    if (!writeSceneFile(path, captureScene(particles, camera), error)) {
-        lastMessage = "cannot save the scene to " + path + ": " + error;
-        std::fprintf(stderr, "velmora: %s\n", lastMessage.c_str());
-        return false;
-    }
-    std::error_code ignored;
-    lastMessage =
-        "scene saved to " + std::filesystem::absolute(path, ignored).lexically_normal().string();
-    std::printf("velmora: %s\n", lastMessage.c_str());
-    std::fflush(stdout);
-    return true;
-}
-
-bool Application::saveSnapshot() {
-    std::error_code error;  // a folder that cannot be made fails below, naming it
-    std::filesystem::create_directories(saveFolder, error);
-    const std::string name = freeSnapshotName(saveFolder);
-    if (name.empty()) {
-        lastMessage = "cannot save the scene: every name for this second is taken in " + saveFolder;
-        std::fprintf(stderr, "velmora: %s\n", lastMessage.c_str());
-        return false;
-    }
-    return saveScene(name);
-}
-
 void Application::stepSimulation(std::size_t count, float dt, bool singleStep) {
     if (singleStep) {
         stepper.advance(particles, count, true, kSingleStepTime);
@@ -276,6 +229,7 @@ OverlayStatus Application::overlayStatus() const {
     status.scenes = pickerScenes;
     status.currentScene = sceneName;
     status.replay = replayProgress;
+    status.openable = openableScenes;
     return status;
 }
 
@@ -290,6 +244,7 @@ bool Application::runPass() {
         os.translateMessage(message);
         os.dispatchMessage(message);
     }
+    const bool dropped = message.message == WM_DROPFILES;
     timer->tick();
     const float dt = timer->deltaTime;
     passDt = dt;
@@ -298,6 +253,9 @@ bool Application::runPass() {
     // The projection follows the client area, whatever resized it.
     aspectRatio = clientAspectRatio(overlayIn.client, aspectRatio);
     overlay.newFrame(overlayIn, dt);
+    if (overlayIn.panelPressed && overlay.panelOpen()) {
+        listOpenableScenes();  // the save folder as it is now
+    }
     // The panel's buttons act as their keys do, one pass after the click.
     const OverlayActions asked = std::move(panelAsked_);
     panelAsked_ = {};
@@ -329,10 +287,16 @@ bool Application::runPass() {
     if (input->pressed[kKeyF5] || asked.saveScene) {
         saveSnapshot();
         overlay.showMessage(lastMessage);
+        listOpenableScenes();
     }
-    if (!asked.chosenScene.empty()) {
-        loadScene(asked.chosenScene);
-        overlay.showMessage(lastMessage);
+    for (const std::string* chosen : {&asked.chosenScene, &asked.openFile}) {
+        if (!chosen->empty()) {
+            loadScene(*chosen);
+            overlay.showMessage(lastMessage);
+        }
+    }
+    if (dropped) {
+        openDropped(message.wParam);
     }
     const bool singleStep = !running && (input->pressed[kKeyN] || asked.singleStep);
     moveCamera(dt);

@@ -10,6 +10,7 @@
 #include "app/InputState.h"
 #include "app/PassAverages.h"
 #include "app/PickRayFromCursor.h"
+#include "app/ReplayWindows.h"
 #include "app/RunReport.h"
 #include "app/SceneFrame.h"
 #include "math/Vec3.h"
@@ -100,10 +101,21 @@ class Application {
     /// The panel's scene picker: built-in scenes a user may want to try.
     std::array<std::string, 6> pickerScenes{"start",   "lattice:3x3x3", "lattice:5x5x5",
                                             "rope:10", "sheet:10x10",   "lattice:10x10x10"};
-    std::string sceneName;  ///< what loadScene last loaded, for the picker; empty: not known
+    std::string sceneName;       ///< what loadScene last loaded, for the picker; empty: not known
     std::string replayProgress;  ///< the status corner's replay line; empty: not a replay
+    /// Scene files opened this run, the last first, at most kRecentScenes.
+    std::vector<std::string> recentScenes;
+    static constexpr std::size_t kRecentScenes = 5;
+    static constexpr std::size_t kListedScenes = 12;  ///< newest files of the save folder listed
+    /// The panel's Open list: the save folder's scene files, newest first, then the recent
+    /// ones; listed when the panel opens and after a save or a load.
+    std::vector<std::string> openableScenes;
 
   private:
+    void listOpenableScenes();
+    /// A file dropped on the window: a scene is opened, a recording replayed in a window of
+    /// its own.
+    void openDropped(std::uintptr_t drop);
     void mouseLook();
     void switchDisplayModeAndDevice();
     void moveCamera(float dt);
@@ -113,6 +125,7 @@ class Application {
     OverlayStatus overlayStatus() const;
     /// What the panel's buttons asked for in the last pass; this pass carries it out.
     OverlayActions panelAsked_;
+    ReplayWindows replayWindows_;
 };
 
 }  // namespace velmora

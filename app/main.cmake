@@ -2,6 +2,7 @@ find_package(PNG REQUIRED)
 
 add_library(velmora_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/Application.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationFiles.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/CameraMotion.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Controls.cpp
@@ -10,6 +11,7 @@ add_library(velmora_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/PickRayFromCursor.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PngWriter.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ReplayPasses.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ReplayWindows.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/RunReport.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/SaveFolder.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/SceneFrame.cpp

@@ -157,7 +157,8 @@ void Overlay::buildStatus(const OverlayStatus& status) {
         if (status.replay.empty())
             ImGui::TextUnformatted("F1 help, F2 panel");
         else
-            ImGui::TextUnformatted(status.replay.data(), status.replay.data() + status.replay.size());
+            ImGui::TextUnformatted(status.replay.data(),
+                                   status.replay.data() + status.replay.size());
     }
     layout_.status = currentWindowRect();
     ImGui::End();
@@ -243,6 +244,20 @@ void Overlay::buildPanel(const OverlayStatus& status, OverlayActions& actions) {
                 ImGui::EndCombo();
             }
             actions.saveScene = ImGui::Button("Save scene (F5)", kButtonSize);
+            ImGui::SetNextItemWidth(kButtonSize.x);
+            if (ImGui::BeginCombo("##open", "open a saved scene")) {
+                for (const std::string& path : status.openable) {
+                    // The file's name; the same name from two folders stays two entries.
+                    const std::size_t slash = path.rfind('/');
+                    ImGui::PushID(path.c_str());
+                    if (ImGui::Selectable(path.c_str() + (slash == path.npos ? 0 : slash + 1)))
+                        actions.openFile = path;
+                    ImGui::PopID();
+                }
+                if (status.openable.empty())
+                    ImGui::TextDisabled("no scene files saved yet");
+                ImGui::EndCombo();
+            }
         }
     }
     layout_.panel = currentWindowRect();

@@ -35,6 +35,7 @@ struct OverlayStatus {
     std::span<const std::string> scenes;  ///< the picker's entries; empty: no picker, no save
     std::string_view currentScene;
     std::string_view replay;  ///< "Replay 120 / 600" while replaying, in the hints' place
+    std::span<const std::string> openable;  ///< scene files the panel offers to open
 };
 
 /// What the panel's buttons asked for in one pass.
@@ -46,6 +47,7 @@ struct OverlayActions {
     bool resetView = false;
     bool saveScene = false;
     std::string chosenScene;  ///< empty unless a scene was picked this pass
+    std::string openFile;     ///< empty unless a scene file was picked this pass
 };
 
 /// Where the last build put each part, client pixels; empty when the part is not shown.

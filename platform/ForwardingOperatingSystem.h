@@ -78,6 +78,16 @@ class ForwardingOperatingSystem : public OperatingSystem {
     bool queryPerformanceCounter(std::int64_t& count) override {
         return inner.queryPerformanceCounter(count);
     }
+    std::vector<std::string> findSceneFiles(const std::string& folder, std::size_t most) override {
+        return inner.findSceneFiles(folder, most);
+    }
+    bool readWholeFile(const std::string& path, std::uint64_t maxBytes, std::string& text,
+                       std::string& error) override {
+        return inner.readWholeFile(path, maxBytes, text, error);
+    }
+    bool droppedFile(std::uintptr_t drop, std::string& path) override {
+        return inner.droppedFile(drop, path);
+    }
 
     OperatingSystem& inner;
     /// The window made through this system last; null before.

@@ -3,9 +3,15 @@
 // names, as one interface. Two implementations: SdlOperatingSystem (the real window, SDL2)
 // and ScriptedOperatingSystem (keys, cursor, clock and messages fed by a test or by the
 // headless run). Nothing outside platform/ sees SDL.
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace velmora {
+
+/// The longest file name findSceneFiles gives, bytes (Linux's own limit).
+inline constexpr std::size_t kLongestListedName = 255;
 
 /// Opaque handle of the one window; null when there is none.
 using WindowHandle = struct WindowHandleTag*;
@@ -34,6 +40,7 @@ enum : std::uint32_t {
     WM_KILLFOCUS = 0x0008,
     WM_CLOSE = 0x0010,
     WM_QUIT = 0x0012,
+    WM_DROPFILES = 0x0233,  ///< wParam: the drop, for droppedFile
 };
 
 struct Message {
@@ -84,7 +91,7 @@ struct DisplayMode {
 };
 
 class OperatingSystem {
-public:
+  public:
     virtual ~OperatingSystem() = default;
 
     // Message queue. Only close, destroy, focus gained and focus lost reach it, plus the
@@ -104,9 +111,9 @@ public:
     /// AdjustWindowRect without menu: the outer rectangle around the given client one.
     virtual Rect adjustWindowRect(const Rect& client, std::uint32_t style) = 0;
     /// CreateWindowExA without extended style, parent, menu or creation data.
-    virtual WindowHandle createWindow(const char* className, const char* title,
-                                      std::uint32_t style, std::int32_t x, std::int32_t y,
-                                      std::int32_t width, std::int32_t height) = 0;
+    virtual WindowHandle createWindow(const char* className, const char* title, std::uint32_t style,
+                                      std::int32_t x, std::int32_t y, std::int32_t width,
+                                      std::int32_t height) = 0;
     virtual void showWindow(WindowHandle window, int showCommand) = 0;
     virtual void updateWindow(WindowHandle window) = 0;
     virtual void setFocus(WindowHandle window) = 0;
@@ -144,6 +151,20 @@ public:
     // High-resolution counter.
     virtual bool queryPerformanceFrequency(std::int64_t& frequency) = 0;
     virtual bool queryPerformanceCounter(std::int64_t& count) = 0;
+
+    // Files the user opens while the program runs: what they hold comes from outside, as input
+    // does, so it passes here, where a recording can keep it. Both read the disk by default.
+    /// FindFirstFile over folder/*.json: the names of the regular files, newest first, at most
+    /// `most`; none when the folder cannot be listed. Names of more than kLongestListedName
+    /// bytes or that are not plain text (platform/Utf8.h) are left out.
+    virtual std::vector<std::string> findSceneFiles(const std::string& folder, std::size_t most);
+    /// ReadFile of a whole regular file of at most maxBytes (see BoundedFile): its text, or
+    /// false with the reason in error.
+    virtual bool readWholeFile(const std::string& path, std::uint64_t maxBytes, std::string& text,
+                               std::string& error);
+    /// DragQueryFile and DragFinish of a WM_DROPFILES: the dropped file's path, once; false
+    /// for a drop it does not know. A system without drops knows none.
+    virtual bool droppedFile(std::uintptr_t drop, std::string& path);
 };
 
 }  // namespace velmora

@@ -26,6 +26,19 @@ void ScriptedOperatingSystem::pushWindowMessage(std::uint32_t message) {
     queue.post(Message{lastWindow(), message, 0, 0});
 }
 
+void ScriptedOperatingSystem::dropFile(const std::string& path) {
+    drops.push_back(path);
+    queue.post(Message{lastWindow(), WM_DROPFILES, drops.size(), 0});
+}
+
+bool ScriptedOperatingSystem::droppedFile(std::uintptr_t drop, std::string& path) {
+    if (drop == 0 || drop > drops.size()) {
+        return false;
+    }
+    path = drops[drop - 1];
+    return true;
+}
+
 void ScriptedOperatingSystem::loseFocus() {
     if (focus != nullptr) {
         queue.post(Message{focus, WM_KILLFOCUS, 0, 0});

@@ -43,6 +43,8 @@ class ScriptedOperatingSystem final : public OperatingSystem {
     void pushWindowMessage(std::uint32_t message);
     /// The window loses the keyboard focus (WM_KILLFOCUS is queued if it had it).
     void loseFocus();
+    /// A file dropped on the window created last: WM_DROPFILES is queued.
+    void dropFile(const std::string& path);
 
     /// Whether the lists below grow. A long headless run turns this off so its memory stays
     /// flat; the window state, the queue and the counters work either way.
@@ -95,6 +97,7 @@ class ScriptedOperatingSystem final : public OperatingSystem {
 
     bool queryPerformanceFrequency(std::int64_t& frequency) override;
     bool queryPerformanceCounter(std::int64_t& count) override;
+    bool droppedFile(std::uintptr_t drop, std::string& path) override;
 
   private:
     template <class T, class Value>
@@ -122,6 +125,7 @@ class ScriptedOperatingSystem final : public OperatingSystem {
     std::vector<std::unique_ptr<Window>> windows;
     WindowMessageQueue queue;
     WindowHandle focus = nullptr;
+    std::vector<std::string> drops;  ///< every dropped path; a drop's number is its index + 1
 };
 
 }  // namespace velmora

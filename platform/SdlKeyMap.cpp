@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "platform/OperatingSystem.h"
 #include "platform/VirtualKeys.h"
 
 namespace velmora {
@@ -169,6 +170,36 @@ bool sdlVirtualKeyHeld(int virtualKey, const Uint8* keyboardState) {
         }
     }
     return false;
+}
+
+std::uint32_t messageFromWindowEvent(Uint8 event) {
+    switch (event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            return WM_CLOSE;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            return WM_SETFOCUS;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            return WM_KILLFOCUS;
+        default:
+            return 0;
+    }
+}
+
+Uint32 mouseMaskOf(int virtualKey) {
+    switch (virtualKey) {
+        case VK_LBUTTON:
+            return SDL_BUTTON_LMASK;
+        case VK_RBUTTON:
+            return SDL_BUTTON_RMASK;
+        case VK_MBUTTON:
+            return SDL_BUTTON_MMASK;
+        case VK_XBUTTON1:
+            return SDL_BUTTON_X1MASK;
+        case VK_XBUTTON2:
+            return SDL_BUTTON_X2MASK;
+        default:
+            return 0;
+    }
 }
 
 }  // namespace velmora

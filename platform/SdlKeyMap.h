@@ -1,7 +1,10 @@
 #pragma once
 // SDL scancodes to Windows virtual-key codes. Positional, like the scancodes themselves:
-// the key in the place of US "A" is 0x41 whatever the layout prints on it.
+// the key in the place of US "A" is 0x41 whatever the layout prints on it. And SDL's window
+// events and mouse masks in the same Windows terms.
 #include <SDL.h>
+
+#include <cstdint>
 
 namespace velmora {
 
@@ -11,5 +14,10 @@ int virtualKeyFromScancode(SDL_Scancode scancode);
 /// Whether the virtual key is held in SDL's keyboard state (SDL_GetKeyboardState). The
 /// generic VK_SHIFT, VK_CONTROL and VK_MENU are held while either of their keys is.
 bool sdlVirtualKeyHeld(int virtualKey, const Uint8* keyboardState);
+
+/// The window message an SDL window event stands for, 0 for none.
+std::uint32_t messageFromWindowEvent(Uint8 event);
+/// SDL's mouse-state mask of a mouse button's virtual key, 0 for any other key.
+Uint32 mouseMaskOf(int virtualKey);
 
 }  // namespace velmora

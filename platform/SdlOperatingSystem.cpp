@@ -23,36 +23,6 @@ constexpr Uint64 kFrameReportWaitMs = 250;
 
 constexpr std::int16_t kKeyHeld = std::numeric_limits<std::int16_t>::min();  // bit 0x8000
 
-std::uint32_t messageFromWindowEvent(Uint8 event) {
-    switch (event) {
-        case SDL_WINDOWEVENT_CLOSE:
-            return WM_CLOSE;
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-            return WM_SETFOCUS;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-            return WM_KILLFOCUS;
-        default:
-            return 0;
-    }
-}
-
-Uint32 mouseMaskOf(int virtualKey) {
-    switch (virtualKey) {
-        case VK_LBUTTON:
-            return SDL_BUTTON_LMASK;
-        case VK_RBUTTON:
-            return SDL_BUTTON_RMASK;
-        case VK_MBUTTON:
-            return SDL_BUTTON_MMASK;
-        case VK_XBUTTON1:
-            return SDL_BUTTON_X1MASK;
-        case VK_XBUTTON2:
-            return SDL_BUTTON_X2MASK;
-        default:
-            return 0;
-    }
-}
-
 }  // namespace
 
 SdlOperatingSystem::SdlOperatingSystem() {
@@ -87,6 +57,10 @@ void SdlOperatingSystem::pumpEvents() {
     SDL_PumpEvents();
     SDL_Event event;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+        if (event.type == SDL_DROPFILE) {
+            takeDrop(event.drop.windowID, event.drop.file);
+            continue;
+        }
         if (event.type != SDL_WINDOWEVENT) {
             continue;
         }
@@ -99,6 +73,30 @@ void SdlOperatingSystem::pumpEvents() {
             queue.post(Message{handle, message, 0, 0});
         }
     }
+}
+
+void SdlOperatingSystem::takeDrop(std::uint32_t windowId, char* file) {
+    const WindowHandle handle = handleOf(SDL_GetWindowFromID(windowId));
+    if (file != nullptr && find(handle) != nullptr) {
+        // A drop nobody asks about is forgotten after a few more.
+        if (drops.size() == kKeptDrops) {
+            drops.erase(drops.begin());
+        }
+        drops.emplace_back(++lastDrop, file);
+        queue.post(Message{handle, WM_DROPFILES, lastDrop, 0});
+    }
+    SDL_free(file);
+}
+
+bool SdlOperatingSystem::droppedFile(std::uintptr_t drop, std::string& path) {
+    const auto found = std::find_if(drops.begin(), drops.end(),
+                                    [drop](const auto& entry) { return entry.first == drop; });
+    if (found == drops.end()) {
+        return false;
+    }
+    path = std::move(found->second);
+    drops.erase(found);
+    return true;
 }
 
 SdlOperatingSystem::WindowRecord* SdlOperatingSystem::find(WindowHandle window) {

@@ -1,12 +1,12 @@
 #pragma once
 // The real operating system, on SDL2.
 // Implements: the message queue, fed from SDL window events (close request -> WM_CLOSE,
-// focus gained -> WM_SETFOCUS, focus lost -> WM_KILLFOCUS) plus the posted quit, and
-// nothing else; window classes by name; OpenGL windows whose WindowHandle is the
-// SDL_Window* itself; framed (bordered, resizable only with WS_THICKFRAME) and pop-up
-// (borderless) styles, with outer rectangles grown by the frame the window manager reports
-// and the window manager told which boxes and functions the style has;
-// keys by Windows virtual-key code; mouse buttons and cursor as the window's own pointer
+// focus gained -> WM_SETFOCUS, focus lost -> WM_KILLFOCUS, a file dropped on the window ->
+// WM_DROPFILES, whose path droppedFile gives) plus the posted quit, and nothing else; window
+// classes by name; OpenGL windows whose WindowHandle is the SDL_Window* itself; framed (bordered,
+// resizable only with WS_THICKFRAME) and pop-up (borderless) styles, with outer rectangles grown by
+// the frame the window manager reports and the window manager told which boxes and functions the
+// style has; keys by Windows virtual-key code; mouse buttons and cursor as the window's own pointer
 // events left them (buttons only while it has the focus), cursor warp;
 // the primary display's current mode; title; warning box; SDL's performance counter.
 // Leaves out: WM_DESTROY never arrives, because the system never destroys its window while
@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/OperatingSystem.h"
 #include "platform/OsWindowRules.h"
@@ -81,6 +83,7 @@ class SdlOperatingSystem final : public OperatingSystem {
 
     bool queryPerformanceFrequency(std::int64_t& frequency) override;
     bool queryPerformanceCounter(std::int64_t& count) override;
+    bool droppedFile(std::uintptr_t drop, std::string& path) override;
 
   private:
     struct WindowRecord {
@@ -96,6 +99,8 @@ class SdlOperatingSystem final : public OperatingSystem {
     FrameSize frameOf(WindowHandle window);
     /// Waits, briefly and boundedly, until SDL has heard of the frame a restyle gave.
     void awaitFrame(WindowHandle window, bool framed);
+    /// Keeps a dropped file's path (SDL's, which this frees) and queues its WM_DROPFILES.
+    void takeDrop(std::uint32_t windowId, char* file);
 
     bool videoStarted = false;
     std::map<std::string, WindowClass, std::less<>> classes;
@@ -110,6 +115,10 @@ class SdlOperatingSystem final : public OperatingSystem {
     /// The key code getAsyncKeyState was asked last; events are pumped when a query does not
     /// go above it.
     int lastKeyAsked = kVirtualKeyCount;
+    /// Dropped files not asked about yet, by the number their WM_DROPFILES carries.
+    std::vector<std::pair<std::uintptr_t, std::string>> drops;
+    std::uintptr_t lastDrop = 0;
+    static constexpr std::size_t kKeptDrops = 8;
 };
 
 }  // namespace velmora

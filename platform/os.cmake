@@ -4,6 +4,7 @@ find_package(SDL2 REQUIRED)
 find_package(X11 REQUIRED)
 
 add_library(velmora_os STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/OsFiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SdlGlAttributes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SdlKeyMap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SdlOperatingSystem.cpp
@@ -12,4 +13,4 @@ add_library(velmora_os STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ScriptedOperatingSystem.cpp
 )
 # SDL and X stay private: nothing outside platform/ sees their headers.
-target_link_libraries(velmora_os PRIVATE SDL2::SDL2 X11::X11 PUBLIC velmora_math)
+target_link_libraries(velmora_os PRIVATE SDL2::SDL2 X11::X11 PUBLIC velmora_math velmora_files)

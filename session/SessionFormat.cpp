@@ -8,14 +8,15 @@
 #include <utility>
 #include <vector>
 
+#include "session/SessionJson.h"
+
 namespace velmora {
 namespace {
 
-using Json = nlohmann::json;
+using namespace session;
 
 constexpr double kMaxFrameTime = 60.0;  // seconds, as --frame-time
 constexpr std::int64_t kMaxClientCoordinate = 1'000'000;
-constexpr std::int64_t kMaxWindowSide = 16384;
 constexpr std::size_t kMaxCursorReads = 64;  // reads of one pass
 constexpr long kMaxPasses = 1'000'000'000;
 
@@ -57,86 +58,26 @@ void appendReads(std::string& out, const char* name, const std::vector<Read>& re
     out += ']';
 }
 
-/// Parses a line into an object, refusing anything longer than such a line may be.
-bool parseObject(std::string_view line, Json& object, std::string& error,
-                 std::size_t longest = kMaxSessionLine) {
-    if (line.size() > longest) {
-        error = "line longer than " + std::to_string(longest) + " bytes";
+/// [["name", ...], ...]: each listing at most kMostListedFiles names of a file, none empty.
+bool parseFileLists(const Json& value, std::vector<std::vector<std::string>>& lists) {
+    if (!value.is_array() || value.size() > kMostListingsPerPass) {
         return false;
     }
-    // The parser would take a NUL for the end of the line and a repeated key for the last
-    // one given; a recording holds neither.
-    if (const std::size_t nul = line.find('\0'); nul != line.npos) {
-        error = "a NUL byte at byte " + std::to_string(nul + 1);
-        return false;
-    }
-    std::string repeated;
-    std::vector<std::vector<std::string>> keysOfOpenObjects;
-    const auto noteKeys = [&](int, Json::parse_event_t event, Json& parsed) {
-        if (event == Json::parse_event_t::object_start) {
-            keysOfOpenObjects.emplace_back();
-        } else if (event == Json::parse_event_t::object_end) {
-            keysOfOpenObjects.pop_back();
-        } else if (event == Json::parse_event_t::key) {
-            std::vector<std::string>& keys = keysOfOpenObjects.back();
-            const std::string& key = parsed.get_ref<const std::string&>();
-            if (repeated.empty() && std::find(keys.begin(), keys.end(), key) != keys.end()) {
-                repeated = key;
-            }
-            keys.push_back(key);
-        }
-        return true;
-    };
-    object = Json::parse(line.begin(), line.end(), noteKeys, false);
-    if (object.is_discarded() || !object.is_object()) {
-        error = "not a JSON object";
-        return false;
-    }
-    if (!repeated.empty()) {
-        error = "\"" + repeated.substr(0, 64) + "\" given twice";
-        return false;
-    }
-    return true;
-}
-
-bool wholeIn(const Json& value, std::int64_t low, std::int64_t high, std::int64_t& out) {
-    if (!value.is_number_integer()) {
-        return false;
-    }
-    if (value.is_number_unsigned()) {
-        const auto u = value.get<std::uint64_t>();
-        if (u > static_cast<std::uint64_t>(high)) {
+    for (const Json& list : value) {
+        if (!list.is_array() || list.size() > kMostListedFiles) {
             return false;
         }
-        out = static_cast<std::int64_t>(u);
-    } else {
-        out = value.get<std::int64_t>();
+        std::vector<std::string>& names = lists.emplace_back();
+        for (const Json& name : list) {
+            if (!name.is_string() || name.get_ref<const std::string&>().empty() ||
+                name.get_ref<const std::string&>().size() > kLongestListedName ||
+                name.get_ref<const std::string&>().find('/') != std::string::npos) {
+                return false;
+            }
+            names.push_back(name);
+        }
     }
-    return out >= low && out <= high;
-}
-
-/// [a, b] with both whole numbers in range.
-bool pairIn(const Json& value, std::int64_t low, std::int64_t high, std::int64_t& a,
-            std::int64_t& b) {
-    return value.is_array() && value.size() == 2 && wholeIn(value[0], low, high, a) &&
-           wholeIn(value[1], low, high, b);
-}
-
-/// A state hash as the run report prints it: 16 lower-case hex digits.
-bool parseHash(const Json& value, std::uint64_t& hash) {
-    if (!value.is_string() || value.get_ref<const std::string&>().size() != 16 ||
-        value.get_ref<const std::string&>().find_first_not_of("0123456789abcdef") !=
-            std::string::npos) {
-        return false;
-    }
-    hash = std::stoull(value.get_ref<const std::string&>(), nullptr, 16);
     return true;
-}
-
-std::string hashText(std::uint64_t hash) {
-    char text[17];
-    std::snprintf(text, sizeof text, "%016" PRIx64, hash);
-    return text;
 }
 
 bool parseCodes(const Json& value, std::vector<std::uint8_t>& codes) {
@@ -204,6 +145,9 @@ void PassRecord::clear() {
     display = DisplayMode{};
     hasCheck = false;
     check = 0;
+    fileLists.clear();
+    dropped.clear();
+    reads.clear();
 }
 
 std::string headerLine(const SessionHeader& header) {
@@ -237,6 +181,14 @@ void passLine(const PassRecord& pass, std::string& out) {
     if (pass.hasCheck) {
         out += ",\"check\":\"" + hashText(pass.check) + '"';
     }
+    if (!pass.dropped.empty()) {
+        out += ",\"dropped\":" +
+               Json(pass.dropped).dump(-1, ' ', false, Json::error_handler_t::replace);
+    }
+    if (!pass.fileLists.empty()) {
+        out += ",\"files\":" +
+               Json(pass.fileLists).dump(-1, ' ', false, Json::error_handler_t::replace);
+    }
     out += '}';
 }
 
@@ -244,23 +196,6 @@ std::string endLine(const SessionEnd& end) {
     const nlohmann::ordered_json line = {
         {"end", true}, {"passes", end.passes}, {"hash", hashText(end.hash)}};
     return line.dump();
-}
-
-std::string sceneTextLine(const std::string& sceneText) {
-    return nlohmann::ordered_json{{"scene-text", sceneText}}.dump();
-}
-
-bool parseSceneTextLine(std::string_view line, std::string& sceneText, std::string& error) {
-    Json object;
-    if (!parseObject(line, object, error, kMaxSessionSceneLine)) {
-        return false;
-    }
-    if (object.size() != 1 || !object.contains("scene-text") || !object["scene-text"].is_string()) {
-        error = "no \"scene-text\" line after the header";
-        return false;
-    }
-    sceneText = std::move(object["scene-text"].get_ref<std::string&>());
-    return true;
 }
 
 bool parseHeaderLine(std::string_view line, SessionHeader& header, std::string& error) {
@@ -350,6 +285,17 @@ bool parsePassLine(std::string_view line, PassRecord& pass, std::string& error) 
         } else if (key == "check") {
             ok = parseHash(value, pass.check);
             pass.hasCheck = ok;
+        } else if (key == "files") {
+            ok = parseFileLists(value, pass.fileLists);
+        } else if (key == "dropped") {
+            ok = value.is_array() && value.size() <= kMostListingsPerPass &&
+                 std::all_of(value.begin(), value.end(), [](const Json& path) {
+                     return path.is_string() &&
+                            path.get_ref<const std::string&>().size() <= kLongestDroppedPath;
+                 });
+            for (std::size_t i = 0; ok && i < value.size(); ++i) {
+                pass.dropped.push_back(value[i]);
+            }
         } else {
             error = "unknown field \"" + key.substr(0, 32) + "\"";
             return false;

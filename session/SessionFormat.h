@@ -14,9 +14,12 @@
 // area's size that differed from the one before (the header's at first), as [read number
 // within the pass, width, height]; "message" is the window message the
 // pass took, [code, wParam]; "display" is the display size read when the pass switched the
-// display mode; "check", on every 60th pass, is the state hash after it. The end line carries
-// the pass count and the state hash of the run report. Version 1 has no scene-text line and
-// no checks: its scene is opened by the header's name.
+// display mode; "check", on every 60th pass, is the state hash after it; "files" lists what
+// each listing of scene files found; "dropped" the path of each file dropped on the window. A file
+// the pass read whole comes as a line of its own before the pass line,
+// {"read":"/home/u/Velmora/a.json","text":"..."} (or "error":"why"). The end line carries the pass
+// count and the state hash of the run report. Version 1 has no scene-text line and no checks: its
+// scene is opened by the header's name.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,7 +34,7 @@ inline constexpr int kSessionFormatVersion = 2;
 /// Every this many passes a pass line carries the state hash after it ("check").
 inline constexpr long kSessionCheckInterval = 60;
 /// The longest line a reader accepts, bytes; no valid line comes near it.
-inline constexpr std::size_t kMaxSessionLine = 8192;
+inline constexpr std::size_t kMaxSessionLine = 16384;
 /// The largest recording a reader opens, bytes: at about 20 bytes a pass, some 45 hours at 60
 /// passes a second. The reader sweeps it all when it opens it.
 inline constexpr std::uint64_t kMaxSessionFileBytes = 256u << 20;
@@ -67,6 +70,14 @@ struct ClientRead {
     bool operator==(const ClientRead&) const = default;
 };
 
+/// A file the run read whole while it ran (a scene opened from the panel or dropped on the
+/// window): its text, or why it could not be read.
+struct FileRead {
+    std::string path;
+    bool ok = false;
+    std::string text;  ///< the file's text when ok, else the reason
+};
+
 /// What drove one pass. The lists are reused from pass to pass.
 struct PassRecord {
     float dt = 0.0f;  ///< seconds
@@ -81,6 +92,13 @@ struct PassRecord {
     DisplayMode display;
     bool hasCheck = false;
     std::uint64_t check = 0;  ///< the state hash after the pass
+    /// What each listing of scene files in the pass found, in call order.
+    std::vector<std::vector<std::string>> fileLists;
+    /// The paths of the files dropped on the window that the pass asked for, in call order;
+    /// empty for a drop it could not have.
+    std::vector<std::string> dropped;
+    /// The files the pass read, in call order; each is a line of its own before the pass's.
+    std::vector<FileRead> reads;
 
     void clear();
 };
@@ -96,6 +114,19 @@ void passLine(const PassRecord& pass, std::string& out);
 std::string endLine(const SessionEnd& end);
 /// The line after a version 2 header: {"scene-text": "<the scene file's text>"}.
 std::string sceneTextLine(const std::string& sceneText);
+/// A file read's line: {"read": "<path>", "text": "..."} or {"read": ..., "error": "..."}.
+std::string fileReadLine(const FileRead& read);
+/// Whether a line is a file read's (it starts as fileReadLine writes them).
+bool looksLikeFileReadLine(std::string_view line);
+/// Scene files a listing may hold in a recording: with names of kLongestListedName bytes,
+/// every listing fits a pass line.
+inline constexpr std::size_t kMostListedFiles = 12;
+/// Listings one pass may make (the panel makes one when it opens).
+inline constexpr std::size_t kMostListingsPerPass = 2;
+/// The longest dropped path a recording holds, bytes (Linux's PATH_MAX).
+inline constexpr std::size_t kLongestDroppedPath = 4096;
+/// Files one pass may read whole.
+inline constexpr std::size_t kMostFileReadsPerPass = 16;
 
 /// Each parses one line without its line break; false with a reason when the line is not a
 /// valid line of that kind. Every number is range-checked before use.
@@ -103,6 +134,7 @@ bool parseHeaderLine(std::string_view line, SessionHeader& header, std::string& 
 bool parsePassLine(std::string_view line, PassRecord& pass, std::string& error);
 bool parseEndLine(std::string_view line, SessionEnd& end, std::string& error);
 bool parseSceneTextLine(std::string_view line, std::string& sceneText, std::string& error);
+bool parseFileReadLine(std::string_view line, FileRead& read, std::string& error);
 /// True when the line is an end line (it has "end"), valid or not.
 bool looksLikeEndLine(std::string_view line);
 

@@ -24,6 +24,9 @@ void SessionPlayer::loadPass(const PassRecord& pass) {
     nextCursorRead_ = 0;
     clientReads_ = 0;
     nextClientRead_ = 0;
+    nextFileList_ = 0;
+    nextFileRead_ = 0;
+    nextDrop_ = 0;
 }
 
 bool SessionPlayer::peekMessage(Message& out) {
@@ -69,6 +72,34 @@ Rect SessionPlayer::getClientRect(WindowHandle) {
 
 void SessionPlayer::setCursorPos(std::int32_t x, std::int32_t y) {
     cursor_ = inner.screenToClient(window, Point{x, y});
+}
+
+std::vector<std::string> SessionPlayer::findSceneFiles(const std::string&, std::size_t) {
+    if (pass_ == nullptr || nextFileList_ >= pass_->fileLists.size()) {
+        return {};
+    }
+    return pass_->fileLists[nextFileList_++];
+}
+
+bool SessionPlayer::readWholeFile(const std::string&, std::uint64_t, std::string& text,
+                                  std::string& error) {
+    if (pass_ == nullptr || nextFileRead_ >= pass_->reads.size()) {
+        error = "not read in the recorded run";
+        return false;
+    }
+    const FileRead& read = pass_->reads[nextFileRead_++];
+    (read.ok ? text : error) = read.text;
+    return read.ok;
+}
+
+bool SessionPlayer::droppedFile(std::uintptr_t, std::string& path) {
+    if (pass_ == nullptr || nextDrop_ >= pass_->dropped.size() ||
+        pass_->dropped[nextDrop_].empty()) {
+        ++nextDrop_;
+        return false;
+    }
+    path = pass_->dropped[nextDrop_++];
+    return true;
 }
 
 }  // namespace velmora

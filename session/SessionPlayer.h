@@ -32,6 +32,12 @@ class SessionPlayer final : public ForwardingOperatingSystem {
     Rect getClientRect(WindowHandle window) override;
     /// Moves the replay's cursor; the real pointer, if any, stays where the user has it.
     void setCursorPos(std::int32_t x, std::int32_t y) override;
+    /// What the recorded run found, listing by listing and file by file, whatever is on this
+    /// machine's disk now.
+    std::vector<std::string> findSceneFiles(const std::string& folder, std::size_t most) override;
+    bool readWholeFile(const std::string& path, std::uint64_t maxBytes, std::string& text,
+                       std::string& error) override;
+    bool droppedFile(std::uintptr_t drop, std::string& path) override;
 
   private:
     const PassRecord* pass_ = nullptr;
@@ -46,6 +52,9 @@ class SessionPlayer final : public ForwardingOperatingSystem {
     bool displayKnown_ = false;
     DisplayMode display_;
     bool closeRequested_ = false;
+    std::size_t nextFileList_ = 0;
+    std::size_t nextFileRead_ = 0;
+    std::size_t nextDrop_ = 0;
 };
 
 }  // namespace velmora

@@ -71,15 +71,30 @@ bool SessionReader::open(std::FILE* file, const std::string& fileName, std::stri
     }
     firstPassOffset_ = std::ftell(file_);
     PassRecord pass;
-    while (readLine(line_, tooLong)) {
+    FileRead read;
+    std::size_t readsPending = 0;  // file reads waiting for their pass line
+    // File reads may be as long as a scene's line; every other line is short.
+    while (readLine(line_, tooLong, kMaxSessionSceneLine)) {
         ++lineNumber;
         if (complete_) {
             return fail("text after the end line");
         }
-        if (tooLong) {
+        const bool fileRead = looksLikeFileReadLine(line_);
+        if (tooLong || (!fileRead && line_.size() > kMaxSessionLine)) {
             return fail("line too long");
         }
-        if (looksLikeEndLine(line_)) {
+        if (fileRead) {
+            if (++readsPending > kMostFileReadsPerPass) {
+                return fail("more than " + std::to_string(kMostFileReadsPerPass) +
+                            " file reads in one pass");
+            }
+            if (!parseFileReadLine(line_, read, why)) {
+                return fail(why);
+            }
+        } else if (looksLikeEndLine(line_)) {
+            if (readsPending > 0) {
+                return fail("a file read without its pass");
+            }
             if (!parseEndLine(line_, end_, why)) {
                 return fail(why);
             }
@@ -91,6 +106,7 @@ bool SessionReader::open(std::FILE* file, const std::string& fileName, std::stri
         } else if (!parsePassLine(line_, pass, why)) {
             return fail(why);
         } else {
+            readsPending = 0;
             ++passCount_;
             largestDisplay_.width = std::max(largestDisplay_.width, pass.display.width);
             largestDisplay_.height = std::max(largestDisplay_.height, pass.display.height);
@@ -110,10 +126,20 @@ bool SessionReader::nextPass(PassRecord& pass) {
     bool tooLong = false;
     std::string why;
     // The first sweep checked every line, so this cannot fail unless the file changed since.
-    if (!readLine(line_, tooLong) || tooLong || !parsePassLine(line_, pass, why)) {
+    reads_.clear();
+    while (readLine(line_, tooLong, kMaxSessionSceneLine) && !tooLong &&
+           looksLikeFileReadLine(line_)) {
+        if (reads_.size() >= kMostFileReadsPerPass ||
+            !parseFileReadLine(line_, reads_.emplace_back(), why)) {
+            passCount_ = passesRead_;
+            return false;
+        }
+    }
+    if (tooLong || !parsePassLine(line_, pass, why)) {
         passCount_ = passesRead_;
         return false;
     }
+    std::swap(pass.reads, reads_);
     ++passesRead_;
     return true;
 }

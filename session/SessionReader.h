@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "session/SessionFormat.h"
 
@@ -50,6 +51,7 @@ class SessionReader {
     long firstPassOffset_ = 0;
     DisplayMode largestDisplay_;
     std::string line_;
+    std::vector<FileRead> reads_;  ///< the next pass's file reads while they are read
 };
 
 }  // namespace velmora

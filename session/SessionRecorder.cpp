@@ -1,5 +1,9 @@
 #include "session/SessionRecorder.h"
 
+#include <algorithm>
+
+#include "platform/Utf8.h"
+
 namespace velmora {
 
 SessionRecorder::SessionRecorder(OperatingSystem& inner_) : ForwardingOperatingSystem(inner_) {}
@@ -33,6 +37,7 @@ void SessionRecorder::beginPass() {
     pass_.clear();
     cursorReads_ = 0;
     clientReads_ = 0;
+    readsThisPass_ = 0;
 }
 
 void SessionRecorder::endPass(float dt, std::optional<std::uint64_t> check) {
@@ -116,6 +121,48 @@ Rect SessionRecorder::getClientRect(WindowHandle handle) {
 void SessionRecorder::setCursorPos(std::int32_t x, std::int32_t y) {
     inner.setCursorPos(x, y);
     expectedCursor_ = inner.screenToClient(window, Point{x, y});
+}
+
+std::vector<std::string> SessionRecorder::findSceneFiles(const std::string& folder,
+                                                         std::size_t most) {
+    if (pass_.fileLists.size() >= kMostListingsPerPass) {
+        return {};
+    }
+    std::vector<std::string> names = inner.findSceneFiles(folder, std::min(most, kMostListedFiles));
+    pass_.fileLists.push_back(names);
+    return names;
+}
+
+bool SessionRecorder::readWholeFile(const std::string& path, std::uint64_t maxBytes,
+                                    std::string& text, std::string& error) {
+    if (file_ == nullptr) {
+        return inner.readWholeFile(path, maxBytes, text, error);
+    }
+    if (readsThisPass_ >= kMostFileReadsPerPass) {
+        error = "too many files read at once";
+        return false;
+    }
+    ++readsThisPass_;
+    FileRead read{path, inner.readWholeFile(path, maxBytes, text, error), {}};
+    if (read.ok && !isPlainText(text)) {
+        read.ok = false;
+        error = "is not UTF-8 text";
+    }
+    read.text = read.ok ? text : error;
+    // A line of its own, ahead of its pass's: it may be as long as a scene file.
+    const std::string line = fileReadLine(read) + "\n";
+    writeFailed_ = writeFailed_ || std::fputs(line.c_str(), file_) < 0;
+    return read.ok;
+}
+
+bool SessionRecorder::droppedFile(std::uintptr_t drop, std::string& path) {
+    if (pass_.dropped.size() >= kMostListingsPerPass) {
+        return false;
+    }
+    const bool ok =
+        inner.droppedFile(drop, path) && path.size() <= kLongestDroppedPath && isPlainText(path);
+    pass_.dropped.push_back(ok ? path : std::string());
+    return ok;
 }
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/ForwardingOperatingSystem.h"
 #include "platform/VirtualKeys.h"
@@ -34,6 +35,13 @@ class SessionRecorder final : public ForwardingOperatingSystem {
     Point getCursorPos() override;
     Rect getClientRect(WindowHandle window) override;
     void setCursorPos(std::int32_t x, std::int32_t y) override;
+    /// Listings and file reads beyond what a pass may hold come back empty and unread.
+    std::vector<std::string> findSceneFiles(const std::string& folder, std::size_t most) override;
+    /// A text that is not plain text comes back as unreadable, live as in the replay.
+    bool readWholeFile(const std::string& path, std::uint64_t maxBytes, std::string& text,
+                       std::string& error) override;
+    /// A path that is not plain text or longer than a recording holds is no drop.
+    bool droppedFile(std::uintptr_t drop, std::string& path) override;
 
   private:
     std::FILE* file_ = nullptr;
@@ -45,6 +53,7 @@ class SessionRecorder final : public ForwardingOperatingSystem {
     std::uint32_t cursorReads_ = 0;
     Rect expectedClient_;  ///< the size the last read found (the header's at first)
     std::uint32_t clientReads_ = 0;
+    std::size_t readsThisPass_ = 0;
 };
 
 }  // namespace velmora

@@ -1,10 +1,13 @@
 // Recording a session through the real loop on the scripted system and replaying it.
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 
 #include "app/ReplayPasses.h"
 #include "physics/StateSummary.h"
+#include "scenes/BuiltInScenes.h"
+#include "scenes/SceneFile.h"
 #include "session/SessionPlayer.h"
 #include "session/SessionReader.h"
 #include "session/SessionRecorder.h"
@@ -143,6 +146,47 @@ TEST_F(SessionTest, AReplayReachesTheRecordedStateEvenWhenCutOff) {
     }
 }
 
+TEST_F(SessionTest, ScenesOpenedFromTheSaveFolderOrDroppedReplayWhereverTheFilesWent) {
+    testing::TempFolder saves;
+    std::string error;
+    ASSERT_TRUE(writeSceneFile(saves.path("rope.json"), ropeScene(4), error)) << error;
+    saves.write("notes.png", std::string("\x89PNG"));
+    std::vector<std::string> listed;
+    std::uint64_t recordedEnd = 0;
+    {
+        SessionRecorder recorder(os);
+        Application session(recorder, headlessDirect3DCreate);
+        session.saveFolder = saves.path("");
+        ASSERT_FALSE(session.startUp(SW_SHOWNORMAL).has_value());
+        ASSERT_TRUE(recorder.open(
+            kFile, {"velmora test", "start", false, 800, 600, kSessionFormatVersion, "{}"}, error));
+        const auto pass = [&](int held) {
+            os.keys = {};
+            os.setKey(held, held != 0);
+            recorder.beginPass();
+            EXPECT_TRUE(session.runPass());
+            recorder.endPass(session.passDt);
+        };
+        pass(VK_F1 + 1);  // the panel opens and lists the save folder
+        listed = session.openableScenes;
+        os.dropFile(saves.path("rope.json"));
+        pass(0);
+        EXPECT_EQ(session.particles.size(), 4u);
+        os.dropFile(saves.path("notes.png"));  // no scene: said, and the rope stays
+        pass(0);
+        EXPECT_NE(session.lastMessage.find("notes.png: is not UTF-8 text"), std::string::npos);
+        for (int i = 0; i < 30; ++i)
+            pass(0);
+        recordedEnd = stateHash(session.particles);
+        EXPECT_TRUE(recorder.finish({33, recordedEnd}, error));
+        session.shutDown();
+        resetGlobals();
+    }
+    ASSERT_EQ(listed, std::vector<std::string>{saves.path("rope.json")});
+    std::filesystem::remove_all(saves.path(""));  // the files are gone; the recording holds them
+    EXPECT_EQ(replay(kFile), std::pair(recordedEnd, 33l));
+}
+
 TEST(SessionProgram, ReplaysEndInTheRecordedStateOrSaySoWithTheirExitCodes) {
     using testing::runVelmora;
     const std::string file = std::string(VELMORA_BUILD_DIR) + "/program-session.jsonl";
@@ -232,7 +276,12 @@ TEST(SessionFormat, HostileRecordingsAreRefusedWithTheLine) {
         {header + "\n{\"dt\":0.01}" + std::string("\0{\"dt\":-1}\n", 11),
          "line 2: a NUL byte at byte 12"},
         {std::string(header).insert(header.find("start") + 5, "\\u0000") + "\n", "holds a NUL"},
-        {header + "\n{\"dt\":0.01}\n" + std::string(9000, ' ') + "\n", "line 3: line too long"},
+        {header + "\n{\"dt\":0.01}\n" + std::string(17000, ' ') + "\n", "line 3: line too long"},
+        {header + "\n{\"read\":\"a.json\"}\n", "line 2: a bad file read"},
+        {header + "\n{\"read\":\"a.json\",\"text\":\"{}\"}\n{\"end\":true,\"passes\":0,"
+                  "\"hash\":\"0000000000000000\"}\n",
+         "line 3: a file read without its pass"},
+        {header + "\n{\"dt\":0.01,\"files\":[[\"../a.json\"]]}\n", "a bad \"files\""},
         {header + "\n{\"dt\":0.01}\n{\"end\":true,\"passes\":2,\"hash\":\"0000000000000000\"}\n",
          "counts 2 passes"},
         {header + "\n{\"end\":true,\"passes\":0,\"hash\":\"0000000000000000\"}\n{\"dt\":0}\n",
