@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -162,6 +163,7 @@ void Application::moveCamera(float dt) {
     keys.up = input->down[VK_SPACE];
     keys.down = input->down[VK_CONTROL];
     keys.fast = input->down[VK_SHIFT];
+    keys.thrustScale = 1.0f / static_cast<float>(1 << cameraSpeedStep);
     glideCamera(scene.mainCamera, cameraVelocity, keys, dt);
 }
 
@@ -230,6 +232,7 @@ OverlayStatus Application::overlayStatus() const {
     status.currentScene = sceneName;
     status.replay = replayProgress;
     status.openable = openableScenes;
+    status.cameraSpeedDivisor = 1 << cameraSpeedStep;
     return status;
 }
 
@@ -245,6 +248,11 @@ bool Application::runPass() {
         os.dispatchMessage(message);
     }
     const bool dropped = message.message == WM_DROPFILES;
+    if (message.message == WM_MOUSEWHEEL) {
+        // A notch away from the user is faster, towards slower, in halves down to 1/16.
+        const auto delta = static_cast<std::int16_t>(message.wParam >> 16);
+        cameraSpeedStep = std::clamp(cameraSpeedStep + (delta > 0 ? -1 : 1), 0, kSlowestCameraStep);
+    }
     timer->tick();
     const float dt = timer->deltaTime;
     passDt = dt;

@@ -78,6 +78,8 @@ class Application {
     SceneDescription startingScene = startScene();  ///< what start-up builds and R goes back to
     Scene scene;
     Vec3 cameraVelocity;
+    /// The wheel's camera speed: the thrust is 1 / 2^cameraSpeedStep of the described one.
+    int cameraSpeedStep = 0;
     std::unique_ptr<Effect> loadedEffect;
     ParticleList particles;
     StableStepper stepper;

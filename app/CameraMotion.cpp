@@ -7,7 +7,7 @@ namespace {
 
 void glideStep(Camera& camera, Vec3& velocity, const CameraKeys& keys, float dt) {
     Vec3 acceleration = -(velocity * kCameraDrag);
-    const float s = keys.fast ? kCameraThrustFast : kCameraThrust;
+    const float s = (keys.fast ? kCameraThrustFast : kCameraThrust) * keys.thrustScale;
     const Vec3 forward = camera.forward();
     const Vec3 right = camera.right();
     const Vec3 up(0, 1, 0);

@@ -25,12 +25,16 @@ struct CameraKeys {
     bool right = false, left = false;    ///< D, A
     bool up = false, down = false;       ///< Space, Ctrl
     bool fast = false;                   ///< Shift
+    float thrustScale = 1.0f;            ///< the wheel's share of the thrust, 1/16 to 1
 };
 
+/// The wheel's camera speeds: the thrust is 1 / 2^step of the described one.
+inline constexpr int kSlowestCameraStep = 4;  ///< 1/16
+
 /// The damped glide of the camera over dt seconds: per step, acceleration = -velocity *
-/// kCameraDrag plus the thrust of each held key in the order W, S, D, A, Space, Ctrl along the
-/// camera's forward, right and up directions; velocity += acceleration * step; the camera
-/// moves by velocity * step. A dt of at most kCameraGlideStep is one step.
+/// kCameraDrag plus the thrust (times thrustScale) of each held key in the order W, S, D, A,
+/// Space, Ctrl along the camera's forward, right and up directions; velocity += acceleration *
+/// step; the camera moves by velocity * step. A dt of at most kCameraGlideStep is one step.
 void glideCamera(Camera& camera, Vec3& velocity, const CameraKeys& keys, float dt);
 
 }  // namespace velmora

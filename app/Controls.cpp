@@ -11,17 +11,15 @@ constexpr ControlRow kControls[] = {
     {"F2", "show / hide the panel: run / pause, step, reset, wireframe, reset view, scenes, save"},
     {"W / S, D / A", "thrust forward / back, right / left (the camera glides to rest)"},
     {"Space / Ctrl", "thrust up / down"},
-    {"Shift (held)", "three times the thrust; five times the drag speed of the left button"},
-    {"E (held) + mouse", "look around (only while the window has the focus)"},
+    {"Shift (held)", "three times the thrust, five times the drag speed"},
+    {"mouse wheel", "halve / double the camera's thrust, from 1/16 to 1"},
+    {"E (held) + mouse", "look around (while the window has the focus)"},
     {"Home", "put the camera back where it started"},
     {"Tab", "run / pause the simulation"},
     {"N, paused", "advance the simulation by one step of 1/60 s"},
-    {"R",
-     "reset to the scene last loaded (at start or from the picker), camera and run state "
-     "included"},
+    {"R", "reset to the scene last loaded, camera and run state included"},
     {"F5",
-     "save the scene (particles, velocities, pins, links, camera) to a new file "
-     "velmora-YYYYMMDD-HHMMSS.json in the save folder"},
+     "save the scene, camera included, to a new velmora-YYYYMMDD-HHMMSS.json in the save folder"},
     {"Q", "wireframe on / off"},
     {"Alt + Enter", "windowed / full screen"},
     {"F", "write the frame rate and frame time into the title"},
@@ -29,8 +27,7 @@ constexpr ControlRow kControls[] = {
     {"middle button",
      "delete the particle under the cursor, or add one where the sight line meets z = 0"},
     {"right button, paused",
-     "select a particle; a second one links the two (or unlinks them); the same one again "
-     "pins or unpins it"},
+     "select a particle; a second links or unlinks the two; the same again pins or unpins it"},
     {"left button", "grab the particle under the cursor and drag it in the screen plane"},
 };
 

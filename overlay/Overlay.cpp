@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace velmora {
 namespace {
@@ -153,12 +154,19 @@ void Overlay::buildStatus(const OverlayStatus& status) {
                     std::clamp(static_cast<double>(status.framesPerSecond), 0.0, 99999.0),
                     std::clamp(static_cast<double>(status.physicsMilliseconds), 0.0, 9999.999));
         // A replay's progress takes the hints' line: the corner keeps its size, and with it
-        // where the recorded clicks land.
+        // where the recorded clicks land. A slowed camera says so on the same line.
+        char hints[96];
+        std::snprintf(hints, sizeof hints, "%.*s",
+                      static_cast<int>(std::min<std::size_t>(status.replay.size(), 60)),
+                      status.replay.data());
         if (status.replay.empty())
-            ImGui::TextUnformatted("F1 help, F2 panel");
-        else
-            ImGui::TextUnformatted(status.replay.data(),
-                                   status.replay.data() + status.replay.size());
+            std::snprintf(hints, sizeof hints, "F1 help, F2 panel");
+        if (status.cameraSpeedDivisor != 1) {
+            const std::size_t used = std::strlen(hints);
+            std::snprintf(hints + used, sizeof hints - used, ", camera 1/%d",
+                          status.cameraSpeedDivisor);
+        }
+        ImGui::TextUnformatted(hints);
     }
     layout_.status = currentWindowRect();
     ImGui::End();

@@ -36,6 +36,7 @@ struct OverlayStatus {
     std::string_view currentScene;
     std::string_view replay;  ///< "Replay 120 / 600" while replaying, in the hints' place
     std::span<const std::string> openable;  ///< scene files the panel offers to open
+    int cameraSpeedDivisor = 1;              ///< the camera's thrust is 1 / this; shown unless 1
 };
 
 /// What the panel's buttons asked for in one pass.

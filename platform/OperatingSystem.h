@@ -40,7 +40,8 @@ enum : std::uint32_t {
     WM_KILLFOCUS = 0x0008,
     WM_CLOSE = 0x0010,
     WM_QUIT = 0x0012,
-    WM_DROPFILES = 0x0233,  ///< wParam: the drop, for droppedFile
+    WM_MOUSEWHEEL = 0x020A,  ///< wParam's high word: signed, 120 a notch away from the user
+    WM_DROPFILES = 0x0233,   ///< wParam: the drop, for droppedFile
 };
 
 struct Message {

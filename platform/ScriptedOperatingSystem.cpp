@@ -22,8 +22,8 @@ void ScriptedOperatingSystem::setKey(int virtualKey, bool held) {
     }
 }
 
-void ScriptedOperatingSystem::pushWindowMessage(std::uint32_t message) {
-    queue.post(Message{lastWindow(), message, 0, 0});
+void ScriptedOperatingSystem::pushWindowMessage(std::uint32_t message, std::uintptr_t wParam) {
+    queue.post(Message{lastWindow(), message, wParam, 0});
 }
 
 void ScriptedOperatingSystem::dropFile(const std::string& path) {

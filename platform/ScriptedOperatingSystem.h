@@ -39,8 +39,8 @@ class ScriptedOperatingSystem final : public OperatingSystem {
     FrameSize frame;
 
     void setKey(int virtualKey, bool held);
-    /// Queues a message without parameters for the window created last.
-    void pushWindowMessage(std::uint32_t message);
+    /// Queues a message for the window created last.
+    void pushWindowMessage(std::uint32_t message, std::uintptr_t wParam = 0);
     /// The window loses the keyboard focus (WM_KILLFOCUS is queued if it had it).
     void loseFocus();
     /// A file dropped on the window created last: WM_DROPFILES is queued.

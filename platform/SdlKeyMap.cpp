@@ -1,5 +1,6 @@
 #include "platform/SdlKeyMap.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -172,16 +173,27 @@ bool sdlVirtualKeyHeld(int virtualKey, const Uint8* keyboardState) {
     return false;
 }
 
-std::uint32_t messageFromWindowEvent(Uint8 event) {
-    switch (event) {
+SdlMessage messageFromEvent(const SDL_Event& event) {
+    if (event.type == SDL_MOUSEWHEEL) {
+        // WM_MOUSEWHEEL's high word: 120 a notch, away from the user positive.
+        const int notches =
+            event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+        const auto delta = static_cast<std::int16_t>(std::clamp(notches, -273, 273) * 120);
+        return {event.wheel.windowID, delta == 0 ? 0u : std::uint32_t{WM_MOUSEWHEEL},
+                static_cast<std::uintptr_t>(static_cast<std::uint16_t>(delta)) << 16};
+    }
+    if (event.type != SDL_WINDOWEVENT) {
+        return {};
+    }
+    switch (event.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
-            return WM_CLOSE;
+            return {event.window.windowID, WM_CLOSE, 0};
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-            return WM_SETFOCUS;
+            return {event.window.windowID, WM_SETFOCUS, 0};
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            return WM_KILLFOCUS;
+            return {event.window.windowID, WM_KILLFOCUS, 0};
         default:
-            return 0;
+            return {};
     }
 }
 

@@ -15,8 +15,14 @@ int virtualKeyFromScancode(SDL_Scancode scancode);
 /// generic VK_SHIFT, VK_CONTROL and VK_MENU are held while either of their keys is.
 bool sdlVirtualKeyHeld(int virtualKey, const Uint8* keyboardState);
 
-/// The window message an SDL window event stands for, 0 for none.
-std::uint32_t messageFromWindowEvent(Uint8 event);
+/// A window message an SDL event stands for: message 0 for none.
+struct SdlMessage {
+    Uint32 windowId = 0;
+    std::uint32_t message = 0;
+    std::uintptr_t wParam = 0;
+};
+/// Close, focus gained and lost, and the mouse wheel (WM_MOUSEWHEEL, 120 a notch).
+SdlMessage messageFromEvent(const SDL_Event& event);
 /// SDL's mouse-state mask of a mouse button's virtual key, 0 for any other key.
 Uint32 mouseMaskOf(int virtualKey);
 

@@ -61,16 +61,10 @@ void SdlOperatingSystem::pumpEvents() {
             takeDrop(event.drop.windowID, event.drop.file);
             continue;
         }
-        if (event.type != SDL_WINDOWEVENT) {
-            continue;
-        }
-        const std::uint32_t message = messageFromWindowEvent(event.window.event);
-        if (message == 0) {
-            continue;
-        }
-        const WindowHandle handle = handleOf(SDL_GetWindowFromID(event.window.windowID));
-        if (find(handle) != nullptr) {
-            queue.post(Message{handle, message, 0, 0});
+        const SdlMessage message = messageFromEvent(event);
+        const WindowHandle handle = handleOf(SDL_GetWindowFromID(message.windowId));
+        if (message.message != 0 && find(handle) != nullptr) {
+            queue.post(Message{handle, message.message, message.wParam, 0});
         }
     }
 }

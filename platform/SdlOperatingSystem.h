@@ -1,8 +1,8 @@
 #pragma once
 // The real operating system, on SDL2.
 // Implements: the message queue, fed from SDL window events (close request -> WM_CLOSE,
-// focus gained -> WM_SETFOCUS, focus lost -> WM_KILLFOCUS, a file dropped on the window ->
-// WM_DROPFILES, whose path droppedFile gives) plus the posted quit, and nothing else; window
+// focus gained -> WM_SETFOCUS, focus lost -> WM_KILLFOCUS, the wheel -> WM_MOUSEWHEEL, a file
+// dropped on the window -> WM_DROPFILES, whose path droppedFile gives) plus the posted quit, and nothing else; window
 // classes by name; OpenGL windows whose WindowHandle is the SDL_Window* itself; framed (bordered,
 // resizable only with WS_THICKFRAME) and pop-up (borderless) styles, with outer rectangles grown by
 // the frame the window manager reports and the window manager told which boxes and functions the

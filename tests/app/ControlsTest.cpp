@@ -1,4 +1,6 @@
 // Every control held over several passes: held ones act on each pass, pressed ones once.
+#include <cstdlib>
+
 #include "physics/Particle.h"
 #include "tests/app/ApplicationFixture.h"
 #include "tests/math/ApproxEqual.h"
@@ -39,6 +41,27 @@ TEST_F(ControlsTest, EachThrustPushesItsWayOnEveryHeldPass) {
         EXPECT_NEAR(speedAfter({t.key, VK_SHIFT}, 3), 3.0f * three, 0.1f) << t.key;
         app->runPass();
     }
+}
+
+TEST_F(ControlsTest, TheWheelHalvesAndDoublesTheThrustBetweenASixteenthAndTheWhole) {
+    const auto notches = [&](int count) {  // away from the user positive, 120 a notch
+        for (int i = 0; i < std::abs(count); ++i) {
+            os.pushWindowMessage(WM_MOUSEWHEEL, (count > 0 ? 120u : 0xFF88u) << 16);
+            app->runPass();
+        }
+    };
+    const auto tap = [&] {  // a pass of W from rest: 600 units/s² a second, scaled
+        app->cameraVelocity = Vec3();
+        hold({'W'}, 1);
+        return -app->cameraVelocity.z;
+    };
+    EXPECT_NEAR(tap(), 6.0f, 0.01f);
+    notches(-2);
+    EXPECT_NEAR(tap(), 6.0f / 4, 0.01f);
+    notches(-9);  // no slower than a sixteenth
+    EXPECT_NEAR(tap(), 6.0f / 16, 0.002f);
+    notches(+9);  // and no faster than the whole
+    EXPECT_NEAR(tap(), 6.0f, 0.01f);
 }
 
 TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
