@@ -206,6 +206,15 @@ int replay(const CommandLine& options) {
                          here.height);
             return kExitBadInput;
         }
+        const SessionHeader& header = reader.header();
+        if (header.clientWidth > here.width || header.clientHeight > here.height) {
+            std::fprintf(stderr,
+                         "velmora: %s: the recording's window, %dx%d, is larger than this "
+                         "display (%dx%d)\n",
+                         options.replay.c_str(), header.clientWidth, header.clientHeight,
+                         here.width, here.height);
+            return kExitBadInput;
+        }
         os = std::move(sdl);
         createDirect3D = glDirect3DCreate;
     } else {
