@@ -20,7 +20,7 @@
 namespace velmora {
 namespace {
 
-constexpr int kKeyE = 'E', kKeyQ = 'Q', kKeyF = 'F', kKeyR = 'R', kKeyN = 'N';
+constexpr int kKeyE = 'E', kKeyQ = 'Q', kKeyF = 'F', kKeyR = 'R', kKeyN = 'N', kKeyC = 'C';
 constexpr int kKeyW = 'W', kKeyS = 'S', kKeyD = 'D', kKeyA = 'A';
 constexpr int kKeyF2 = VK_F1 + 1, kKeyF5 = VK_F1 + 4;
 
@@ -233,6 +233,7 @@ OverlayStatus Application::overlayStatus() const {
     status.replay = replayProgress;
     status.openable = openableScenes;
     status.cameraSpeedDivisor = 1 << cameraSpeedStep;
+    status.strainLegend = scene.strainColours;
     return status;
 }
 
@@ -277,6 +278,9 @@ bool Application::runPass() {
     if (input->pressed[VK_TAB] || asked.toggleRun) {
         editing.joinSel = nullptr;
         running = !running;
+    }
+    if (input->pressed[kKeyC]) {
+        scene.strainColours = !scene.strainColours;
     }
     if (input->pressed[kKeyQ] || asked.toggleWireframe) {
         gRenderer->toggleWireframe();

@@ -6,6 +6,7 @@
 #include "app/Window.h"
 #include "physics/Particle.h"
 #include "render/D3DRenderer.h"
+#include "render/StrainColour.h"
 
 namespace velmora {
 namespace {
@@ -26,9 +27,10 @@ bool drawsLink(const Particle* from, const Particle* to, const ParticleList& par
 
 /// What the frame shows of particles 0 .. count-1 and the selection.
 void show(ParticlesShown& shown, const ParticleList& particles, std::size_t count,
-          const SceneSelection& selection) {
+          const SceneSelection& selection, bool strainColours) {
     shown.spheres.clear();
     shown.linkEnds.clear();
+    shown.linkColours.clear();
     shown.held.clear();
     for (std::size_t i = 0; i < count; ++i)
         shown.spheres.push_back({particles[i]->current.position, particles[i]->pinned});
@@ -38,6 +40,12 @@ void show(ParticlesShown& shown, const ParticleList& particles, std::size_t coun
             if (drawsLink(&particle, link.other, particles, count)) {
                 shown.linkEnds.push_back(particle.current.position);
                 shown.linkEnds.push_back(link.other->current.position);
+                if (strainColours) {
+                    const std::uint32_t colour = strainColour(
+                        length(link.other->current.position - particle.current.position),
+                        link.restLength);
+                    shown.linkColours.insert(shown.linkColours.end(), 2, colour);
+                }
             }
         }
     }
@@ -65,7 +73,7 @@ void setUpScene(Scene& scene, ParticleList& particles, const SceneDescription& s
 
 void drawScene(Scene& scene, const ParticleList& particles, std::size_t count, Effect* loadedEffect,
                const SceneSelection& selection) {
-    show(scene.shown, particles, std::min(count, particles.size()), selection);
+    show(scene.shown, particles, std::min(count, particles.size()), selection, scene.strainColours);
     drawShownScene(scene, loadedEffect);
 }
 

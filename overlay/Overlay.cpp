@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "render/StrainColour.h"
+
 namespace velmora {
 namespace {
 
@@ -112,6 +114,8 @@ OverlayActions Overlay::build(const OverlayStatus& status) {
         if (panelOpen_)
             buildPanel(status, actions);
         buildMessage();
+        if (status.strainLegend)
+            buildStrainLegend();
     }
     ImGui::Render();
     frameStarted_ = false;
@@ -283,6 +287,34 @@ void Overlay::buildMessage() {
     if (ImGui::Begin("##message", nullptr, kReadOutFlags | ImGuiWindowFlags_NoInputs))
         ImGui::TextUnformatted(message_.data(), message_.data() + message_.size());
     layout_.message = currentWindowRect();
+    ImGui::End();
+}
+
+void Overlay::buildStrainLegend() {
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    ImGui::SetNextWindowPos(ImVec2(display.x - kMargin, display.y - kMargin), ImGuiCond_Always,
+                            ImVec2(1.0f, 1.0f));
+    ImGui::SetNextWindowBgAlpha(0.6f);
+    // It only shows the scale: clicks go through to the scene.
+    if (ImGui::Begin("##strain", nullptr, kReadOutFlags | ImGuiWindowFlags_NoInputs)) {
+        ImGui::TextUnformatted("link strain");
+        const auto imguiColour = [](std::uint32_t argb) {  // ImGui packs 0xAABBGGRR
+            return IM_COL32(argb >> 16 & 0xFF, argb >> 8 & 0xFF, argb & 0xFF, argb >> 24);
+        };
+        const ImU32 compressed = imguiColour(kCompressedColour);
+        const ImU32 white = imguiColour(0xFFFFFFFF);
+        const ImU32 stretched = imguiColour(kStretchedColour);
+        const ImVec2 at = ImGui::GetCursorScreenPos();
+        const ImVec2 size(kButtonSize.x, ImGui::GetTextLineHeight() * 0.75f);
+        ImDrawList* list = ImGui::GetWindowDrawList();
+        list->AddRectFilledMultiColor(at, ImVec2(at.x + size.x * 0.5f, at.y + size.y), compressed,
+                                      white, white, compressed);
+        list->AddRectFilledMultiColor(ImVec2(at.x + size.x * 0.5f, at.y),
+                                      ImVec2(at.x + size.x, at.y + size.y), white, stretched,
+                                      stretched, white);
+        ImGui::Dummy(size);
+        ImGui::Text("-%.0f%%   at rest   +%.0f%%", kFullStrain * 100.0, kFullStrain * 100.0);
+    }
     ImGui::End();
 }
 

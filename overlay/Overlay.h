@@ -37,6 +37,7 @@ struct OverlayStatus {
     std::string_view replay;  ///< "Replay 120 / 600" while replaying, in the hints' place
     std::span<const std::string> openable;  ///< scene files the panel offers to open
     int cameraSpeedDivisor = 1;              ///< the camera's thrust is 1 / this; shown unless 1
+    bool strainLegend = false;               ///< the links are coloured by strain: show the scale
 };
 
 /// What the panel's buttons asked for in one pass.
@@ -106,6 +107,7 @@ class Overlay {
     void drawHelpPicture(float width);
     void buildPanel(const OverlayStatus& status, OverlayActions& actions);
     void buildMessage();
+    void buildStrainLegend();
 
     ImGuiContext* context_ = nullptr;
     OverlayRenderer renderer_;

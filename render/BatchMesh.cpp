@@ -102,6 +102,18 @@ void BatchMesh::end() {
     open_ = 0;
 }
 
+bool BatchMesh::writeColours(std::span<const std::uint32_t> colours) {
+    VertexBuffer* buffer = mesh.geometry ? mesh.geometry->colorBuffer() : nullptr;
+    const std::size_t count = std::min(colours.size(), std::size_t{capacity_} * modelVertexCount());
+    void* data = nullptr;
+    if (buffer == nullptr || count == 0 ||
+        buffer->lock(0, static_cast<std::uint32_t>(count * 4), &data, 0) != D3D_OK ||
+        data == nullptr)
+        return false;
+    std::memcpy(data, colours.data(), count * 4);
+    return buffer->unlock() == D3D_OK;
+}
+
 void BatchMesh::draw(std::uint32_t first, std::uint32_t count) {
     if (first >= written_ || count == 0)
         return;

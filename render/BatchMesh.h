@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "math/Vec3.h"
@@ -45,6 +46,9 @@ class BatchMesh {
     void setVertex(std::uint32_t vertex, const Vec3& position);
     /// Hands the written positions to the device.
     void end();
+    /// Gives vertices 0 .. colours.size() - 1 of the geometry these colours (0xAARRGGBB)
+    /// instead of the model's, until the geometry grows; false when they could not be written.
+    bool writeColours(std::span<const std::uint32_t> colours);
     /// Draws copies first .. first + count - 1 of those written in the last begin/end,
     /// with the mesh's textures.
     void draw(std::uint32_t first, std::uint32_t count);

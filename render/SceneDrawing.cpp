@@ -89,6 +89,14 @@ void drawLinks(Scene& scene) {
         lines.setVertex(2 * line + 1, ends[2 * line + 1]);
     }
     lines.end();
+    const std::vector<std::uint32_t>& colours = scene.shown.linkColours;
+    if (!colours.empty()) {
+        scene.linkColoursWritten = lines.writeColours(colours) || scene.linkColoursWritten;
+    } else if (scene.linkColoursWritten) {
+        // Back to white once, when the strain colours are turned off.
+        scene.linkColoursWritten = !lines.writeColours(std::vector<std::uint32_t>(
+            std::size_t{lines.capacity()} * lines.modelVertexCount(), kWhite));
+    }
     lines.draw(0, open);
 }
 
@@ -198,6 +206,7 @@ void reserveShown(Scene& scene, std::size_t particles, std::size_t links) {
     scene.linkLines.reserve(static_cast<std::uint32_t>(links));
     scene.shown.spheres.reserve(particles);
     scene.shown.linkEnds.reserve(2 * links);
+    scene.shown.linkColours.reserve(2 * links);
     scene.shown.held.reserve(2);
 }
 

@@ -27,6 +27,9 @@ struct ParticlesShown {
     std::vector<Sphere> spheres;  ///< one per particle, in the particles' order
     std::vector<Vec3> linkEnds;   ///< two points per link line, in drawing order
     std::vector<Vec3> held;       ///< centres of the particles the mouse tools hold: a ring each
+    /// Two colours per link line (its ends) while the links are coloured by strain, else
+    /// empty: the lines keep their white.
+    std::vector<std::uint32_t> linkColours;
 };
 
 /// A sphere of the frame: which particle, and what orders it in its draw.
@@ -52,6 +55,8 @@ struct Scene {
     Texture* noiseTexture = nullptr;     ///< pinned particles
     ParticlesShown shown;                ///< what the next frame shows of the particles
     std::string pictureFolder = "bin/";  ///< where the pictures are, with a trailing slash
+    bool strainColours = false;          ///< colour the links by strain (C)
+    bool linkColoursWritten = false;     ///< the lines hold other colours than white
 };
 
 inline constexpr float kFieldOfView = 60.0f;  ///< degrees

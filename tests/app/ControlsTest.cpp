@@ -2,8 +2,10 @@
 #include <cstdlib>
 
 #include "physics/Particle.h"
+#include "render/StrainColour.h"
 #include "tests/app/ApplicationFixture.h"
 #include "tests/math/ApproxEqual.h"
+#include "tests/render/RendererTestSupport.h"
 
 namespace velmora {
 namespace {
@@ -62,6 +64,33 @@ TEST_F(ControlsTest, TheWheelHalvesAndDoublesTheThrustBetweenASixteenthAndTheWho
     EXPECT_NEAR(tap(), 6.0f / 16, 0.002f);
     notches(+9);  // and no faster than the whole
     EXPECT_NEAR(tap(), 6.0f, 0.01f);
+}
+
+TEST_F(ControlsTest, CColoursTheLinksByStrainAndBackToWhite) {
+    // Hand-computed: strain -0.25 is half way from white to 0x3060FF, +0.5 and beyond red.
+    EXPECT_EQ(strainColour(0.75f, 1.0f), 0xFF98B0FFu);
+    EXPECT_EQ(strainColour(1.0f, 1.0f), 0xFFFFFFFFu);
+    EXPECT_EQ(strainColour(1.5f, 1.0f), 0xFFFF3030u);
+    EXPECT_EQ(strainColour(4.0f, 0.0f), 0xFFFF3030u);  // a link of rest 0 pulled apart
+    SceneDescription pair;
+    pair.particles = {{{0, 0, 0}, {}, true},
+                      {{0.75f, 0, 0}, {}, true},
+                      {{0, 5, 0}, {}, true},
+                      {{1.5f, 5, 0}, {}, true}};
+    pair.links = {{0, 1, 1.0f}, {2, 3, 1.0f}};
+    app->startingScene = pair;
+    app->resetScene();
+    const auto colours = [&] {
+        return test::contents<std::uint32_t>(app->scene.linkLines.mesh.geometry->colorBuffer(), 4);
+    };
+    app->runPass();
+    EXPECT_EQ(colours(), std::vector<std::uint32_t>(4, 0xFFFFFFFF));  // off by default
+    hold({'C'}, 3);
+    EXPECT_EQ(colours(),
+              (std::vector<std::uint32_t>{0xFF98B0FF, 0xFF98B0FF, 0xFFFF3030, 0xFFFF3030}));
+    app->runPass();  // let go
+    hold({'C'}, 2);
+    EXPECT_EQ(colours(), std::vector<std::uint32_t>(4, 0xFFFFFFFF));
 }
 
 TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
