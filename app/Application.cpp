@@ -7,8 +7,10 @@
 #include <utility>
 
 #include "app/Controls.h"
+#include "app/Inspector.h"
 #include "app/PickRayFromCursor.h"
 #include "app/Window.h"
+#include "physics/Picking.h"
 #include "physics/SceneLimits.h"
 #include "physics/Simulation.h"
 #include "physics/StateSummary.h"
@@ -234,6 +236,7 @@ OverlayStatus Application::overlayStatus() const {
     status.openable = openableScenes;
     status.cameraSpeedDivisor = 1 << cameraSpeedStep;
     status.strainLegend = scene.strainColours;
+    status.inspector = inspector;
     return status;
 }
 
@@ -316,6 +319,14 @@ bool Application::runPass() {
         showFrameRateInTitle();
     }
     runEditingTools(dt);
+    // The inspector follows the particle a tool holds, and the one under the cursor.
+    if (const Particle* held = editing.dragTarget ? editing.dragTarget : editing.joinSel) {
+        const Particle* under =
+            pickParticle(pickRayAt(input->cursor, overlayIn.client), scene.mainCamera, particles);
+        inspectorText(particles, *held, under, inspector);
+    } else {
+        inspector.clear();
+    }
 
     const std::size_t count = particles.size();
     const Clock::time_point physicsStart = Clock::now();

@@ -105,6 +105,7 @@ class Application {
                                             "rope:10", "sheet:10x10",   "lattice:10x10x10"};
     std::string sceneName;       ///< what loadScene last loaded, for the picker; empty: not known
     std::string replayProgress;  ///< the status corner's replay line; empty: not a replay
+    std::string inspector;       ///< the inspector's lines; empty while no tool holds a particle
     /// Scene files opened this run, the last first, at most kRecentScenes.
     std::vector<std::string> recentScenes;
     static constexpr std::size_t kRecentScenes = 5;

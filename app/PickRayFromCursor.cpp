@@ -19,12 +19,15 @@ void putCursorHome(OperatingSystem& os) {
 
 PickRay makePickRay(OperatingSystem& os) {
     const Point client = os.screenToClient(windowHandle, os.getCursorPos());
+    // The client area the picture fills, in either mode; a window resized from outside
+    // picks where it shows.
+    return pickRayAt(client, os.getClientRect(windowHandle));
+}
+
+PickRay pickRayAt(Point client, const Rect& area) {
     const float cx = static_cast<float>(client.x);
     const float cy = static_cast<float>(client.y);
-
-    // The client area the picture fills, in either mode; a window resized from outside
-    // picks where it shows. An empty area (minimised) keeps the window's own size.
-    const Rect area = os.getClientRect(windowHandle);
+    // An empty area (minimised) keeps the window's own size.
     D3DVIEWPORT9 viewport;
     viewport.Width =
         area.width() > 0 ? static_cast<std::uint32_t>(area.width()) : kPickViewportWidth;

@@ -21,6 +21,8 @@ inline constexpr std::uint32_t kPickViewportHeight = 600;
 /// identity world (which it hands to the renderer). In full screen the viewport is the
 /// window rectangle's right and bottom edges.
 PickRay makePickRay(OperatingSystem& os);
+/// The same ray through a point of the client area (client pixels) the picture fills.
+PickRay pickRayAt(Point client, const Rect& area);
 
 /// The window side of the editing tools: rays from the cursor, and the cursor put home.
 class PickRayFromCursor final : public PickSource {

@@ -58,7 +58,7 @@ struct GlFrames {
     WindowHandle window = nullptr;
     OverlayInput input;
     Overlay overlay;
-    OverlayStatus status{true, 27, 60, 60.0f, 0.05f, {}, {}, {}, {}};
+    OverlayStatus status{true, 27, 60, 60.0f, 0.05f, {}, {}, {}, {}, 1, false, {}};
     bool ready = false;
 };
 

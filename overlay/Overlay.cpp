@@ -114,8 +114,12 @@ OverlayActions Overlay::build(const OverlayStatus& status) {
         if (panelOpen_)
             buildPanel(status, actions);
         buildMessage();
+        // Bottom right, stacked: the inspector, then the strain scale above it.
+        float bottom = display.y - kMargin;
+        if (!status.inspector.empty())
+            bottom = buildInspector(status.inspector) - kMargin;
         if (status.strainLegend)
-            buildStrainLegend();
+            buildStrainLegend(bottom);
     }
     ImGui::Render();
     frameStarted_ = false;
@@ -290,9 +294,24 @@ void Overlay::buildMessage() {
     ImGui::End();
 }
 
-void Overlay::buildStrainLegend() {
+float Overlay::buildInspector(std::string_view text) {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     ImGui::SetNextWindowPos(ImVec2(display.x - kMargin, display.y - kMargin), ImGuiCond_Always,
+                            ImVec2(1.0f, 1.0f));
+    ImGui::SetNextWindowBgAlpha(0.6f);
+    float top = display.y;
+    // Numbers to read, not to click: clicks go through to the scene.
+    if (ImGui::Begin("##inspector", nullptr, kReadOutFlags | ImGuiWindowFlags_NoInputs)) {
+        ImGui::TextUnformatted(text.data(), text.data() + text.size());
+        top = ImGui::GetWindowPos().y;
+    }
+    ImGui::End();
+    return top;
+}
+
+void Overlay::buildStrainLegend(float bottom) {
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    ImGui::SetNextWindowPos(ImVec2(display.x - kMargin, bottom), ImGuiCond_Always,
                             ImVec2(1.0f, 1.0f));
     ImGui::SetNextWindowBgAlpha(0.6f);
     // It only shows the scale: clicks go through to the scene.

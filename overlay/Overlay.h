@@ -36,8 +36,9 @@ struct OverlayStatus {
     std::string_view currentScene;
     std::string_view replay;  ///< "Replay 120 / 600" while replaying, in the hints' place
     std::span<const std::string> openable;  ///< scene files the panel offers to open
-    int cameraSpeedDivisor = 1;              ///< the camera's thrust is 1 / this; shown unless 1
-    bool strainLegend = false;               ///< the links are coloured by strain: show the scale
+    int cameraSpeedDivisor = 1;             ///< the camera's thrust is 1 / this; shown unless 1
+    bool strainLegend = false;              ///< the links are coloured by strain: show the scale
+    std::string_view inspector;             ///< the inspector's lines; empty: not shown
 };
 
 /// What the panel's buttons asked for in one pass.
@@ -107,7 +108,9 @@ class Overlay {
     void drawHelpPicture(float width);
     void buildPanel(const OverlayStatus& status, OverlayActions& actions);
     void buildMessage();
-    void buildStrainLegend();
+    void buildStrainLegend(float bottom);
+    /// Returns where its top is, for what is stacked above it.
+    float buildInspector(std::string_view text);
 
     ImGuiContext* context_ = nullptr;
     OverlayRenderer renderer_;

@@ -1,6 +1,7 @@
 // Every control held over several passes: held ones act on each pass, pressed ones once.
 #include <cstdlib>
 
+#include "app/Inspector.h"
 #include "physics/Particle.h"
 #include "render/StrainColour.h"
 #include "tests/app/ApplicationFixture.h"
@@ -93,6 +94,26 @@ TEST_F(ControlsTest, CColoursTheLinksByStrainAndBackToWhite) {
     EXPECT_EQ(colours(), std::vector<std::uint32_t>(4, 0xFFFFFFFF));
 }
 
+TEST(Inspector, ReadsTheHeldParticleAndItsLinkToTheOneUnderTheCursor) {
+    // Linked at rest 1 and 1.5 apart: strain +50 %, tension 100 * 0.5 = 50.
+    SceneDescription pair;
+    pair.particles = {
+        {{1, 2, 3}, {0, 3, 4}, false}, {{1, 3.5f, 3}, {}, true}, {{9, 9, 9}, {}, false}};
+    pair.links = {{0, 1, 1.0f}};
+    ParticleList particles;
+    buildScene(pair, particles);
+    particles[0]->current.velocity = {0, 3, 4};
+    std::string text;
+    inspectorText(particles, *particles[0], nullptr, text);
+    EXPECT_EQ(text, "particle 0\nat (1.00, 2.00, 3.00), speed 5.00, 1 link");
+    inspectorText(particles, *particles[1], particles[0].get(), text);
+    EXPECT_EQ(text,
+              "particle 1, pinned\nat (1.00, 3.50, 3.00), speed 0.00, 1 link\nto particle 0: "
+              "1.500 apart\nlinked: rest 1.000, strain +50.0%, tension 50.00");
+    inspectorText(particles, *particles[2], particles[0].get(), text);
+    EXPECT_EQ(text.substr(text.find("\nto")), "\nto particle 0: 12.207 apart");
+}
+
 TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
     // Held over an even number of passes, a toggle read as held would end where it began; each
     // is let go for a pass before the next.
@@ -131,6 +152,10 @@ TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
     hold({VK_RBUTTON}, 2);
     EXPECT_EQ(app->editing.joinSel, spawned);
     EXPECT_FALSE(spawned->pinned);
+    // The inspector reads the selected particle, itself under the cursor.
+    EXPECT_TRUE(app->inspector.starts_with("particle " + std::to_string(count) + "\n"))
+        << app->inspector;
+    EXPECT_EQ(app->inspector.find("apart"), std::string::npos);
     // Tab there and back, or a left grab and release, abandon the selection and hold nothing:
     // the next right click on the particle selects it again instead of pinning it.
     for (const auto& abandon : std::vector<std::vector<int>>{{VK_TAB, VK_TAB}, {VK_LBUTTON}}) {
@@ -138,6 +163,7 @@ TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
         for (const int key : abandon)
             holdAndLetGo({key}, 2);
         EXPECT_TRUE(app->editing.joinSel == nullptr && app->editing.dragTarget == nullptr);
+        EXPECT_EQ(app->inspector, "");
         cursorAtClient(250, 420);  // a drag puts the cursor home
         hold({VK_RBUTTON}, 2);
         ASSERT_EQ(app->editing.joinSel, spawned);
