@@ -319,14 +319,6 @@ bool Application::runPass() {
         showFrameRateInTitle();
     }
     runEditingTools(dt);
-    // The inspector follows the particle a tool holds, and the one under the cursor.
-    if (const Particle* held = editing.dragTarget ? editing.dragTarget : editing.joinSel) {
-        const Particle* under =
-            pickParticle(pickRayAt(input->cursor, overlayIn.client), scene.mainCamera, particles);
-        inspectorText(particles, *held, under, inspector);
-    } else {
-        inspector.clear();
-    }
 
     const std::size_t count = particles.size();
     const Clock::time_point physicsStart = Clock::now();
@@ -334,6 +326,14 @@ bool Application::runPass() {
     const double physicsSeconds = secondsSince(physicsStart);
     passTimes.physicsSeconds += physicsSeconds;
     passAverages.add(dt, physicsSeconds);
+    // The inspector reads the particle a tool holds, and the one under the cursor, as shown.
+    if (const Particle* held = editing.dragTarget ? editing.dragTarget : editing.joinSel) {
+        const Particle* under =
+            pickParticle(pickRayAt(input->cursor, overlayIn.client), scene.mainCamera, particles);
+        inspectorText(particles, *held, under, inspector);
+    } else {
+        inspector.clear();
+    }
     // Drawing includes laying out the overlay: its whole cost shows in draw_ms.
     const Clock::time_point drawStart = Clock::now();
     panelAsked_ = overlay.build(overlayStatus());
