@@ -24,7 +24,7 @@ namespace {
 
 constexpr int kKeyE = 'E', kKeyQ = 'Q', kKeyF = 'F', kKeyR = 'R', kKeyN = 'N', kKeyC = 'C';
 constexpr int kKeyW = 'W', kKeyS = 'S', kKeyD = 'D', kKeyA = 'A';
-constexpr int kKeyF2 = VK_F1 + 1, kKeyF5 = VK_F1 + 4;
+constexpr int kKeyF2 = VK_F1 + 1, kKeyF3 = VK_F1 + 2, kKeyF5 = VK_F1 + 4;
 
 /// The title's frame rate: 1 / dt truncated, 0 where dt gives no rate.
 int framesPerSecond(float dt) {
@@ -174,6 +174,7 @@ void Application::resetScene() {
     particles.clear();
     buildScene(startingScene, particles);
     stepper.restart();
+    energyHistory.restart();
     placeMainCamera(scene, startingScene.camera.value_or(CameraPose{}));
     cameraVelocity = Vec3();
     running = !startsPaused;
@@ -237,6 +238,7 @@ OverlayStatus Application::overlayStatus() const {
     status.cameraSpeedDivisor = 1 << cameraSpeedStep;
     status.strainLegend = scene.strainColours;
     status.inspector = inspector;
+    status.energy = energyPlotShown ? &energyPlot_ : nullptr;
     return status;
 }
 
@@ -282,6 +284,9 @@ bool Application::runPass() {
         editing.joinSel = nullptr;
         running = !running;
     }
+    if (input->pressed[kKeyF3]) {
+        energyPlotShown = !energyPlotShown;
+    }
     if (input->pressed[kKeyC]) {
         scene.strainColours = !scene.strainColours;
     }
@@ -318,7 +323,10 @@ bool Application::runPass() {
     if (input->pressed[kKeyF]) {
         showFrameRateInTitle();
     }
+    const std::size_t particlesBefore = particles.size(), linksBefore = linkCount(particles);
     runEditingTools(dt);
+    const bool edited = particles.size() != particlesBefore ||
+                        linkCount(particles) != linksBefore || editing.dragTarget != nullptr;
 
     const std::size_t count = particles.size();
     const Clock::time_point physicsStart = Clock::now();
@@ -326,6 +334,16 @@ bool Application::runPass() {
     const double physicsSeconds = secondsSince(physicsStart);
     passTimes.physicsSeconds += physicsSeconds;
     passAverages.add(dt, physicsSeconds);
+    energyHistory.add(energyParts(particles), dt, edited);
+    if (energyPlotShown) {
+        constexpr const char* kNames[] = {"kinetic", "gravitational", "elastic", "total", "lost"};
+        for (int s = 0; s < EnergyHistory::kSeriesCount; ++s) {
+            const auto series = static_cast<EnergyHistory::Series>(s);
+            energyPlot_.series[s] = {kNames[s], energyHistory.values(series), energyHistory.count(),
+                                     energyHistory.offset(), energyHistory.latest(series)};
+        }
+        energyPlot_.rising = energyHistory.rising();
+    }
     // The inspector reads the particle a tool holds, and the one under the cursor, as shown.
     if (const Particle* held = editing.dragTarget ? editing.dragTarget : editing.joinSel) {
         const Particle* under =

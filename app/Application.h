@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/CameraMotion.h"
+#include "app/EnergyHistory.h"
 #include "app/FrameTimer.h"
 #include "app/InputState.h"
 #include "app/PassAverages.h"
@@ -103,9 +104,11 @@ class Application {
     /// The panel's scene picker: built-in scenes a user may want to try.
     std::array<std::string, 6> pickerScenes{"start",   "lattice:3x3x3", "lattice:5x5x5",
                                             "rope:10", "sheet:10x10",   "lattice:10x10x10"};
-    std::string sceneName;       ///< what loadScene last loaded, for the picker; empty: not known
-    std::string replayProgress;  ///< the status corner's replay line; empty: not a replay
-    std::string inspector;       ///< the inspector's lines; empty while no tool holds a particle
+    std::string sceneName;         ///< what loadScene last loaded, for the picker; empty: not known
+    std::string replayProgress;    ///< the status corner's replay line; empty: not a replay
+    std::string inspector;         ///< the inspector's lines; empty while no tool holds a particle
+    EnergyHistory energyHistory;   ///< the last 20 s of the energy, for the plot
+    bool energyPlotShown = false;  ///< F3
     /// Scene files opened this run, the last first, at most kRecentScenes.
     std::vector<std::string> recentScenes;
     static constexpr std::size_t kRecentScenes = 5;
@@ -129,6 +132,7 @@ class Application {
     /// What the panel's buttons asked for in the last pass; this pass carries it out.
     OverlayActions panelAsked_;
     ReplayWindows replayWindows_;
+    EnergyPlot energyPlot_;  ///< what the overlay draws of energyHistory
 };
 
 }  // namespace velmora

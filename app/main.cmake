@@ -8,6 +8,7 @@ add_library(velmora_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/Controls.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Inspector.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/DataFolder.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/EnergyHistory.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PassAverages.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PickRayFromCursor.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PngWriter.cpp

@@ -8,6 +8,7 @@
 // Per pass, in this order: newFrame (with this pass's input; then wantsMouse tells whether
 // this pass's mouse belongs to the overlay), build (returns what its buttons asked for), and
 // render inside the frame before it is presented.
+#include <array>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -25,6 +26,8 @@ struct ImGuiContext;
 
 namespace velmora {
 
+struct EnergyPlot;
+
 /// What the status corner and the panel show.
 struct OverlayStatus {
     bool running = true;
@@ -39,6 +42,22 @@ struct OverlayStatus {
     int cameraSpeedDivisor = 1;             ///< the camera's thrust is 1 / this; shown unless 1
     bool strainLegend = false;              ///< the links are coloured by strain: show the scale
     std::string_view inspector;             ///< the inspector's lines; empty: not shown
+    const EnergyPlot* energy = nullptr;     ///< the energy plot; null: not shown
+};
+
+/// One line of the energy plot: a ring of values, the oldest at `offset`.
+struct EnergyPlotSeries {
+    const char* name = "";
+    const float* values = nullptr;
+    int count = 0;
+    int offset = 0;
+    float latest = 0.0f;
+};
+
+/// The energy plot (F3): its lines and whether the total is rising with nothing edited.
+struct EnergyPlot {
+    std::array<EnergyPlotSeries, 5> series;
+    bool rising = false;
 };
 
 /// What the panel's buttons asked for in one pass.
@@ -109,6 +128,7 @@ class Overlay {
     void buildPanel(const OverlayStatus& status, OverlayActions& actions);
     void buildMessage();
     void buildStrainLegend(float bottom);
+    void buildEnergyPlot(const EnergyPlot& plot);
     /// Returns where its top is, for what is stacked above it.
     float buildInspector(std::string_view text);
 

@@ -21,6 +21,21 @@ double distance(const Vec3& a, const Vec3& b) {
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
+double gravitationalEnergy(const Particle& p) {
+    return double{p.mass} * -kGravity * (double{p.current.position.y} + kBoxHalfSize);
+}
+
+/// Each link once, from the half held by the particle at the lower address; both halves
+/// measure the same length.
+bool countsLink(const Particle& p, const ParticleLink& l) {
+    return std::less<const Particle*>()(&p, l.other);
+}
+
+double elasticEnergy(const Particle& p, const ParticleLink& l) {
+    const double stretch = distance(p.current.position, l.other->current.position) - l.restLength;
+    return 0.5 * l.stiffness * stretch * stretch;
+}
+
 }  // namespace
 
 std::uint64_t stateHash(const ParticleList& particles) {
@@ -81,18 +96,28 @@ double kineticEnergy(const ParticleList& particles) {
 double totalEnergy(const ParticleList& particles) {
     double sum = kineticEnergy(particles);
     for (const auto& p : particles) {
-        sum += double{p->mass} * -kGravity * (double{p->current.position.y} + kBoxHalfSize);
+        sum += gravitationalEnergy(*p);
         for (const ParticleLink& l : p->links) {
-            // Each link once, from the half held by the particle at the lower address; both
-            // halves measure the same length.
-            if (std::less<const Particle*>()(p.get(), l.other)) {
-                const double stretch =
-                    distance(p->current.position, l.other->current.position) - l.restLength;
-                sum += 0.5 * l.stiffness * stretch * stretch;
+            if (countsLink(*p, l)) {
+                sum += elasticEnergy(*p, l);
             }
         }
     }
     return sum;
+}
+
+EnergyParts energyParts(const ParticleList& particles) {
+    EnergyParts parts;
+    parts.kinetic = kineticEnergy(particles);
+    for (const auto& p : particles) {
+        parts.gravitational += gravitationalEnergy(*p);
+        for (const ParticleLink& l : p->links) {
+            if (countsLink(*p, l)) {
+                parts.elastic += elasticEnergy(*p, l);
+            }
+        }
+    }
+    return parts;
 }
 
 }  // namespace velmora

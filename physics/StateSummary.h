@@ -25,4 +25,13 @@ double kineticEnergy(const ParticleList& particles);
 /// unit per second squared over one world unit.
 double totalEnergy(const ParticleList& particles);
 
+/// The energy's parts, summed each on its own: total() agrees with totalEnergy to rounding.
+struct EnergyParts {
+    double kinetic = 0.0;
+    double gravitational = 0.0;
+    double elastic = 0.0;
+    double total() const { return kinetic + gravitational + elastic; }
+};
+EnergyParts energyParts(const ParticleList& particles);
+
 }  // namespace velmora

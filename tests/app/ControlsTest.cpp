@@ -1,8 +1,10 @@
 // Every control held over several passes: held ones act on each pass, pressed ones once.
 #include <cstdlib>
 
+#include "app/EnergyHistory.h"
 #include "app/Inspector.h"
 #include "physics/Particle.h"
+#include "physics/StateSummary.h"
 #include "render/StrainColour.h"
 #include "tests/app/ApplicationFixture.h"
 #include "tests/math/ApproxEqual.h"
@@ -89,6 +91,8 @@ TEST_F(ControlsTest, CColoursTheLinksByStrainAndBackToWhite) {
     hold({'C'}, 3);
     EXPECT_EQ(colours(),
               (std::vector<std::uint32_t>{0xFF98B0FF, 0xFF98B0FF, 0xFFFF3030, 0xFFFF3030}));
+    // The energy plot's newest sample is the energy the run report gives.
+    EXPECT_NEAR(app->energyHistory.latest(EnergyHistory::Total), totalEnergy(app->particles), 1e-4);
     app->runPass();  // let go
     hold({'C'}, 2);
     EXPECT_EQ(colours(), std::vector<std::uint32_t>(4, 0xFFFFFFFF));
@@ -112,6 +116,41 @@ TEST(Inspector, ReadsTheHeldParticleAndItsLinkToTheOneUnderTheCursor) {
               "1.500 apart\nlinked: rest 1.000, strain +50.0%, tension 50.00");
     inspectorText(particles, *particles[2], particles[0].get(), text);
     EXPECT_EQ(text.substr(text.find("\nto")), "\nto particle 0: 12.207 apart");
+}
+
+TEST(EnergyPlot, PartsByHandAndTheLastSecondRisingOnlyWithoutEdits) {
+    // Unit masses: 1/2 |(3, 4, 0)|^2 = 12.5 kinetic; 9.8 * (0.5 + 9.5) = 98 above the floor,
+    // the other two on it; a link 1.5 long at rest 1 holds 100 * 0.5^2 / 2 = 12.5.
+    SceneDescription scene;
+    scene.particles = {
+        {{0, 0.5f, 0}, {3, 4, 0}, false}, {{0, -9.5f, 0}, {}, true}, {{1.5f, -9.5f, 0}, {}, true}};
+    scene.links = {{1, 2, 1.0f}};
+    ParticleList particles;
+    buildScene(scene, particles);
+    const EnergyParts parts = energyParts(particles);
+    EXPECT_DOUBLE_EQ(parts.kinetic, 12.5);
+    EXPECT_NEAR(parts.gravitational, 98.0, 1e-5);
+    EXPECT_DOUBLE_EQ(parts.elastic, 12.5);
+    EXPECT_NEAR(parts.total(), totalEnergy(particles), 1e-9);
+
+    EnergyHistory history;
+    const auto run = [&](double total, int passes, bool edited = false) {
+        for (int i = 0; i < passes; ++i)
+            history.add({total, 0.0, 0.0}, 1.0f / 120.0f, edited && i == passes / 2);
+    };
+    run(100.0, 240);                  // two seconds at two passes a sample
+    EXPECT_EQ(history.count(), 120);  // the first pass, then one every second pass
+    EXPECT_FALSE(history.rising());
+    run(90.0, 240);  // drag and bounces take 10 out
+    EXPECT_FLOAT_EQ(history.latest(EnergyHistory::Lost), 10.0f);
+    EXPECT_FALSE(history.rising());
+    run(95.0, 60);  // up by 5 with nothing edited: a blow-up
+    EXPECT_TRUE(history.rising());
+    run(99.0, 60, true);  // an edit in the last second: not a warning, and the loss restarts
+    EXPECT_FALSE(history.rising());
+    EXPECT_FLOAT_EQ(history.latest(EnergyHistory::Lost), 0.0f);
+    run(99.0, 4000);  // the ring holds 20 s
+    EXPECT_EQ(history.count(), EnergyHistory::kSamples);
 }
 
 TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
