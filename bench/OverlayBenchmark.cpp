@@ -1,9 +1,13 @@
 // Cost of the overlay per frame on the OpenGL device at 800 x 600: an empty frame (clear and
-// present), the same with the status corner, and with the help panel open as well. The
+// present), the same with the status corner, with the help panel open as well, and with the
+// read-outs instead (energy plot of 1200 samples a line, strain scale, inspector). The
 // overlay's cost is the difference. Needs a display: scripts/with-display runs it on Xvfb.
 #include <benchmark/benchmark.h>
 
+#include <array>
+#include <cmath>
 #include <memory>
+#include <vector>
 
 #include "app/Controls.h"
 #include "overlay/Overlay.h"
@@ -14,7 +18,7 @@
 namespace velmora {
 namespace {
 
-enum class Shown { Nothing, Status, Help };
+enum class Shown { Nothing, Status, Help, Readouts };
 
 /// A window, the renderer on the OpenGL device and an overlay, for one benchmark.
 struct GlFrames {
@@ -36,6 +40,14 @@ struct GlFrames {
         overlay.setHelp(helpRows());
         input.client = {0, 0, 800, 600};
         input.cursor = {-1000, -1000};  // off the window: no part is hovered
+        const char* names[] = {"kinetic", "gravitational", "elastic", "total", "lost"};
+        for (std::size_t s = 0; s < samples.size(); ++s) {
+            samples[s].resize(1200);
+            for (std::size_t i = 0; i < samples[s].size(); ++i)
+                samples[s][i] =
+                    static_cast<float>(std::sin(0.01 * static_cast<double>(i * (s + 1))));
+            plot.series[s] = {names[s], samples[s].data(), 1200, 0, samples[s].back()};
+        }
     }
     ~GlFrames() {
         overlay.detach();
@@ -47,6 +59,13 @@ struct GlFrames {
         gRenderer->clear(0xFF4080C0u, 1.0f);
         if (shown != Shown::Nothing) {
             input.helpPressed = (shown == Shown::Help) != overlay.helpOpen();
+            const bool readouts = shown == Shown::Readouts;
+            status.energy = readouts ? &plot : nullptr;
+            status.strainLegend = readouts;
+            status.inspector = readouts ? "particle 3\nat (1.00, 2.00, 3.00), speed 5.00, 4 links\n"
+                                          "to particle 7: 1.500 apart\nlinked: rest 1.000, "
+                                          "strain +50.0%, tension 50.00"
+                                        : "";
             overlay.newFrame(input, 1.0f / 60.0f);
             overlay.build(status);
             overlay.render();
@@ -58,7 +77,9 @@ struct GlFrames {
     WindowHandle window = nullptr;
     OverlayInput input;
     Overlay overlay;
-    OverlayStatus status{true, 27, 60, 60.0f, 0.05f, {}, {}, {}, {}, 1, false, {}};
+    OverlayStatus status{true, 27, 60, 60.0f, 0.05f, {}, {}, {}, {}, 1, false, {}, nullptr};
+    std::array<std::vector<float>, 5> samples;
+    EnergyPlot plot;
     bool ready = false;
 };
 
@@ -75,9 +96,16 @@ void overlayFrame(benchmark::State& state) {
         frames.frame(shown);
     state.SetLabel(shown == Shown::Nothing  ? "clear and present"
                    : shown == Shown::Status ? "with the status corner"
-                                            : "with status and help panel");
+                   : shown == Shown::Help   ? "with status and help panel"
+                                            : "with status, energy plot, strain scale, inspector");
 }
-BENCHMARK(overlayFrame)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(overlayFrame)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0);
 
 }  // namespace
 }  // namespace velmora
