@@ -6,7 +6,6 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "render/StrainColour.h"
 
@@ -166,17 +165,15 @@ void Overlay::buildStatus(const OverlayStatus& status) {
                     std::clamp(static_cast<double>(status.physicsMilliseconds), 0.0, 9999.999));
         // A replay's progress takes the hints' line: the corner keeps its size, and with it
         // where the recorded clicks land. A slowed camera says so on the same line.
+        const std::string_view first =
+            status.replay.empty() ? std::string_view("F1 help, F2 panel") : status.replay;
         char hints[96];
-        std::snprintf(hints, sizeof hints, "%.*s",
-                      static_cast<int>(std::min<std::size_t>(status.replay.size(), 60)),
-                      status.replay.data());
-        if (status.replay.empty())
-            std::snprintf(hints, sizeof hints, "F1 help, F2 panel");
-        if (status.cameraSpeedDivisor != 1) {
-            const std::size_t used = std::strlen(hints);
-            std::snprintf(hints + used, sizeof hints - used, ", camera 1/%d",
-                          status.cameraSpeedDivisor);
-        }
+        const int used =
+            std::snprintf(hints, sizeof hints, "%.*s",
+                          static_cast<int>(std::min<std::size_t>(first.size(), 60)), first.data());
+        if (status.cameraSpeedDivisor != 1)
+            std::snprintf(hints + used, sizeof hints - static_cast<std::size_t>(used),
+                          ", camera 1/%d", status.cameraSpeedDivisor);
         ImGui::TextUnformatted(hints);
     }
     layout_.status = currentWindowRect();
