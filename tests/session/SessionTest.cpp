@@ -4,6 +4,8 @@
 #include <fstream>
 #include <regex>
 
+#include <unistd.h>
+
 #include "app/ReplayPasses.h"
 #include "physics/StateSummary.h"
 #include "scenes/BuiltInScenes.h"
@@ -18,7 +20,8 @@
 namespace velmora {
 namespace {
 
-const std::string kFile = "session-test.jsonl";
+// Named per process: ctest runs this file's tests side by side in the same folder.
+const std::string kFile = "session-test-" + std::to_string(::getpid()) + ".jsonl";
 
 class SessionTest : public ApplicationTest {
   protected:
