@@ -173,6 +173,7 @@ void Application::resetScene() {
     editing = EditingState{};
     particles.clear();
     buildScene(startingScene, particles);
+    physics = startingScene.physics();
     stepper.restart();
     energyHistory.restart();
     placeMainCamera(scene, startingScene.camera.value_or(CameraPose{}));
@@ -181,10 +182,11 @@ void Application::resetScene() {
 }
 
 void Application::stepSimulation(std::size_t count, float dt, bool singleStep) {
+    // Slow motion slows the simulated time; the camera and the tools keep the clock's.
     if (singleStep) {
-        stepper.advance(particles, count, true, kSingleStepTime);
+        stepper.advance(particles, count, true, kSingleStepTime * physics.timeScale, physics);
     } else {
-        stepper.advance(particles, count, running, dt);
+        stepper.advance(particles, count, running, dt * physics.timeScale, physics);
     }
 }
 
@@ -208,6 +210,8 @@ void Application::runEditingTools(float dt) {
     in.cursorDy = input->cursor.y - input->previousCursor.y;
     in.running = running;
     in.dt = dt;
+    in.linkStiffness = physics.linkStiffness;
+    in.linkDamping = physics.linkDamping;
     // A press on a part of the overlay is the overlay's; a drag begun in the scene goes on.
     if (overlay.wantsMouse()) {
         in.middlePressed = in.rightPressed = in.leftPressed = false;
@@ -239,6 +243,7 @@ OverlayStatus Application::overlayStatus() const {
     status.strainLegend = scene.strainColours;
     status.inspector = inspector;
     status.energy = energyPlotShown ? &energyPlot_ : nullptr;
+    status.physics = physics;
     return status;
 }
 
@@ -318,6 +323,7 @@ bool Application::runPass() {
     if (dropped) {
         openDropped(message.wParam);
     }
+    const bool physicsChanged = changePhysics(asked);
     const bool singleStep = !running && (input->pressed[kKeyN] || asked.singleStep);
     moveCamera(dt);
     if (input->pressed[kKeyF]) {
@@ -325,7 +331,7 @@ bool Application::runPass() {
     }
     const std::size_t particlesBefore = particles.size(), linksBefore = linkCount(particles);
     runEditingTools(dt);
-    const bool edited = particles.size() != particlesBefore ||
+    const bool edited = physicsChanged || particles.size() != particlesBefore ||
                         linkCount(particles) != linksBefore || editing.dragTarget != nullptr;
 
     const std::size_t count = particles.size();
@@ -334,7 +340,7 @@ bool Application::runPass() {
     const double physicsSeconds = secondsSince(physicsStart);
     passTimes.physicsSeconds += physicsSeconds;
     passAverages.add(dt, physicsSeconds);
-    energyHistory.add(energyParts(particles), dt, edited);
+    energyHistory.add(energyParts(particles, physics.gravity), dt, edited);
     if (energyPlotShown) {
         constexpr const char* kNames[] = {"kinetic", "gravitational", "elastic", "total", "lost"};
         for (int s = 0; s < EnergyHistory::kSeriesCount; ++s) {

@@ -84,6 +84,8 @@ class Application {
     std::unique_ptr<Effect> loadedEffect;
     ParticleList particles;
     StableStepper stepper;
+    /// The physics now; R and loading a scene put back the scene's own.
+    PhysicsSettings physics = startingScene.physics();
     bool startsPaused = false;            ///< the run state start-up and reset give
     std::optional<float> fixedFrameTime;  ///< every pass's dt when set, seconds
     bool running = true;
@@ -126,6 +128,9 @@ class Application {
     void switchDisplayModeAndDevice();
     void moveCamera(float dt);
     void stepSimulation(std::size_t count, float dt, bool singleStep);
+    /// Carries out what the panel's physics section asked for; returns whether the physics
+    /// changed.
+    bool changePhysics(const OverlayActions& asked);
     void showFrameRateInTitle();
     void runEditingTools(float dt);
     OverlayStatus overlayStatus() const;

@@ -77,7 +77,7 @@ void Application::listOpenableScenes() {
 bool Application::saveScene(const std::string& path) {
     const CameraPose camera{scene.mainCamera.getEye(), scene.mainCamera.getTarget()};
     std::string error;
-    if (!writeSceneFile(path, captureScene(particles, camera), error)) {
+    if (!writeSceneFile(path, captureScene(particles, camera, physics), error)) {
         lastMessage = "cannot save the scene to " + path + ": " + error;
         std::fprintf(stderr, "velmora: %s\n", lastMessage.c_str());
         return false;

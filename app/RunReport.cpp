@@ -6,7 +6,8 @@
 
 namespace velmora {
 
-std::string runReportLine(const ParticleList& particles, const PassTimes& times) {
+std::string runReportLine(const ParticleList& particles, const PassTimes& times,
+                          const Vec3& gravity) {
     const double perPass = times.passes > 0 ? 1000.0 / static_cast<double>(times.passes) : 0.0;
     char line[400];
     std::snprintf(line, sizeof line,
@@ -16,7 +17,8 @@ std::string runReportLine(const ParticleList& particles, const PassTimes& times)
                   times.passes, particles.size(), linkCount(particles), largestStretch(particles),
                   largestSpeed(particles), static_cast<unsigned long long>(stateHash(particles)),
                   times.seconds * perPass, times.physicsSeconds * perPass,
-                  times.drawSeconds * perPass, kineticEnergy(particles), totalEnergy(particles));
+                  times.drawSeconds * perPass, kineticEnergy(particles),
+                  totalEnergy(particles, gravity));
     return line;
 }
 

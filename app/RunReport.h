@@ -2,6 +2,7 @@
 #include <string>
 
 #include "physics/ParticleList.h"
+#include "physics/PhysicsSettings.h"
 
 namespace velmora {
 
@@ -17,6 +18,7 @@ struct PassTimes {
 /// "velmora: passes=N particles=N links=N stretch=F speed=F hash=H mean_ms=F physics_ms=F
 /// draw_ms=F kinetic=F energy=F", stretch, speed and the energies with three decimals, times
 /// per pass with two.
-std::string runReportLine(const ParticleList& particles, const PassTimes& times);
+std::string runReportLine(const ParticleList& particles, const PassTimes& times,
+                          const Vec3& gravity = kDescribedSettings.gravity);
 
 }  // namespace velmora

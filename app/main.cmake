@@ -3,6 +3,7 @@ find_package(PNG REQUIRED)
 add_library(velmora_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/Application.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationFiles.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationPhysics.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/CameraMotion.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Controls.cpp

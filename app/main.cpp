@@ -86,7 +86,7 @@ int finishRun(Application& app, const CommandLine& options, bool report) {
     const bool shotOk = options.screenshot.empty() || saveScreenshot(options.screenshot);
     const bool sceneOk = options.saveScene.empty() || app.saveScene(options.saveScene);
     if (report) {
-        std::printf("%s\n", runReportLine(app.particles, app.passTimes).c_str());
+        std::printf("%s\n", runReportLine(app.particles, app.passTimes, app.physics.gravity).c_str());
     }
     const int code = app.shutDown();
     return shotOk && sceneOk ? code : kExitCannotWrite;

@@ -275,6 +275,9 @@ void Overlay::buildPanel(const OverlayStatus& status, OverlayActions& actions) {
                 ImGui::EndCombo();
             }
         }
+        const PhysicsRequest physics = buildPhysicsSection(status.physics, layout_.physics);
+        actions.physics = physics.settings;
+        actions.scenePhysics = physics.sceneValues;
     }
     layout_.panel = currentWindowRect();
     ImGui::End();

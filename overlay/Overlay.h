@@ -19,6 +19,7 @@
 #include "overlay/HelpPicture.h"
 #include "overlay/OverlayInput.h"
 #include "overlay/OverlayRenderer.h"
+#include "overlay/PhysicsSection.h"
 #include "platform/GpuDevice.h"
 #include "platform/OperatingSystem.h"
 
@@ -43,6 +44,7 @@ struct OverlayStatus {
     bool strainLegend = false;              ///< the links are coloured by strain: show the scale
     std::string_view inspector;             ///< the inspector's lines; empty: not shown
     const EnergyPlot* energy = nullptr;     ///< the energy plot; null: not shown
+    PhysicsSettings physics;                ///< what the panel's physics section shows
 };
 
 /// One line of the energy plot: a ring of values, the oldest at `offset`.
@@ -70,6 +72,9 @@ struct OverlayActions {
     bool saveScene = false;
     std::string chosenScene;  ///< empty unless a scene was picked this pass
     std::string openFile;     ///< empty unless a scene file was picked this pass
+    /// The settings after a change on the physics section, this pass.
+    std::optional<PhysicsSettings> physics;
+    bool scenePhysics = false;  ///< back to the scene's own settings
 };
 
 /// Where the last build put each part, client pixels; empty when the part is not shown.
@@ -78,6 +83,7 @@ struct OverlayLayout {
     Rect help;
     Rect panel;
     Rect message;
+    PhysicsControlRects physics;  ///< the panel's physics section
 };
 
 /// Seconds a message stays on screen, counted in pass time.

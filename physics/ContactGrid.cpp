@@ -131,7 +131,7 @@ void ContactGrid::refile(const ParticleList& particles, std::size_t i) {
     move(i, particles[i]->next.position);
 }
 
-void ContactGrid::collide(ParticleList& particles, std::size_t i) {
+void ContactGrid::collide(ParticleList& particles, std::size_t i, float bounceKeep) {
     Particle& self = *particles[i];
     self.beginContactScan();
     // In a pile-up the ones found where the scan began are all it meets (see Particle). When
@@ -140,7 +140,7 @@ void ContactGrid::collide(ParticleList& particles, std::size_t i) {
     constexpr auto kPileUp = static_cast<std::size_t>(kMostContactsPerScan);
     const std::size_t crowd = std::max(kPileUp, particles.size() / kCrowdShare);
     if (populationAround(i) >= crowd && countTouching(particles, i, crowd) == crowd) {
-        collideInListOrder(particles, i);
+        collideInListOrder(particles, i, bounceKeep);
         self.endContactScan();
         return;
     }
@@ -150,7 +150,7 @@ void ContactGrid::collide(ParticleList& particles, std::size_t i) {
     for (std::size_t j = takeCandidate(); j != kNone; j = takeCandidate()) {
         Particle& other = *particles[j];
         const Vec3 from = self.next.position;
-        if (!self.collideWith(other)) {
+        if (!self.collideWith(other, bounceKeep)) {
             continue;
         }
         // A pinned particle pushes the other one, a free one moves itself. Later particles of
@@ -169,7 +169,7 @@ void ContactGrid::collide(ParticleList& particles, std::size_t i) {
     self.endContactScan();
 }
 
-void ContactGrid::collideInListOrder(ParticleList& particles, std::size_t i) {
+void ContactGrid::collideInListOrder(ParticleList& particles, std::size_t i, float bounceKeep) {
     Particle& self = *particles[i];
     const Vec3 start = self.next.position;
     // Most of the crowd no longer touches the particle once it has been pushed: the slots'
@@ -180,7 +180,7 @@ void ContactGrid::collideInListOrder(ParticleList& particles, std::size_t i) {
         const Vec3 other = strayCell_[j] == kNone ? Vec3(slotX_[slot], slotY_[slot], slotZ_[slot])
                                                   : particles[j]->next.position;
         if (j == i || !inContact(other - start) || !inContact(other - self.next.position) ||
-            !self.collideWith(*particles[j])) {
+            !self.collideWith(*particles[j], bounceKeep)) {
             continue;
         }
         move(j, particles[j]->next.position);

@@ -19,6 +19,7 @@
 
 #include "math/Vec3.h"
 #include "physics/ParticleList.h"
+#include "physics/PhysicsSettings.h"
 
 namespace velmora {
 
@@ -38,8 +39,9 @@ class ContactGrid {
     void rebuild(const ParticleList& particles);
     /// Files particle i again after its next position changed outside collide (its step).
     void refile(const ParticleList& particles, std::size_t i);
-    /// particles[i]->collide(particles), bit for bit, keeping every moved particle filed.
-    void collide(ParticleList& particles, std::size_t i);
+    /// particles[i]->collide(particles, bounceKeep), bit for bit, keeping every moved particle
+    /// filed.
+    void collide(ParticleList& particles, std::size_t i, float bounceKeep = kBounceKeep);
 
   private:
     // 32-bit indices keep the tables small; a list of 2^32 particles would not fit in memory.
@@ -65,7 +67,7 @@ class ContactGrid {
                               std::size_t enough) const;
     /// A pile-up's scan as over all pairs: the list in order, meeting those that touched
     /// particle i where the scan began.
-    void collideInListOrder(ParticleList& particles, std::size_t i);
+    void collideInListOrder(ParticleList& particles, std::size_t i, float bounceKeep);
     /// The first of the 27 cells around particle i's: x - 1, y - 1, z - 1.
     Index cellAround(std::size_t i) const;
     void setSlotPosition(Index slot, const Vec3& position);

@@ -41,8 +41,8 @@ void middleButton(PickSource& source, const Camera& camera, ParticleList& partic
     }
 }
 
-RightClick rightButton(PickSource& source, const Camera& camera, ParticleList& particles,
-                       EditingState& state) {
+RightClick rightButton(const EditingInput& in, PickSource& source, const Camera& camera,
+                       ParticleList& particles, EditingState& state) {
     Particle* prev = state.joinSel;
     state.joinSel = nullptr;
     state.dragTarget = nullptr;
@@ -61,7 +61,7 @@ RightClick rightButton(PickSource& source, const Camera& camera, ParticleList& p
         state.joinSel->unlink(prev);
         result = RightClick::Unlinked;
     } else {
-        state.joinSel->link(prev, -1.0f);
+        state.joinSel->link(prev, -1.0f, in.linkStiffness, in.linkDamping);
         result = RightClick::Linked;
     }
     state.joinSel = nullptr;
@@ -110,7 +110,7 @@ RightClick runEditingTools(const EditingInput& in, PickSource& source, const Cam
     RightClick right = RightClick::None;
     if (in.rightPressed) {
         right = in.running ? RightClick::IgnoredWhileRunning
-                           : rightButton(source, camera, particles, state);
+                           : rightButton(in, source, camera, particles, state);
     }
     if (in.leftPressed) {
         state.joinSel = nullptr;

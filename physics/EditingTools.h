@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "math/Camera.h"
+#include "physics/ParticleLink.h"
 #include "physics/Picking.h"
 
 namespace velmora {
@@ -28,6 +29,8 @@ struct EditingInput {
     std::int32_t cursorDy = 0;
     bool running = true;
     float dt = 0.0f;  ///< seconds
+    float linkStiffness = kLinkStiffness;  ///< of a link the right button makes
+    float linkDamping = kLinkDamping;
 };
 
 /// The pieces of the window and the device the tools need: the pick ray under the cursor,

@@ -47,9 +47,9 @@ void mend(Vec3& value, const Wide& wide) {
 
 // The force gathering of the step, in double. With float inputs the worst term is about
 // 1e41 per link, far inside the double range.
-Wide wideForce(const Particle& p, double sidewaysDamping) {
-    Wide f = Wide{0.0, static_cast<double>(kGravity), 0.0} * p.mass;
-    f = f + widen(p.current.velocity) * kDrag;
+Wide wideForce(const Particle& p, double sidewaysDamping, const PhysicsSettings& settings) {
+    Wide f = widen(settings.gravity) * p.mass;
+    f = f + widen(p.current.velocity) * -static_cast<double>(settings.airDrag);
     for (const ParticleLink& link : p.links) {
         const Wide d = widen(link.other->current.position) - widen(p.current.position);
         const double len = std::sqrt(dot(d, d));
@@ -70,8 +70,9 @@ Wide wideForce(const Particle& p, double sidewaysDamping) {
 
 }  // namespace
 
-void mendStep(ParticleState& next, const Particle& particle, float dt, float sidewaysDamping) {
-    const Wide a = wideForce(particle, sidewaysDamping);
+void mendStep(ParticleState& next, const Particle& particle, float dt, float sidewaysDamping,
+              const PhysicsSettings& settings) {
+    const Wide a = wideForce(particle, sidewaysDamping, settings);
     const Wide v = widen(particle.current.velocity);
     const double h = dt;
     // The Runge-Kutta stages of forceDerivative: the acceleration is constant, the position's

@@ -13,6 +13,7 @@
 namespace velmora {
 
 class Particle;
+struct PhysicsSettings;
 
 inline bool isFinite(const Vec3& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
@@ -23,7 +24,8 @@ inline bool isFinite(const ParticleState& s) {
 
 /// Replaces each non-finite component of next, the float result of particle's step over dt
 /// before the box rule, by the same step evaluated in double precision and saturated.
-void mendStep(ParticleState& next, const Particle& particle, float dt, float sidewaysDamping);
+void mendStep(ParticleState& next, const Particle& particle, float dt, float sidewaysDamping,
+              const PhysicsSettings& settings);
 
 /// transformColumn(mirror, v), with any component that overflows evaluated in double
 /// precision and saturated instead.

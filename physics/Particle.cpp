@@ -38,41 +38,41 @@ Particle::~Particle() {
     unlinkAll();
 }
 
-void Particle::step(float dt, float sidewaysDamping) {
+void Particle::step(float dt, float sidewaysDamping, const PhysicsSettings& settings) {
     if (pinned) {
         return;
     }
     accumulatedForce = Vec3();
-    accumulatedForce += Vec3(0.0f, kGravity, 0.0f) * mass;
-    accumulatedForce += current.velocity * kDrag;
+    accumulatedForce += settings.gravity * mass;
+    accumulatedForce += current.velocity * -settings.airDrag;
     for (const ParticleLink& l : links) {
         accumulatedForce += linkForce(l, current, l.other->current, sidewaysDamping);
     }
     stepForce = accumulatedForce;
     next = current + integrateRK4(current, 0.0f, dt, forceDerivative);
     if (!isFinite(next)) {
-        mendStep(next, *this, dt, sidewaysDamping);
+        mendStep(next, *this, dt, sidewaysDamping, settings);
     }
-    keepInsideBox();
+    keepInsideBox(settings.wallBounceKeep);
 }
 
-void Particle::keepInsideBox() {
+void Particle::keepInsideBox(float bounceKeep) {
     float* const coordinates[3] = {&next.position.x, &next.position.y, &next.position.z};
     for (int axis = 0; axis < 3; ++axis) {
         float& c = *coordinates[axis];
         // Strict: a coordinate of exactly +-9.5 is inside. A corner exit bounces once per axis.
         if (c > kBoxHalfSize) {
             c = kBoxHalfSize;
-            next.velocity = transformColumn(wallMirror(2 * axis), next.velocity) * kBounceKeep;
+            next.velocity = transformColumn(wallMirror(2 * axis), next.velocity) * bounceKeep;
         }
         if (c < -kBoxHalfSize) {
             c = -kBoxHalfSize;
-            next.velocity = transformColumn(wallMirror(2 * axis + 1), next.velocity) * kBounceKeep;
+            next.velocity = transformColumn(wallMirror(2 * axis + 1), next.velocity) * bounceKeep;
         }
     }
 }
 
-void Particle::collide(ParticleList& particles) {
+void Particle::collide(ParticleList& particles, float bounceKeep) {
     beginContactScan();
     const std::size_t n = particles.size();
     const Vec3 start = next.position;
@@ -85,7 +85,8 @@ void Particle::collide(ParticleList& particles) {
     int contacts = 0;
     for (std::size_t j = 0; j < n && contacts < kMostContactsPerScan; ++j) {
         Particle& other = *particles[j];
-        if (&other != this && (!pileUp || touchedAtStart(other)) && collideWith(other)) {
+        if (&other != this && (!pileUp || touchedAtStart(other)) &&
+            collideWith(other, bounceKeep)) {
             ++contacts;
         }
     }
@@ -104,7 +105,7 @@ void Particle::endContactScan() {
     }
 }
 
-void Particle::resolveContact(Particle& other, const Vec3& d) {
+void Particle::resolveContact(Particle& other, const Vec3& d, float bounceKeep) {
     // The displacement scales with d itself, not its unit direction, so it equals the
     // overlap only when the centres are exactly 1 apart.
     // A push stops at the walls: the box rule only runs in the step, so a particle pushed
@@ -116,14 +117,14 @@ void Particle::resolveContact(Particle& other, const Vec3& d) {
         if (!other.pinned) {
             other.next.position = insideBox(other.next.position);
         }
-        other.next.velocity = reflectVelocity(mirror, other.next.velocity) * kBounceKeep;
-        next.velocity = reflectVelocity(mirror, next.velocity) * kBounceKeep;
+        other.next.velocity = reflectVelocity(mirror, other.next.velocity) * bounceKeep;
+        next.velocity = reflectVelocity(mirror, next.velocity) * bounceKeep;
     } else {
         const Vec3 from = next.position;
         next.position = insideBox(next.position - push);
-        next.velocity = reflectVelocity(mirror, next.velocity) * kBounceKeep;
+        next.velocity = reflectVelocity(mirror, next.velocity) * bounceKeep;
         payForPush(next.position - from);
-        other.next.velocity = reflectVelocity(mirror, other.next.velocity) * kBounceKeep;
+        other.next.velocity = reflectVelocity(mirror, other.next.velocity) * bounceKeep;
     }
 }
 
@@ -143,7 +144,7 @@ void Particle::payForPush(const Vec3& moved) {
     next.velocity = left > 0.0 ? v * static_cast<float>(std::sqrt(left / speedSquared)) : Vec3();
 }
 
-void Particle::link(Particle* other, float restLength) {
+void Particle::link(Particle* other, float restLength, float stiffness, float damping) {
     if (other == this || other == nullptr) {
         return;
     }
@@ -151,8 +152,8 @@ void Particle::link(Particle* other, float restLength) {
         // Two finite points can lie farther apart than the largest float.
         restLength = std::min(length(other->current.position - current.position), FLT_MAX);
     }
-    links.push_back({other, restLength, kLinkStiffness, kLinkDamping});
-    other->links.push_back({this, restLength, kLinkStiffness, kLinkDamping});
+    links.push_back({other, restLength, stiffness, damping});
+    other->links.push_back({this, restLength, stiffness, damping});
 }
 
 bool Particle::isLinkedTo(const Particle* other) const {

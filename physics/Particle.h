@@ -5,6 +5,7 @@
 #include "physics/ParticleLink.h"
 #include "physics/ParticleList.h"
 #include "physics/ParticleState.h"
+#include "physics/PhysicsSettings.h"
 
 namespace velmora {
 
@@ -20,10 +21,6 @@ inline constexpr float kContactDistance = 2.0f;
 /// resolves the first ones found where it stood, in list order, and the steps after pull the
 /// rest apart.
 inline constexpr int kMostContactsPerScan = 16;
-/// Share of the velocity kept by every bounce, off a wall or off another particle.
-inline constexpr float kBounceKeep = 0.9f;
-inline constexpr float kGravity = -9.8f;  ///< world units per second squared, along y
-inline constexpr float kDrag = -0.1f;     ///< force per unit of velocity
 
 /// Whether centres (dx, dy, dz) apart touch: their squared distance, summed as lengthSquared
 /// sums it, is less than the contact distance squared. The one contact test of every collision
@@ -56,14 +53,16 @@ class Particle {
     Particle(const Particle&) = delete;
     Particle& operator=(const Particle&) = delete;
 
-    /// Advances next from current by dt seconds under gravity, drag and the links, then keeps
-    /// the result inside the box. Does nothing to a pinned particle. sidewaysDamping: see
-    /// linkForce; 0 is the step as described.
-    void step(float dt, float sidewaysDamping = 0.0f);
+    /// Advances next from current by dt seconds under the settings' gravity and drag and the
+    /// links, then keeps the result inside the box, bouncing off its walls as the settings say.
+    /// Does nothing to a pinned particle. sidewaysDamping: see linkForce; 0 is the step as
+    /// described.
+    void step(float dt, float sidewaysDamping = 0.0f,
+              const PhysicsSettings& settings = kDescribedSettings);
     /// Pushes this particle (or, if it is pinned, the other one) out of every particle of the
     /// list it overlaps, working on the next states of both. Tests every particle in list order,
-    /// up to kMostContactsPerScan contacts.
-    void collide(ParticleList& particles);
+    /// up to kMostContactsPerScan contacts. Each bounce keeps bounceKeep of the speed.
+    void collide(ParticleList& particles, float bounceKeep = kBounceKeep);
     /// Marks the particles linked to this one for collideWith; a scan of contacts begins and
     /// ends with these.
     void beginContactScan();
@@ -75,19 +74,20 @@ class Particle {
     /// Two linked particles never touch: their link keeps them apart, and the built-in
     /// structures space linked neighbours exactly at the contact distance, where a push
     /// against a spring that holds them there would feed the structure energy every pass.
-    bool collideWith(Particle& other) {
+    bool collideWith(Particle& other, float bounceKeep = kBounceKeep) {
         const Vec3 d = other.next.position - next.position;
         if (!inContact(d) || other.scannedBy_ == this) {
             return false;
         }
-        resolveContact(other, d);
+        resolveContact(other, d, bounceKeep);
         return true;
     }
     void commit() { current = next; }
 
-    /// Joins the two particles with a spring; a negative restLength means the present
+    /// Joins the two particles with a damped spring; a negative restLength means the present
     /// distance. Linking a particle to itself does nothing; an existing link is not looked for.
-    void link(Particle* other, float restLength);
+    void link(Particle* other, float restLength, float stiffness = kLinkStiffness,
+              float damping = kLinkDamping);
     bool isLinkedTo(const Particle* other) const;
     /// Removes both halves of the link between the two; no-op if they are not linked.
     void unlink(Particle* other);
@@ -100,8 +100,8 @@ class Particle {
     const Particle* scannedBy_ = nullptr;
 
     /// The push and the bounces of a contact; d runs from this particle to other.
-    void resolveContact(Particle& other, const Vec3& d);
-    void keepInsideBox();
+    void resolveContact(Particle& other, const Vec3& d, float bounceKeep);
+    void keepInsideBox(float bounceKeep);
     /// Takes from the speed of next.velocity the work a push by `moved` did against stepForce.
     void payForPush(const Vec3& moved);
     void removeLinksTo(const Particle* other);

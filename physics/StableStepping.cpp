@@ -1,6 +1,8 @@
 #include "physics/StableStepping.h"
 
 #include <algorithm>
+#include <bit>
+#include <cfloat>
 #include <cmath>
 #include <numeric>
 #include <unordered_map>
@@ -103,8 +105,8 @@ std::size_t boundWithSharedFromBelow(const Adjacency& graph) {
     return bound;
 }
 
-/// FNV-1a over every particle's address and its links' far ends: changes whenever a particle
-/// or a link comes or goes.
+/// FNV-1a over every particle's address and its links' far ends, stiffness and damping:
+/// changes whenever a particle or a link comes or goes, or a link is made stiffer or softer.
 std::uint64_t signatureOf(const ParticleList& particles) {
     std::uint64_t hash = 14695981039346656037ull;
     const auto mix = [&hash](std::uintptr_t value) {
@@ -116,9 +118,31 @@ std::uint64_t signatureOf(const ParticleList& particles) {
         mix(p->links.size());
         for (const ParticleLink& l : p->links) {
             mix(reinterpret_cast<std::uintptr_t>(l.other));
+            mix(std::bit_cast<std::uint32_t>(l.stiffness));
+            mix(std::bit_cast<std::uint32_t>(l.damping));
         }
     }
     return hash;
+}
+
+/// The damping a step must outrun and the spring it must not outgrow, over every link.
+struct LinkRates {
+    float mostDamping = 0.0f;
+    float leastDampingPerStiffness = FLT_MAX;
+};
+
+LinkRates linkRatesOf(const ParticleList& particles) {
+    LinkRates rates;
+    for (const auto& p : particles) {
+        for (const ParticleLink& l : p->links) {
+            rates.mostDamping = std::max(rates.mostDamping, l.damping);
+            if (l.stiffness > 0.0f) {
+                rates.leastDampingPerStiffness =
+                    std::min(rates.leastDampingPerStiffness, l.damping / l.stiffness);
+            }
+        }
+    }
+    return rates;
 }
 
 }  // namespace
@@ -134,8 +158,10 @@ float stableStep(const ParticleList& particles) {
     if (bound == 0) {
         return kLongestStep;
     }
-    const float limit = 2.0f / (kLinkDamping * static_cast<float>(bound));
-    return std::min(kLongestStep, kStabilityMargin * limit);
+    const LinkRates rates = linkRatesOf(particles);
+    const float limit = std::min(2.0f / (rates.mostDamping * static_cast<float>(bound)),
+                                 2.0f * rates.leastDampingPerStiffness);
+    return std::clamp(kStabilityMargin * limit, kShortestStep, kLongestStep);
 }
 
 void StableStepper::updateStableStep(const ParticleList& particles) {
@@ -152,10 +178,11 @@ void StableStepper::restart() {
     known_ = false;
 }
 
-float StableStepper::advance(ParticleList& particles, std::size_t count, bool running, float dt) {
+float StableStepper::advance(ParticleList& particles, std::size_t count, bool running, float dt,
+                             const PhysicsSettings& settings) {
     if (!running) {
         subSteps_ = 1;
-        simulationPass(particles, count, false, dt, grid_);
+        simulationPass(particles, count, false, dt, grid_, 0.0f, settings);
         return 0.0f;
     }
     updateStableStep(particles);
@@ -163,10 +190,10 @@ float StableStepper::advance(ParticleList& particles, std::size_t count, bool ru
     subSteps_ = steps.count;
     for (int i = 0; i < steps.count; ++i) {
         const float sideways = energyWatch_.risen() ? steps.length : 0.0f;
-        simulationPass(particles, count, true, steps.length, grid_, sideways);
+        simulationPass(particles, count, true, steps.length, grid_, sideways, settings);
     }
     const float simulated = steps.count == 1 ? dt : steps.length * static_cast<float>(steps.count);
-    energyWatch_.add(totalEnergy(particles), simulated);
+    energyWatch_.add(totalEnergy(particles, settings.gravity), simulated);
     return simulated;
 }
 

@@ -11,6 +11,7 @@
 #include "physics/ContactGrid.h"
 #include "physics/EnergyWatch.h"
 #include "physics/ParticleList.h"
+#include "physics/PhysicsSettings.h"
 
 namespace velmora {
 
@@ -22,14 +23,19 @@ inline constexpr int kMaxSubSteps = 10;
 /// rule lifts it back to the wall each time, so it never quite comes to rest; that speed, and
 /// with it the jitter, grows with the step (about 0.9 units/s on the floor at this step).
 inline constexpr float kLongestStep = 0.017f;
+/// The shortest step (seconds): what the settings' ranges allow never needs less.
+inline constexpr float kShortestStep = 1e-6f;
 
 /// The longest step (seconds) that keeps every spring mode of the present links damped:
-///   h = 0.9 * 2 / (damping * L), at most kLongestStep,
-/// where L bounds the largest eigenvalue of the links' graph Laplacian from above:
+///   h = 0.9 * min(2 / (c * L), 2 r), at most kLongestStep and at least kShortestStep,
+/// where c is the largest damping of a link, r the smallest damping / stiffness of a link and
+/// L bounds the largest eigenvalue of the links' graph Laplacian from above:
 ///   L = max over links (u, v) of deg(u) + deg(v) - (neighbours u and v share),
-/// a bound that is exact for a fully linked cluster and for a star. The stiffness and damping
-/// of every link are the same, so each mode's spring rate is 10 times its damping rate and the
-/// step's stability limit is 2 / (damping * eigenvalue); 0.9 keeps a margin under it.
+/// a bound that is exact for a fully linked cluster and for a star. A mode of eigenvalue l
+/// under a step that holds its force fixed grows unless h < 2 / (c l), where its damping
+/// outruns the step, and h < 2 c / k, where the step's own gain per step (h^2 k l / 2 of its
+/// energy) stays below what its damper takes (h c l); 0.9 keeps a margin under both. With the
+/// described links (c / k = 0.1) the first is always the smaller.
 /// Measured over 60 simulated seconds at constant dt with every free particle given a random
 /// velocity of up to 2 units/s, one simulation pass per frame: the starting structure (L = 10,
 /// true eigenvalue 9.02, limit 0.0222 s) keeps its worst stretch at 1.29 and top speed at 13.3
@@ -61,11 +67,13 @@ inline constexpr std::size_t kExactSharedWork = std::size_t{1} << 22;
 /// across stretched links with the coefficient h k (1 - rest / length): twice what the step
 /// adds, so such motion now dies away as fast as it grew. Until then, and again after each
 /// restart, passes run the simulation pass exactly as described.
+/// The settings rule every step; the stable step follows the links' stiffness and damping.
 class StableStepper {
   public:
     /// One pass of the loop over particles 0 .. count-1, dt seconds. Returns the simulated
     /// time, dt or less.
-    float advance(ParticleList& particles, std::size_t count, bool running, float dt);
+    float advance(ParticleList& particles, std::size_t count, bool running, float dt,
+                  const PhysicsSettings& settings = kDescribedSettings);
     /// The scene was replaced or put back as it started: forget what was seen of it.
     void restart();
 

@@ -21,8 +21,21 @@ double distance(const Vec3& a, const Vec3& b) {
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
-double gravitationalEnergy(const Particle& p) {
-    return double{p.mass} * -kGravity * (double{p.current.position.y} + kBoxHalfSize);
+/// m |g| times the height above the wall gravity pulls towards, along each axis it pulls:
+/// never negative inside the room, whichever way gravity points.
+double gravitationalEnergy(const Particle& p, const Vec3& gravity) {
+    const float pulls[3] = {gravity.x, gravity.y, gravity.z};
+    const float at[3] = {p.current.position.x, p.current.position.y, p.current.position.z};
+    double sum = 0.0;
+    for (int axis = 0; axis < 3; ++axis) {
+        const double g = pulls[axis];
+        if (g < 0.0) {
+            sum += double{p.mass} * -g * (double{at[axis]} + kBoxHalfSize);
+        } else if (g > 0.0) {
+            sum += double{p.mass} * g * (kBoxHalfSize - double{at[axis]});
+        }
+    }
+    return sum;
 }
 
 /// Each link once, from the half held by the particle at the lower address; both halves
@@ -93,10 +106,10 @@ double kineticEnergy(const ParticleList& particles) {
     return sum;
 }
 
-double totalEnergy(const ParticleList& particles) {
+double totalEnergy(const ParticleList& particles, const Vec3& gravity) {
     double sum = kineticEnergy(particles);
     for (const auto& p : particles) {
-        sum += gravitationalEnergy(*p);
+        sum += gravitationalEnergy(*p, gravity);
         for (const ParticleLink& l : p->links) {
             if (countsLink(*p, l)) {
                 sum += elasticEnergy(*p, l);
@@ -106,11 +119,11 @@ double totalEnergy(const ParticleList& particles) {
     return sum;
 }
 
-EnergyParts energyParts(const ParticleList& particles) {
+EnergyParts energyParts(const ParticleList& particles, const Vec3& gravity) {
     EnergyParts parts;
     parts.kinetic = kineticEnergy(particles);
     for (const auto& p : particles) {
-        parts.gravitational += gravitationalEnergy(*p);
+        parts.gravitational += gravitationalEnergy(*p, gravity);
         for (const ParticleLink& l : p->links) {
             if (countsLink(*p, l)) {
                 parts.elastic += elasticEnergy(*p, l);

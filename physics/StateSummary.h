@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "physics/ParticleList.h"
+#include "physics/PhysicsSettings.h"
 
 namespace velmora {
 
@@ -20,10 +21,12 @@ double largestStretch(const ParticleList& particles);
 double largestSpeed(const ParticleList& particles);
 /// Sum of m |v|^2 / 2 over all particles.
 double kineticEnergy(const ParticleList& particles);
-/// Kinetic energy plus gravitational m * 9.8 * (y + 9.5), from the floor, plus elastic
+/// Kinetic energy plus gravitational m |g| h, h the height above the wall gravity pulls
+/// towards (for the described gravity m * 9.8 * (y + 9.5), from the floor), plus elastic
 /// k (length - rest)^2 / 2 over the links, each once. Units of a unit mass moved one world
 /// unit per second squared over one world unit.
-double totalEnergy(const ParticleList& particles);
+double totalEnergy(const ParticleList& particles,
+                   const Vec3& gravity = kDescribedSettings.gravity);
 
 /// The energy's parts, summed each on its own: total() agrees with totalEnergy to rounding.
 struct EnergyParts {
@@ -32,6 +35,7 @@ struct EnergyParts {
     double elastic = 0.0;
     double total() const { return kinetic + gravitational + elastic; }
 };
-EnergyParts energyParts(const ParticleList& particles);
+EnergyParts energyParts(const ParticleList& particles,
+                        const Vec3& gravity = kDescribedSettings.gravity);
 
 }  // namespace velmora

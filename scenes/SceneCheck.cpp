@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <unordered_map>
 
 #include "scenes/SceneFile.h"
@@ -49,6 +50,10 @@ std::optional<std::string> sceneProblem(const SceneDescription& scene) {
                    "; the view needs a direction off the vertical";
         }
     }
+    if (scene.settings) {
+        if (auto problem = settingsProblem(*scene.settings))
+            return "settings: " + *problem;
+    }
     // The first link of every pair, to name both when a pair comes again.
     std::unordered_map<std::uint64_t, std::size_t> firstLinkOfPair;
     firstLinkOfPair.reserve(scene.links.size());
@@ -66,6 +71,12 @@ std::optional<std::string> sceneProblem(const SceneDescription& scene) {
         // while at one point, which the tools allow; NaN and infinity do not pass.
         if (!(l.restLength < 0.0f) && !(l.restLength >= 0.0f && std::isfinite(l.restLength))) {
             return where + "rest length is not a finite number";
+        }
+        for (const auto& [key, value, range] :
+             {std::tuple(kStiffnessKey, l.stiffness, kStiffnessRange),
+              std::tuple(kDampingKey, l.damping, kDampingRange)}) {
+            if (auto problem = value ? outsideRange(*value, range) : std::nullopt)
+                return where + "\"" + key + "\" " + *problem;
         }
         const std::uint64_t low = std::min(l.a, l.b), high = std::max(l.a, l.b);
         const auto [first, isNew] = firstLinkOfPair.emplace(low << 32 | high, i);

@@ -27,7 +27,7 @@ std::vector<std::vector<std::uint32_t>> linksOfRecords(
             const std::uint32_t b = found->second;
             if (b > a) {
                 const auto id = static_cast<std::uint32_t>(links.size());
-                links.push_back({a, b, l.restLength});
+                links.push_back({a, b, l.restLength, l.stiffness, l.damping});
                 unmatched[std::uint64_t{a} << 32 | b].push_back(id);
                 records[a].push_back(id);
                 continue;
@@ -100,14 +100,19 @@ void buildScene(const SceneDescription& scene, ParticleList& list) {
         particle->pinned = entry.pinned;
         list.push_back(std::move(particle));
     }
+    const PhysicsSettings& settings = scene.physics();
     for (const LinkSpec& l : scene.links) {
-        list[base + l.a]->link(list[base + l.b].get(), l.restLength);
+        list[base + l.a]->link(list[base + l.b].get(), l.restLength,
+                               l.stiffness.value_or(settings.linkStiffness),
+                               l.damping.value_or(settings.linkDamping));
     }
 }
 
-SceneDescription captureScene(const ParticleList& list, const CameraPose& camera) {
+SceneDescription captureScene(const ParticleList& list, const CameraPose& camera,
+                              const PhysicsSettings& settings) {
     SceneDescription scene;
     scene.camera = camera;
+    scene.settings = settings;
     std::unordered_map<const Particle*, std::uint32_t> index;
     index.reserve(list.size());
     scene.particles.reserve(list.size());
@@ -118,6 +123,13 @@ SceneDescription captureScene(const ParticleList& list, const CameraPose& camera
     std::vector<LinkSpec> links;
     const auto records = linksOfRecords(list, index, links);
     scene.links = inMakingOrder(links, records);
+    for (LinkSpec& l : scene.links) {
+        // What the settings say already need not be said again for each link.
+        if (l.stiffness == settings.linkStiffness)
+            l.stiffness.reset();
+        if (l.damping == settings.linkDamping)
+            l.damping.reset();
+    }
     return scene;
 }
 

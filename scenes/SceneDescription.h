@@ -9,6 +9,7 @@
 
 #include "math/Vec3.h"
 #include "physics/ParticleList.h"
+#include "physics/PhysicsSettings.h"
 
 namespace velmora {
 
@@ -24,6 +25,8 @@ struct LinkSpec {
     std::uint32_t a = 0;
     std::uint32_t b = 0;
     float restLength = -1.0f;  ///< world units; negative takes the distance at build time
+    std::optional<float> stiffness = std::nullopt;  ///< absent: the scene's settings say
+    std::optional<float> damping = std::nullopt;    ///< absent: the scene's settings say
 };
 
 struct CameraPose {
@@ -35,16 +38,23 @@ struct SceneDescription {
     std::vector<ParticleSpec> particles;
     std::vector<LinkSpec> links;
     std::optional<CameraPose> camera;  ///< absent: the starting pose
+    std::optional<PhysicsSettings> settings;  ///< absent: the described physics
+
+    /// The physics the scene runs under.
+    const PhysicsSettings& physics() const { return settings ? *settings : kDescribedSettings; }
 };
 
 /// Appends the scene's particles to list (current and next states alike) and makes its links
-/// in order. Link indices must be valid and distinct; the scene readers guarantee it.
+/// in order, each with its own stiffness and damping or else the settings'. Link indices must
+/// be valid and distinct; the scene readers guarantee it.
 void buildScene(const SceneDescription& scene, ParticleList& list);
 
-/// The present particles, links and camera as a scene, for saving. Each link is listed once,
-/// from its particle earlier in the list, and the links come in an order that gives every
-/// particle, when the scene is built again, its link records in the order it holds them now:
-/// forces add up in that order, so a saved structure moves on exactly as the original would.
-SceneDescription captureScene(const ParticleList& list, const CameraPose& camera);
+/// The present particles, links, camera and settings as a scene, for saving. Each link is
+/// listed once, from its particle earlier in the list, and the links come in an order that
+/// gives every particle, when the scene is built again, its link records in the order it holds
+/// them now: forces add up in that order, so a saved structure moves on exactly as the original
+/// would. A link keeps its own stiffness or damping where it differs from the settings'.
+SceneDescription captureScene(const ParticleList& list, const CameraPose& camera,
+                              const PhysicsSettings& settings = kDescribedSettings);
 
 }  // namespace velmora

@@ -13,14 +13,18 @@ namespace {
 
 using Json = SceneJson;
 
-constexpr std::array<const char*, 5> kRootKeys = {"format", "version", "particles", "links",
-                                                  "camera"};
+constexpr std::array<const char*, 6> kRootKeys = {"format", "version", "particles",
+                                                  "links",  "camera",  "settings"};
 constexpr std::array<const char*, 3> kParticleKeys = {"position", "velocity", "pinned"};
-constexpr std::array<const char*, 3> kLinkKeys = {"a", "b", "rest"};
+constexpr std::array<const char*, 5> kLinkKeys = {"a", "b", "rest", kStiffnessKey, kDampingKey};
 constexpr std::array<const char*, 2> kCameraKeys = {"eye", "target"};
-enum RootKey { Format, Version, ParticlesKey, LinksKey, CameraKey };
+constexpr std::array<const char*, 7> kSettingsKeys = {
+    kGravityKey,    kStiffnessKey,     kDampingKey,  kAirDragKey,
+    kWallBounceKey, kContactBounceKey, kTimeScaleKey};
+enum RootKey { Format, Version, ParticlesKey, LinksKey, CameraKey, SettingsKey };
 enum ParticleKey { Position, Velocity, Pinned };
-enum LinkKey { A, B, Rest };
+enum LinkKey { A, B, Rest, LinkStiffness, LinkDamping };
+enum SettingsKey { Gravity, Stiffness, Damping, AirDrag, WallBounce, ContactBounce, TimeScale };
 
 std::string kindOf(const Json& value) {
     return value.is_number()    ? "a number"
@@ -105,6 +109,8 @@ class SceneChecker {
         }
         if (k == CameraKey)
             scene.camera = cameraOf(v);
+        if (k == SettingsKey)
+            scene.settings = settingsOf(v);
     }
 
     bool finished(const Json& value) const {
@@ -197,6 +203,11 @@ class SceneChecker {
                         (k == Rest ? " must be a number, not " : " must be a whole number, not ") +
                         kindOf(v));
                 }
+                if (k == LinkStiffness || k == LinkDamping) {
+                    (k == LinkStiffness ? l.stiffness : l.damping) =
+                        settingOf(v, name, k == LinkStiffness ? kStiffnessRange : kDampingRange);
+                    return;
+                }
                 if (k == Rest) {
                     const auto rest = toFloat(v);
                     if (!rest || !(*rest >= 0.0f))
@@ -212,6 +223,46 @@ class SceneChecker {
                 (k == A ? l.a : l.b) = static_cast<std::uint32_t>(*index);
             });
         return l;
+    }
+
+    /// A setting's number, within its range; name says where and which it is.
+    float settingOf(const Json& v, const std::string& name, const SettingRange& range) {
+        if (!v.is_number())
+            refuse(name + " must be a number, not " + kindOf(v));
+        const auto value = toFloat(v);
+        if (!value)
+            refuse(name + " must be a finite number");
+        if (auto problem = outsideRange(*value, range))
+            refuse(name + " " + *problem);
+        return *value;
+    }
+
+    PhysicsSettings settingsOf(const Json& value) {
+        if (!value.is_object())
+            refuse("\"settings\" must be an object, not " + kindOf(value));
+        PhysicsSettings settings;
+        const std::string where = "settings: ";
+        forEachEntry(value, kSettingsKeys, where, 0u, [&](std::size_t k, const Json& v) {
+            const std::string name = where + "\"" + kSettingsKeys[k] + "\"";
+            switch (k) {
+            case Gravity:
+                settings.gravity = vectorOf(v, where, kGravityKey);
+                for (const float g : {settings.gravity.x, settings.gravity.y, settings.gravity.z}) {
+                    if (auto problem = outsideRange(g, kGravityRange))
+                        refuse(name + " components " + *problem);
+                }
+                break;
+            case Stiffness: settings.linkStiffness = settingOf(v, name, kStiffnessRange); break;
+            case Damping: settings.linkDamping = settingOf(v, name, kDampingRange); break;
+            case AirDrag: settings.airDrag = settingOf(v, name, kAirDragRange); break;
+            case WallBounce: settings.wallBounceKeep = settingOf(v, name, kBounceKeepRange); break;
+            case ContactBounce:
+                settings.contactBounceKeep = settingOf(v, name, kBounceKeepRange);
+                break;
+            default: settings.timeScale = settingOf(v, name, kTimeScaleRange); break;
+            }
+        });
+        return settings;
     }
 
     CameraPose cameraOf(const Json& value) {

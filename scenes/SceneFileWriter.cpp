@@ -30,6 +30,16 @@ void appendVector(std::string& out, const char* key, const Vec3& v) {
     out += ']';
 }
 
+/// ", \"key\": value", when there is a value.
+void appendNumber(std::string& out, const char* key, std::optional<float> value) {
+    if (!value)
+        return;
+    out += ", \"";
+    out += key;
+    out += "\": ";
+    appendFloat(out, *value);
+}
+
 }  // namespace
 
 std::string sceneText(const SceneDescription& scene) {
@@ -58,6 +68,8 @@ std::string sceneText(const SceneDescription& scene) {
             out += ", \"rest\": ";
             appendFloat(out, l.restLength);
         }
+        appendNumber(out, kStiffnessKey, l.stiffness);
+        appendNumber(out, kDampingKey, l.damping);
         out += '}';
     }
     out += scene.links.empty() ? "]" : "\n  ]";
@@ -66,6 +78,18 @@ std::string sceneText(const SceneDescription& scene) {
         appendVector(out, "eye", scene.camera->eye);
         out += ", ";
         appendVector(out, "target", scene.camera->target);
+        out += '}';
+    }
+    if (scene.settings) {
+        const PhysicsSettings& settings = *scene.settings;
+        out += ",\n  \"settings\": {";
+        appendVector(out, kGravityKey, settings.gravity);
+        appendNumber(out, kStiffnessKey, settings.linkStiffness);
+        appendNumber(out, kDampingKey, settings.linkDamping);
+        appendNumber(out, kAirDragKey, settings.airDrag);
+        appendNumber(out, kWallBounceKey, settings.wallBounceKeep);
+        appendNumber(out, kContactBounceKey, settings.contactBounceKeep);
+        appendNumber(out, kTimeScaleKey, settings.timeScale);
         out += '}';
     }
     out += "\n}\n";
