@@ -5,6 +5,8 @@
 // at most 0.5 per particle.
 //   velmora_bench_hold            the built-in scenes the README names and the stress scenes
 //   velmora_bench_hold --all      every built-in scene name; prints the misses and a summary
+//   velmora_bench_hold --settings the README's scenes under the settings' extremes: links of
+//                                 stiffness 10,000, gravity 100, both, and the softest links
 // Also times the first running pass of a 447-particle scene with every pair linked.
 #include <algorithm>
 #include <chrono>
@@ -43,14 +45,14 @@ Outcome leaveAlone(const SceneDescription& scene, float dt) {
     StableStepper stepper;
     Outcome out;
     for (double simulated = 0.0; simulated < kSeconds; ++out.passes) {
-        simulated += stepper.advance(particles, particles.size(), true, dt);
+        simulated += stepper.advance(particles, particles.size(), true, dt, scene.physics());
         out.worstStretch = std::max(out.worstStretch, largestStretch(particles));
         out.worstSpeed = std::max(out.worstSpeed, largestSpeed(particles));
     }
     out.stretch = largestStretch(particles);
     out.speed = largestSpeed(particles);
     out.kineticPerParticle = kineticEnergy(particles) / static_cast<double>(particles.size());
-    out.energy = totalEnergy(particles);
+    out.energy = totalEnergy(particles, scene.physics().gravity);
     out.damped = stepper.dampsSideways();
     return out;
 }
@@ -124,6 +126,30 @@ int sweepEveryBuiltInScene() {
     return missed == 0 ? 0 : 1;
 }
 
+int underExtremeSettings() {
+    PhysicsSettings stiff, heavy, both, soft;
+    stiff.linkStiffness = both.linkStiffness = kStiffnessRange.most;
+    heavy.gravity = both.gravity = {0.0f, kGravityRange.least, 0.0f};
+    soft.linkStiffness = 1.0f;
+    soft.linkDamping = kDampingRange.least;
+    const std::pair<const char*, PhysicsSettings> variants[] = {
+        {"k=10000", stiff}, {"g=100", heavy}, {"k=10000,g=100", both}, {"k=1,c=0.1", soft}};
+    printHeader();
+    int missed = 0;
+    for (const char* name : {"start", "rope:10", "sheet:10x10", "lattice:5x5x5"}) {
+        for (const auto& [variant, settings] : variants) {
+            SceneDescription scene = named(name);
+            scene.settings = settings;
+            for (const float dt : kFrameTimes) {
+                const Outcome o = leaveAlone(scene, dt);
+                missed += o.meetsGoals() ? 0 : 1;
+                printRow(std::string(name) + " " + variant, dt, o);
+            }
+        }
+    }
+    return missed == 0 ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace velmora
 
@@ -131,6 +157,9 @@ int main(int argc, char** argv) {
     using namespace velmora;
     if (argc > 1 && std::string(argv[1]) == "--all") {
         return sweepEveryBuiltInScene();
+    }
+    if (argc > 1 && std::string(argv[1]) == "--settings") {
+        return underExtremeSettings();
     }
     const std::vector<std::pair<std::string, std::function<SceneDescription()>>> cases{
         {"start", [] { return startScene(); }},

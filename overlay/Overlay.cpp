@@ -164,16 +164,19 @@ void Overlay::buildStatus(const OverlayStatus& status) {
                     std::clamp(static_cast<double>(status.framesPerSecond), 0.0, 99999.0),
                     std::clamp(static_cast<double>(status.physicsMilliseconds), 0.0, 9999.999));
         // A replay's progress takes the hints' line: the corner keeps its size, and with it
-        // where the recorded clicks land. A slowed camera says so on the same line.
+        // where the recorded clicks land. A slowed camera and slow motion say so on the same line.
         const std::string_view first =
             status.replay.empty() ? std::string_view("F1 help, F2 panel") : status.replay;
-        char hints[96];
-        const int used =
+        char hints[128];
+        int used =
             std::snprintf(hints, sizeof hints, "%.*s",
                           static_cast<int>(std::min<std::size_t>(first.size(), 60)), first.data());
         if (status.cameraSpeedDivisor != 1)
+            used += std::snprintf(hints + used, sizeof hints - static_cast<std::size_t>(used),
+                                  ", camera 1/%d", status.cameraSpeedDivisor);
+        if (status.physics.timeScale != 1.0f)
             std::snprintf(hints + used, sizeof hints - static_cast<std::size_t>(used),
-                          ", camera 1/%d", status.cameraSpeedDivisor);
+                          ", time x%.3g", static_cast<double>(status.physics.timeScale));
         ImGui::TextUnformatted(hints);
     }
     layout_.status = currentWindowRect();

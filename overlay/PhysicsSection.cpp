@@ -2,6 +2,7 @@
 
 #include <imgui.h>
 
+#include <cfloat>
 #include <cmath>
 
 namespace velmora {
@@ -9,24 +10,29 @@ namespace {
 
 /// Sliders are dragged, never typed into: the overlay takes no keyboard, and Ctrl, which
 /// would open a slider for typing, flies the camera down.
-constexpr ImGuiSliderFlags kSliderFlags = ImGuiSliderFlags_AlwaysClamp | ImGuiSliderFlags_NoInput;
+/// Values are kept as dragged, not rounded to what is shown: a time scale rounded to 0.062
+/// would fall below its range.
+constexpr ImGuiSliderFlags kSliderFlags =
+    ImGuiSliderFlags_AlwaysClamp | ImGuiSliderFlags_NoInput | ImGuiSliderFlags_NoRoundToFormat;
 /// Ranges spanning orders of magnitude are laid out by their logarithm, so the described
 /// values sit mid-way and not in the slider's first pixels.
 constexpr ImGuiSliderFlags kLogarithmic = kSliderFlags | ImGuiSliderFlags_Logarithmic;
 constexpr float kSliderWidth = 150.0f;
 
-Rect lastItemRect() {
+/// The last item's rectangle; of a slider, its frame, without the label beside it.
+Rect lastItemRect(float width = FLT_MAX) {
     const ImVec2 min = ImGui::GetItemRectMin();
     const ImVec2 max = ImGui::GetItemRectMax();
     return {static_cast<std::int32_t>(std::floor(min.x)), static_cast<std::int32_t>(std::floor(min.y)),
-            static_cast<std::int32_t>(std::ceil(max.x)), static_cast<std::int32_t>(std::ceil(max.y))};
+            static_cast<std::int32_t>(std::ceil(std::min(max.x, min.x + width))),
+            static_cast<std::int32_t>(std::ceil(max.y))};
 }
 
 bool slider(const char* label, float& value, const SettingRange& range, const char* format,
             ImGuiSliderFlags flags, Rect& rect) {
     ImGui::SetNextItemWidth(kSliderWidth);
     const bool changed = ImGui::SliderFloat(label, &value, range.least, range.most, format, flags);
-    rect = lastItemRect();
+    rect = lastItemRect(kSliderWidth);
     return changed;
 }
 
@@ -59,7 +65,7 @@ PhysicsRequest buildPhysicsSection(const PhysicsSettings& present, PhysicsContro
         wanted.gravity = {gravity[0], gravity[1], gravity[2]};
         changed = true;
     }
-    rects[kGravitySliders] = lastItemRect();
+    rects[kGravitySliders] = lastItemRect(kSliderWidth);
     changed |= slider("link stiffness", wanted.linkStiffness, kStiffnessRange, "%.0f", kLogarithmic,
                       rects[kStiffnessSlider]);
     changed |= slider("link damping", wanted.linkDamping, kDampingRange, "%.2f", kLogarithmic,

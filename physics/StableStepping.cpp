@@ -147,6 +147,14 @@ LinkRates linkRatesOf(const ParticleList& particles) {
 
 }  // namespace
 
+float longestStep(const Vec3& gravity) {
+    const float g = length(gravity);
+    if (!(g > kEarthGravity)) {
+        return kLongestStep;
+    }
+    return std::max(kShortestStep, kLongestStep * std::sqrt(kEarthGravity / g));
+}
+
 float stableStep(const ParticleList& particles) {
     const Adjacency graph = adjacencyOf(particles);
     std::size_t work = 0;
@@ -186,7 +194,8 @@ float StableStepper::advance(ParticleList& particles, std::size_t count, bool ru
         return 0.0f;
     }
     updateStableStep(particles);
-    const SubSteps steps = splitIntoSubSteps(dt, stableStep_, kMaxSubSteps);
+    const SubSteps steps =
+        splitIntoSubSteps(dt, std::min(stableStep_, longestStep(settings.gravity)), kMaxSubSteps);
     subSteps_ = steps.count;
     for (int i = 0; i < steps.count; ++i) {
         const float sideways = energyWatch_.risen() ? steps.length : 0.0f;

@@ -23,6 +23,11 @@ inline constexpr int kMaxSubSteps = 10;
 /// rule lifts it back to the wall each time, so it never quite comes to rest; that speed, and
 /// with it the jitter, grows with the step (about 0.9 units/s on the floor at this step).
 inline constexpr float kLongestStep = 0.017f;
+/// The longest step (seconds) under gravity: kLongestStep up to the Earth's, shorter under a
+/// stronger pull by the square root of how much stronger. A resting particle's jitter on the
+/// floor is the speed one step of gravity gives it; so it grows only with the square root of
+/// gravity (about 0.5 units/s under 100), and a pass at 60 Hz needs at most 4 sub-steps.
+float longestStep(const Vec3& gravity);
 /// The shortest step (seconds): what the settings' ranges allow never needs less.
 inline constexpr float kShortestStep = 1e-6f;
 

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string error;
     if (!parseSceneText(text, scene, error)) {
         check(!error.empty());
-        check(scene.particles.size() == 1 && scene.links.empty() && !scene.camera);
+        check(scene.particles.size() == 1 && scene.links.empty() && !scene.camera &&
+              !scene.settings);
         return 0;
     }
     check(scene.particles.size() <= kMaxSceneParticles && scene.links.size() <= kMaxSceneLinks);
