@@ -190,6 +190,74 @@ TEST_F(SessionTest, ScenesOpenedFromTheSaveFolderOrDroppedReplayWhereverTheFiles
     EXPECT_EQ(replay(kFile), std::pair(recordedEnd, 33l));
 }
 
+TEST_F(SessionTest, ARecordingThatMovesEverySliderReplaysToItsHash) {
+    PhysicsSettings moved;
+    std::uint64_t recordedEnd = 0;
+    long passes = 0;
+    {
+        SessionRecorder recorder(os);
+        Application session(recorder, headlessDirect3DCreate);
+        std::string error;
+        ASSERT_FALSE(session.startUp(SW_SHOWNORMAL).has_value());
+        ASSERT_TRUE(recorder.open(
+            kFile, {"velmora test", "start", false, 800, 600, kSessionFormatVersion, "{}"}, error));
+        const auto pass = [&](int held, Point client) {
+            os.keys = {};
+            os.setKey(held, held != 0);
+            os.cursor = os.clientToScreen(windowHandle, client);
+            recorder.beginPass();
+            EXPECT_TRUE(session.runPass());
+            recorder.endPass(session.passDt);
+            ++passes;
+        };
+        const auto at = [&](PhysicsControl c, float across) {
+            const Rect r = session.overlay.layout().physics[c];
+            EXPECT_GT(r.width(), 0) << c;
+            return Point{r.left + static_cast<int>(across * static_cast<float>(r.width())),
+                         (r.top + r.bottom) / 2};
+        };
+        const auto click = [&](PhysicsControl c, float across) {
+            const Point p = at(c, across);
+            pass(VK_LBUTTON, p);
+            pass(0, p);
+        };
+        pass(VK_F1 + 1, {700, 100});
+        pass(0, {700, 100});
+        click(kPhysicsHeader, 0.5f);
+        pass(0, {700, 100});
+        // The stiffness dragged along its slider over several passes, the rest clicked.
+        for (const float across : {0.3f, 0.4f, 0.55f, 0.7f})
+            pass(VK_LBUTTON, at(kStiffnessSlider, across));
+        pass(0, at(kStiffnessSlider, 0.7f));
+        click(kJupiterPreset, 0.5f);
+        click(kGravitySliders, 0.2f);  // the x component: sideways
+        click(kDampingSlider, 0.3f);
+        click(kAirDragSlider, 0.8f);
+        click(kWallBounceSlider, 0.4f);
+        click(kContactBounceSlider, 0.6f);
+        click(kTimeScaleSlider, 0.35f);
+        for (int i = 0; i < 60; ++i)
+            pass(0, {700, 100});
+        moved = session.physics;
+        recordedEnd = stateHash(session.particles);
+        EXPECT_TRUE(recorder.finish({passes, recordedEnd}, error));
+        session.shutDown();
+        resetGlobals();
+    }
+    // Every setting moved away from where it was.
+    const PhysicsSettings described;
+    EXPECT_GT(std::abs(moved.gravity.x), 10.0f);
+    EXPECT_EQ(moved.gravity.y, -kJupiterGravity);
+    for (const auto& [now, before] : {std::pair{moved.linkStiffness, described.linkStiffness},
+                                      {moved.linkDamping, described.linkDamping},
+                                      {moved.airDrag, described.airDrag},
+                                      {moved.wallBounceKeep, described.wallBounceKeep},
+                                      {moved.contactBounceKeep, described.contactBounceKeep},
+                                      {moved.timeScale, described.timeScale}})
+        EXPECT_NE(now, before);
+    EXPECT_EQ(replay(kFile), std::pair(recordedEnd, passes));
+}
+
 TEST(SessionProgram, ReplaysEndInTheRecordedStateOrSaySoWithTheirExitCodes) {
     using testing::runVelmora;
     const std::string file = std::string(VELMORA_BUILD_DIR) + "/program-session.jsonl";
