@@ -13,7 +13,8 @@ bool Application::changePhysics(const OverlayActions& asked) {
         return false;
     // The links' spring and damper are settings for every link, those there are and those
     // still to be made; a link's own values from its scene file give way to them.
-    if (wanted.linkStiffness != physics.linkStiffness || wanted.linkDamping != physics.linkDamping) {
+    if (wanted.linkStiffness != physics.linkStiffness ||
+        wanted.linkDamping != physics.linkDamping) {
         for (const auto& p : particles) {
             for (ParticleLink& l : p->links) {
                 l.stiffness = wanted.linkStiffness;

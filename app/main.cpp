@@ -86,7 +86,8 @@ int finishRun(Application& app, const CommandLine& options, bool report) {
     const bool shotOk = options.screenshot.empty() || saveScreenshot(options.screenshot);
     const bool sceneOk = options.saveScene.empty() || app.saveScene(options.saveScene);
     if (report) {
-        std::printf("%s\n", runReportLine(app.particles, app.passTimes, app.physics.gravity).c_str());
+        std::printf("%s\n",
+                    runReportLine(app.particles, app.passTimes, app.physics.gravity).c_str());
     }
     const int code = app.shutDown();
     return shotOk && sceneOk ? code : kExitCannotWrite;
@@ -149,8 +150,8 @@ int run(OperatingSystem& os, Direct3DCreateFn createDirect3D, const CommandLine&
         }
         if (recorder) {
             const bool check = ++recorded % kSessionCheckInterval == 0;
-            recorder->endPass(app.passDt, check ? std::optional(stateHash(app.particles))
-                                                : std::nullopt);
+            recorder->endPass(app.passDt,
+                              check ? std::optional(stateHash(app.particles)) : std::nullopt);
         }
         if (frames > 0 && ++passes == frames) {
             os.postQuitMessage(0);

@@ -23,7 +23,8 @@ constexpr float kSliderWidth = 150.0f;
 Rect lastItemRect(float width = FLT_MAX) {
     const ImVec2 min = ImGui::GetItemRectMin();
     const ImVec2 max = ImGui::GetItemRectMax();
-    return {static_cast<std::int32_t>(std::floor(min.x)), static_cast<std::int32_t>(std::floor(min.y)),
+    return {static_cast<std::int32_t>(std::floor(min.x)),
+            static_cast<std::int32_t>(std::floor(min.y)),
             static_cast<std::int32_t>(std::ceil(std::min(max.x, min.x + width))),
             static_cast<std::int32_t>(std::ceil(max.y))};
 }
@@ -47,8 +48,10 @@ PhysicsRequest buildPhysicsSection(const PhysicsSettings& present, PhysicsContro
         return request;
     PhysicsSettings wanted = present;
     bool changed = false;
-    const std::pair<const char*, float> presets[] = {
-        {"Earth", kEarthGravity}, {"Moon", kMoonGravity}, {"Jupiter", kJupiterGravity}, {"zero", 0.0f}};
+    const std::pair<const char*, float> presets[] = {{"Earth", kEarthGravity},
+                                                     {"Moon", kMoonGravity},
+                                                     {"Jupiter", kJupiterGravity},
+                                                     {"zero", 0.0f}};
     for (int i = 0; i < 4; ++i) {
         if (i > 0)
             ImGui::SameLine();

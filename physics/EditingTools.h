@@ -28,7 +28,7 @@ struct EditingInput {
     std::int32_t cursorDx = 0;
     std::int32_t cursorDy = 0;
     bool running = true;
-    float dt = 0.0f;  ///< seconds
+    float dt = 0.0f;                       ///< seconds
     float linkStiffness = kLinkStiffness;  ///< of a link the right button makes
     float linkDamping = kLinkDamping;
 };

@@ -16,13 +16,13 @@ inline constexpr float kGravity = -9.8f;  ///< world units per second squared, a
 inline constexpr float kDrag = -0.1f;     ///< force per unit of velocity
 
 struct PhysicsSettings {
-    Vec3 gravity{0.0f, kGravity, 0.0f};  ///< world units per second squared
-    float linkStiffness = kLinkStiffness;  ///< of every link made from now on
-    float linkDamping = kLinkDamping;      ///< of every link made from now on
-    float airDrag = -kDrag;                ///< force against each unit of velocity
-    float wallBounceKeep = kBounceKeep;    ///< share of the speed a wall gives back
+    Vec3 gravity{0.0f, kGravity, 0.0f};     ///< world units per second squared
+    float linkStiffness = kLinkStiffness;   ///< of every link made from now on
+    float linkDamping = kLinkDamping;       ///< of every link made from now on
+    float airDrag = -kDrag;                 ///< force against each unit of velocity
+    float wallBounceKeep = kBounceKeep;     ///< share of the speed a wall gives back
     float contactBounceKeep = kBounceKeep;  ///< share of the speed a particle contact gives back
-    float timeScale = 1.0f;                ///< simulated seconds per second of the clock
+    float timeScale = 1.0f;                 ///< simulated seconds per second of the clock
 
     bool operator==(const PhysicsSettings& o) const {
         return gravity.x == o.gravity.x && gravity.y == o.gravity.y && gravity.z == o.gravity.z &&

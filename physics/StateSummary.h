@@ -25,8 +25,7 @@ double kineticEnergy(const ParticleList& particles);
 /// towards (for the described gravity m * 9.8 * (y + 9.5), from the floor), plus elastic
 /// k (length - rest)^2 / 2 over the links, each once. Units of a unit mass moved one world
 /// unit per second squared over one world unit.
-double totalEnergy(const ParticleList& particles,
-                   const Vec3& gravity = kDescribedSettings.gravity);
+double totalEnergy(const ParticleList& particles, const Vec3& gravity = kDescribedSettings.gravity);
 
 /// The energy's parts, summed each on its own: total() agrees with totalEnergy to rounding.
 struct EnergyParts {

@@ -37,7 +37,7 @@ struct CameraPose {
 struct SceneDescription {
     std::vector<ParticleSpec> particles;
     std::vector<LinkSpec> links;
-    std::optional<CameraPose> camera;  ///< absent: the starting pose
+    std::optional<CameraPose> camera;         ///< absent: the starting pose
     std::optional<PhysicsSettings> settings;  ///< absent: the described physics
 
     /// The physics the scene runs under.

@@ -245,21 +245,32 @@ class SceneChecker {
         forEachEntry(value, kSettingsKeys, where, 0u, [&](std::size_t k, const Json& v) {
             const std::string name = where + "\"" + kSettingsKeys[k] + "\"";
             switch (k) {
-            case Gravity:
-                settings.gravity = vectorOf(v, where, kGravityKey);
-                for (const float g : {settings.gravity.x, settings.gravity.y, settings.gravity.z}) {
-                    if (auto problem = outsideRange(g, kGravityRange))
-                        refuse(name + " components " + *problem);
-                }
-                break;
-            case Stiffness: settings.linkStiffness = settingOf(v, name, kStiffnessRange); break;
-            case Damping: settings.linkDamping = settingOf(v, name, kDampingRange); break;
-            case AirDrag: settings.airDrag = settingOf(v, name, kAirDragRange); break;
-            case WallBounce: settings.wallBounceKeep = settingOf(v, name, kBounceKeepRange); break;
-            case ContactBounce:
-                settings.contactBounceKeep = settingOf(v, name, kBounceKeepRange);
-                break;
-            default: settings.timeScale = settingOf(v, name, kTimeScaleRange); break;
+                case Gravity:
+                    settings.gravity = vectorOf(v, where, kGravityKey);
+                    for (const float g :
+                         {settings.gravity.x, settings.gravity.y, settings.gravity.z}) {
+                        if (auto problem = outsideRange(g, kGravityRange))
+                            refuse(name + " components " + *problem);
+                    }
+                    break;
+                case Stiffness:
+                    settings.linkStiffness = settingOf(v, name, kStiffnessRange);
+                    break;
+                case Damping:
+                    settings.linkDamping = settingOf(v, name, kDampingRange);
+                    break;
+                case AirDrag:
+                    settings.airDrag = settingOf(v, name, kAirDragRange);
+                    break;
+                case WallBounce:
+                    settings.wallBounceKeep = settingOf(v, name, kBounceKeepRange);
+                    break;
+                case ContactBounce:
+                    settings.contactBounceKeep = settingOf(v, name, kBounceKeepRange);
+                    break;
+                default:
+                    settings.timeScale = settingOf(v, name, kTimeScaleRange);
+                    break;
             }
         });
         return settings;

@@ -87,8 +87,8 @@ TEST(PhysicsSettings, StifferLinksStretchLessUnderTheSameLoad) {
         for (int pass = 0; pass < 1800; ++pass)
             stepper.advance(list, list.size(), true, 1.0f / 60.0f, settings);
         EXPECT_NEAR(list[1]->current.position.y, 3.0f - stretch, 2e-5f) << stiffness;
-        EXPECT_NEAR(totalEnergy(list), 9.8 * (3.0 - stretch + 9.5) + 9.8 * 14.5 +
-                                           0.5 * stiffness * stretch * stretch,
+        EXPECT_NEAR(totalEnergy(list),
+                    9.8 * (3.0 - stretch + 9.5) + 9.8 * 14.5 + 0.5 * stiffness * stretch * stretch,
                     1e-2);
     }
 }
