@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "physics/ContactGrid.h"
 #include "physics/Simulation.h"
 #include "physics/StableStepping.h"
 #include "physics/StateSummary.h"
@@ -33,21 +34,21 @@ TEST(PhysicsSettings, GravityDragAndBouncesEachDoWhatTheySay) {
     EXPECT_VEC3_NEAR(still[0]->current.velocity, Vec3(), 0.0f);
 
     // Without drag a falling particle keeps its kinetic plus gravitational energy: a second
-    // from 9 above the floor under a sideways, slanted gravity.
+    // from 9 above the floor and 8.5 from the wall a slanted gravity pulls it towards.
     ParticleList falling;
-    add(falling, {0.0f, 9.0f, 0.0f}, {1.0f, 0.0f, 0.0f});
+    add(falling, {1.0f, 9.0f, 0.0f}, {1.0f, 0.0f, 0.0f});
     PhysicsSettings slanted;
     slanted.gravity = {2.0f, -9.8f, 0.0f};
     slanted.airDrag = 0.0f;
     const double start = totalEnergy(falling, slanted.gravity);
-    EXPECT_NEAR(start, 0.5 + 9.8 * 18.5 + 2.0 * 9.5, 1e-4);
+    EXPECT_NEAR(start, 0.5 + 9.8 * 18.5 + 2.0 * 8.5, 1e-4);
     for (int pass = 0; pass < 60; ++pass)
         simulationPass(falling, falling.size(), true, 1.0f / 60.0f, 0.0f, slanted);
     EXPECT_NEAR(falling[0]->current.position.y, 9.0f - 4.9f, 1e-4f);
     EXPECT_NEAR(totalEnergy(falling, slanted.gravity), start, start * 1e-6);
     // With the described drag the same fall loses energy.
     ParticleList dragged;
-    add(dragged, {0.0f, 9.0f, 0.0f}, {1.0f, 0.0f, 0.0f});
+    add(dragged, {1.0f, 9.0f, 0.0f}, {1.0f, 0.0f, 0.0f});
     slanted.airDrag = 0.1f;
     for (int pass = 0; pass < 60; ++pass)
         simulationPass(dragged, dragged.size(), true, 1.0f / 60.0f, 0.0f, slanted);
@@ -69,6 +70,21 @@ TEST(PhysicsSettings, GravityDragAndBouncesEachDoWhatTheySay) {
     ASSERT_TRUE(a.collideWith(b, 0.25f));
     EXPECT_VEC3_NEAR(a.next.velocity, Vec3(-0.25f, 0.0f, 0.0f), 0.0f);
     EXPECT_VEC3_NEAR(b.next.velocity, Vec3(0.25f, 0.0f, 0.0f), 0.0f);
+    // So in a pass, scanned over all pairs or through the grid (with 70 more, far apart): the
+    // first bounces and is pushed clear; the second's own step then takes it on as it came.
+    PhysicsSettings quarterBounce = weightless();
+    quarterBounce.contactBounceKeep = 0.25f;
+    for (const int more : {0, 70}) {
+        ParticleList pair;
+        add(pair, {0.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f});
+        add(pair, {1.5f, 0.0f, 0.0f}, {-1.0f, 0.0f, 0.0f});
+        for (int i = 0; i < more; ++i)
+            add(pair, {-9.0f + 2.5f * static_cast<float>(i % 8), 5.0f, -9.0f + 2.5f * (i / 8)});
+        ContactGrid grid;
+        simulationPass(pair, pair.size(), true, 0.0f, grid, 0.0f, quarterBounce);
+        EXPECT_VEC3_NEAR(pair[0]->current.velocity, Vec3(-0.25f, 0.0f, 0.0f), 0.0f) << more;
+        EXPECT_VEC3_NEAR(pair[1]->current.velocity, Vec3(-1.0f, 0.0f, 0.0f), 0.0f) << more;
+    }
 }
 
 TEST(PhysicsSettings, StifferLinksStretchLessUnderTheSameLoad) {
