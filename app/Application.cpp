@@ -54,27 +54,6 @@ OverlayInput overlayInput(const InputState& input, WindowHandle window) {
     return in;
 }
 
-/// What a right click did that the user is told, or nothing to say.
-const char* rightClickMessage(RightClick result) {
-    switch (result) {
-        case RightClick::IgnoredWhileRunning:
-            return "right click works while paused (Tab)";
-        case RightClick::SelectedFirst:
-            return "select a second particle to link";
-        case RightClick::Linked:
-            return "linked";
-        case RightClick::Unlinked:
-            return "unlinked";
-        case RightClick::Pinned:
-            return "pinned";
-        case RightClick::Unpinned:
-            return "unpinned";
-        case RightClick::None:
-            break;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 Application::Application(OperatingSystem& os_, Direct3DCreateFn createDirect3D_)
@@ -131,6 +110,8 @@ std::optional<int> Application::startUp(int showCommand) {
     }
     scene.pictureFolder = dataFolder;
     setUpScene(scene, particles, startingScene);
+    physics = startingScene.physics();
+    startHistory();
     timer->tick();
     putCursorHome(os);
     running = !startsPaused;
@@ -173,6 +154,7 @@ void Application::resetScene() {
     editing = EditingState{};
     particles.clear();
     buildScene(startingScene, particles);
+    presentStructure_.reset();
     physics = startingScene.physics();
     stepper.restart();
     energyHistory.restart();
@@ -181,13 +163,13 @@ void Application::resetScene() {
     running = !startsPaused;
 }
 
-void Application::stepSimulation(std::size_t count, float dt, bool singleStep) {
+float Application::stepSimulation(std::size_t count, float dt, bool singleStep) {
     // Slow motion slows the simulated time; the camera and the tools keep the clock's.
-    if (singleStep) {
-        stepper.advance(particles, count, true, kSingleStepTime * physics.timeScale, physics);
-    } else {
-        stepper.advance(particles, count, running, dt * physics.timeScale, physics);
-    }
+    const float stepped = singleStep ? kSingleStepTime * physics.timeScale
+                          : running  ? dt * physics.timeScale
+                                     : 0.0f;
+    stepper.advance(particles, count, singleStep || running, stepped, physics);
+    return stepped;
 }
 
 void Application::showFrameRateInTitle() {
@@ -196,36 +178,6 @@ void Application::showFrameRateInTitle() {
     std::snprintf(title, sizeof title, "Velmora - Using OpenGL - FPS: %d - DT: %f",
                   framesPerSecond(d), static_cast<double>(d));
     os.setWindowText(windowHandle, title);
-}
-
-void Application::runEditingTools(float dt) {
-    EditingInput in;
-    in.middlePressed = input->pressed[VK_MBUTTON];
-    in.rightPressed = input->pressed[VK_RBUTTON];
-    in.leftPressed = input->pressed[VK_LBUTTON];
-    in.leftReleased = input->released[VK_LBUTTON];
-    in.leftHeld = input->down[VK_LBUTTON];
-    in.shiftHeld = input->down[VK_SHIFT];
-    in.cursorDx = input->cursor.x - input->previousCursor.x;
-    in.cursorDy = input->cursor.y - input->previousCursor.y;
-    in.running = running;
-    in.dt = dt;
-    in.linkStiffness = physics.linkStiffness;
-    in.linkDamping = physics.linkDamping;
-    // A press on a part of the overlay is the overlay's; a drag begun in the scene goes on.
-    if (overlay.wantsMouse()) {
-        in.middlePressed = in.rightPressed = in.leftPressed = false;
-    }
-    PickRayFromCursor source(os);
-    const RightClick right =
-        velmora::runEditingTools(in, source, scene.mainCamera, particles, editing);
-    if (const char* message = rightClickMessage(right)) {
-        overlay.showMessage(message);
-    }
-    if (std::exchange(editing.roomFull, false)) {
-        overlay.showMessage("the room is full: " + std::to_string(kMaxSceneParticles) +
-                            " particles");
-    }
 }
 
 OverlayStatus Application::overlayStatus() const {
@@ -244,6 +196,7 @@ OverlayStatus Application::overlayStatus() const {
     status.inspector = inspector;
     status.energy = energyPlotShown ? &energyPlot_ : nullptr;
     status.physics = physics;
+    status.timeline = {timeline.first(), timeline.latest(), timeline.now(), timeline.edits()};
     return status;
 }
 
@@ -278,6 +231,10 @@ bool Application::runPass() {
     // The panel's buttons act as their keys do, one pass after the click.
     const OverlayActions asked = std::move(panelAsked_);
     panelAsked_ = {};
+    // Undo, redo and the timeline act first, on the moment the last frame showed; what this
+    // pass edits after them starts from there.
+    travelInHistory(asked);
+    beginEdits();
 
     if (input->pressed[VK_ESCAPE]) {
         os.postQuitMessage(0);
@@ -303,6 +260,7 @@ bool Application::runPass() {
     }
     if (input->pressed[kKeyR] || asked.reset) {
         resetScene();
+        noteEdit("reset");
     }
     if (input->pressed[VK_HOME] || asked.resetView) {
         placeMainCamera(scene, startingScene.camera.value_or(CameraPose{}));
@@ -323,20 +281,23 @@ bool Application::runPass() {
     if (dropped) {
         openDropped(message.wParam);
     }
-    const bool physicsChanged = changePhysics(asked);
+    if (changePhysics(asked)) {
+        noteEdit("physics");
+    }
     const bool singleStep = !running && (input->pressed[kKeyN] || asked.singleStep);
     moveCamera(dt);
     if (input->pressed[kKeyF]) {
         showFrameRateInTitle();
     }
-    const std::size_t particlesBefore = particles.size(), linksBefore = linkCount(particles);
     runEditingTools(dt);
-    const bool edited = physicsChanged || particles.size() != particlesBefore ||
-                        linkCount(particles) != linksBefore || editing.dragTarget != nullptr;
+    const bool edited = editName_ != nullptr || editing.dragTarget != nullptr;
+    keepEdits(editing.dragTarget != nullptr);
 
     const std::size_t count = particles.size();
     const Clock::time_point physicsStart = Clock::now();
-    stepSimulation(count, dt, singleStep);
+    if (const float stepped = stepSimulation(count, dt, singleStep); stepped > 0.0f) {
+        keepPass(stepped, count);
+    }
     const double physicsSeconds = secondsSince(physicsStart);
     passTimes.physicsSeconds += physicsSeconds;
     passAverages.add(dt, physicsSeconds);

@@ -14,11 +14,14 @@
 #include "app/ReplayWindows.h"
 #include "app/RunReport.h"
 #include "app/SceneFrame.h"
+#include "app/Timeline.h"
+#include "app/UndoStack.h"
 #include "math/Vec3.h"
 #include "overlay/Overlay.h"
 #include "physics/EditingTools.h"
 #include "physics/Particle.h"
 #include "physics/ParticleList.h"
+#include "physics/Snapshot.h"
 #include "physics/StableStepping.h"
 #include "platform/GpuDevice.h"
 #include "platform/OperatingSystem.h"
@@ -30,6 +33,8 @@ namespace velmora {
 inline constexpr float kMouseLookRadiansPerPixel = 0.0047123851f;
 /// The simulated time of one N press while paused, seconds.
 inline constexpr float kSingleStepTime = 1.0f / 60.0f;
+/// What the run's past may hold by default, bytes (--history-mb).
+inline constexpr std::size_t kDefaultHistoryBytes = std::size_t{64} << 20;
 /// The window class of the one window.
 inline constexpr const char* kWindowClassName = "renderer";
 /// Exit codes of start-up failures; otherwise the quit message's code.
@@ -111,6 +116,11 @@ class Application {
     std::string inspector;         ///< the inspector's lines; empty while no tool holds a particle
     EnergyHistory energyHistory;   ///< the last 20 s of the energy, for the plot
     bool energyPlotShown = false;  ///< F3
+    /// The run's past: the edits to undo and redo, and the moments to step back to, within
+    /// historyBudgetBytes together.
+    Timeline timeline;
+    UndoStack undoStack;
+    std::size_t historyBudgetBytes = kDefaultHistoryBytes;
     /// Scene files opened this run, the last first, at most kRecentScenes.
     std::vector<std::string> recentScenes;
     static constexpr std::size_t kRecentScenes = 5;
@@ -120,6 +130,34 @@ class Application {
     std::vector<std::string> openableScenes;
 
   private:
+    // The run's past (app/ApplicationHistory.cpp).
+    /// The present moment; its structure is kept from one to the next until an edit.
+    Snapshot presentSnapshot();
+    void startHistory();
+    /// Makes a kept moment the present one.
+    void putBack(const Snapshot& moment);
+    /// Puts back the moment at a position of the timeline: its keyframe, stepped on.
+    void seek(long position);
+    void undoOrRedo(bool undo);
+    /// Z, Y, and while paused Left and Right; the scrub bar. Whether one of them acted.
+    bool travelInHistory(const OverlayActions& asked);
+    /// Before this pass's edits: the moment they start from.
+    void beginEdits();
+    /// An edit of this pass, named for the overlay ("undid: link").
+    void noteEdit(const char* name);
+    /// After this pass's edits, before its step: keeps what they did.
+    void keepEdits(bool dragging);
+    /// After a pass was stepped with dt simulated seconds over count particles.
+    void keepPass(float dt, std::size_t count);
+    void fitHistoryInBudget();
+    std::shared_ptr<const Structure> presentStructure_;  ///< null: to be captured
+    Snapshot passStart_;
+    std::optional<Edit> dragEdit_;  ///< the drag under way, with the moment it started from
+    const char* editName_ = nullptr;
+    /// What the last load replaced, for its edit.
+    std::shared_ptr<const SceneDescription> previousScene_;
+    std::string previousSceneName_;
+
     void listOpenableScenes();
     /// A file dropped on the window: a scene is opened, a recording replayed in a window of
     /// its own.
@@ -127,7 +165,8 @@ class Application {
     void mouseLook();
     void switchDisplayModeAndDevice();
     void moveCamera(float dt);
-    void stepSimulation(std::size_t count, float dt, bool singleStep);
+    /// Steps the simulation; returns the dt it stepped, 0 when it did not.
+    float stepSimulation(std::size_t count, float dt, bool singleStep);
     /// Carries out what the panel's physics section asked for; returns whether the physics
     /// changed.
     bool changePhysics(const OverlayActions& asked);

@@ -32,9 +32,12 @@ bool Application::loadScene(std::string_view nameOrFile) {
         std::fprintf(stderr, "velmora: %s\n", lastMessage.c_str());
         return false;
     }
+    previousScene_ = std::make_shared<const SceneDescription>(std::move(startingScene));
+    previousSceneName_ = sceneName;
     startingScene = std::move(*loaded);
     resetScene();
     sceneName.assign(nameOrFile);
+    noteEdit("load");
     lastMessage = "loaded " + sceneName;
     if (namesSceneFile(nameOrFile)) {
         std::erase(recentScenes, sceneName);

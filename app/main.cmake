@@ -3,7 +3,8 @@ find_package(PNG REQUIRED)
 add_library(velmora_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/Application.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationFiles.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationPhysics.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationEdits.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationHistory.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/CameraMotion.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Controls.cpp
@@ -18,6 +19,8 @@ add_library(velmora_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/RunReport.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/SaveFolder.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/SceneFrame.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/Timeline.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/UndoStack.cpp
 )
 target_link_libraries(velmora_app PUBLIC velmora_shell velmora_session velmora_overlay
                                          velmora_render velmora_scenes velmora_gpu PNG::PNG)

@@ -77,7 +77,7 @@ struct GlFrames {
     WindowHandle window = nullptr;
     OverlayInput input;
     Overlay overlay;
-    OverlayStatus status{true, 27, 60, 60.0f, 0.05f, {}, {}, {}, {}, 1, false, {}, nullptr, {}};
+    OverlayStatus status{true, 27, 60, 60.0f, 0.05f, {}, {}, {}, {}, 1, false, {}, nullptr, {}, {}};
     std::array<std::vector<float>, 5> samples;
     EnergyPlot plot;
     bool ready = false;

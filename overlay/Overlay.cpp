@@ -246,6 +246,7 @@ void Overlay::buildPanel(const OverlayStatus& status, OverlayActions& actions) {
         actions.reset = ImGui::Button("Reset (R)", kButtonSize);
         actions.toggleWireframe = ImGui::Button("Wireframe (Q)", kButtonSize);
         actions.resetView = ImGui::Button("Reset view (Home)", kButtonSize);
+        actions.seekTo = buildTimelineBar(status.timeline, kButtonSize.x, layout_.timeline);
         if (!status.scenes.empty()) {
             char preview[64] = "choose a scene";
             if (!status.currentScene.empty()) {

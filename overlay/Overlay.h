@@ -20,6 +20,7 @@
 #include "overlay/OverlayInput.h"
 #include "overlay/OverlayRenderer.h"
 #include "overlay/PhysicsSection.h"
+#include "overlay/TimelineBar.h"
 #include "platform/GpuDevice.h"
 #include "platform/OperatingSystem.h"
 
@@ -45,6 +46,7 @@ struct OverlayStatus {
     std::string_view inspector;             ///< the inspector's lines; empty: not shown
     const EnergyPlot* energy = nullptr;     ///< the energy plot; null: not shown
     PhysicsSettings physics;                ///< what the panel's physics section shows
+    TimelineView timeline;                  ///< what the panel's scrub bar shows
 };
 
 /// One line of the energy plot: a ring of values, the oldest at `offset`.
@@ -75,6 +77,7 @@ struct OverlayActions {
     /// The settings after a change on the physics section, this pass.
     std::optional<PhysicsSettings> physics;
     bool scenePhysics = false;  ///< back to the scene's own settings
+    std::optional<long> seekTo;  ///< a position the scrub bar was moved to, this pass
 };
 
 /// Where the last build put each part, client pixels; empty when the part is not shown.
@@ -84,6 +87,7 @@ struct OverlayLayout {
     Rect panel;
     Rect message;
     PhysicsControlRects physics;  ///< the panel's physics section
+    Rect timeline;                ///< the panel's scrub bar
 };
 
 /// Seconds a message stays on screen, counted in pass time.

@@ -81,6 +81,13 @@ class StableStepper {
                   const PhysicsSettings& settings = kDescribedSettings);
     /// The scene was replaced or put back as it started: forget what was seen of it.
     void restart();
+    /// What it has seen of the scene's energy, to go on from later with resume.
+    const EnergyWatch& energyWatch() const { return energyWatch_; }
+    /// Goes on from a moment kept earlier, as the stepper was then.
+    void resume(const EnergyWatch& watch) {
+        energyWatch_ = watch;
+        known_ = false;
+    }
 
     /// The stable step of the structure the last advance saw, seconds.
     float lastStableStep() const { return stableStep_; }

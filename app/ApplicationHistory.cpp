@@ -1,0 +1,198 @@
+// The run's past: undo and redo of edits (Z, Y), and the timeline the paused run steps through
+// (Left, Right, the panel's scrub bar). Every moment put back steps on bit for bit as it did.
+#include <algorithm>
+
+#include "app/Application.h"
+#include "physics/StateSummary.h"
+
+namespace velmora {
+namespace {
+
+constexpr int kKeyY = 'Y', kKeyZ = 'Z';
+/// Work of re-stepping a pass, in particles and links times sub-steps, that a step back may
+/// spend: keyframes are taken so far apart that the passes between cost about this much.
+constexpr long kRestepWork = 16000;
+constexpr int kLongestKeyframeInterval = 60;
+
+}  // namespace
+
+Snapshot Application::presentSnapshot() {
+    if (!presentStructure_)
+        presentStructure_ = captureStructure(particles);
+    Snapshot snapshot;
+    snapshot.structure = presentStructure_;
+    captureMotion(particles, snapshot.motion);
+    snapshot.settings = physics;
+    snapshot.energyWatch = stepper.energyWatch();
+    return snapshot;
+}
+
+void Application::startHistory() {
+    presentStructure_.reset();
+    timeline.start(presentSnapshot());
+    undoStack = UndoStack();
+    dragEdit_.reset();
+}
+
+void Application::putBack(const Snapshot& moment) {
+    const bool sameStructure = moment.structure == presentStructure_ &&
+                               particles.size() == moment.structure->particleCount();
+    restoreParticles(particles, moment, sameStructure);
+    presentStructure_ = moment.structure;
+    physics = moment.settings;
+    stepper.resume(moment.energyWatch);
+    editing = EditingState{};
+    dragEdit_.reset();
+    energyHistory.restart();
+}
+
+void Application::seek(long position) {
+    position = std::clamp(position, timeline.first(), timeline.latest());
+    const Timeline::Keyframe* keyframe = timeline.keyframeAtOrBefore(position);
+    if (keyframe == nullptr || position == timeline.now())
+        return;
+    putBack(keyframe->snapshot);
+    for (const Timeline::Pass& pass : timeline.passesBetween(keyframe->position, position))
+        stepper.advance(particles, pass.count, true, pass.dt, physics);
+    timeline.setNow(position);
+}
+
+void Application::undoOrRedo(bool undo) {
+    if (!timeline.atLatest()) {
+        timeline.branch();
+        undoStack.dropAfter(timeline.now());
+    }
+    const Edit* edit = undo ? undoStack.undo() : undoStack.redo();
+    if (edit == nullptr) {
+        overlay.showMessage(undo ? "nothing to undo" : "nothing to redo");
+        return;
+    }
+    putBack(undo ? edit->before : edit->after);
+    if (const auto& scene = undo ? edit->sceneBefore : edit->sceneAfter) {
+        startingScene = *scene;
+        sceneName = undo ? edit->sceneNameBefore : edit->sceneNameAfter;
+    }
+    timeline.keep(presentSnapshot(), true);
+    overlay.showMessage((undo ? "undid: " : "redid: ") + edit->name);
+    fitHistoryInBudget();
+}
+
+bool Application::travelInHistory(const OverlayActions& asked) {
+    const bool undo = input->pressed[kKeyZ], redo = input->pressed[kKeyY];
+    if (undo || redo) {
+        undoOrRedo(undo);
+        return true;
+    }
+    if (asked.seekTo) {
+        running = false;
+        seek(*asked.seekTo);
+        return true;
+    }
+    const int way = input->pressed[VK_RIGHT] ? 1 : input->pressed[VK_LEFT] ? -1 : 0;
+    if (running || way == 0)
+        return false;
+    long target = timeline.now() + way;
+    if (input->down[VK_SHIFT]) {
+        // A second of simulated time, as the passes took it.
+        const long from = way < 0 ? timeline.first() : timeline.now();
+        const long to = way < 0 ? timeline.now() : timeline.latest();
+        const std::vector<Timeline::Pass> passes = timeline.passesBetween(from, to);
+        double seconds = 0.0;
+        long taken = 0;
+        for (std::size_t i = 0; i < passes.size() && seconds < 1.0; ++i, ++taken)
+            seconds += passes[way < 0 ? passes.size() - 1 - i : i].dt;
+        target = timeline.now() + way * std::max(taken, 1l);
+    }
+    seek(target);
+    return true;
+}
+
+void Application::beginEdits() {
+    if (!presentStructure_)
+        presentStructure_ = captureStructure(particles);
+    passStart_.structure = presentStructure_;
+    captureMotion(particles, passStart_.motion);
+    passStart_.settings = physics;
+    passStart_.energyWatch = stepper.energyWatch();
+    editName_ = nullptr;
+}
+
+void Application::noteEdit(const char* name) {
+    if (editName_ == nullptr)
+        editName_ = name;
+    presentStructure_.reset();
+}
+
+void Application::keepEdits(bool dragging) {
+    const bool dragStarts = dragging && !dragEdit_;
+    if (dragStarts) {
+        dragEdit_.emplace();
+        dragEdit_->name = "drag";
+        dragEdit_->before = passStart_;
+    }
+    const bool dragEnds = !dragging && dragEdit_;
+    if (editName_ == nullptr && !dragging && !dragEnds)
+        return;
+    if (!timeline.atLatest()) {
+        timeline.branch();
+        undoStack.dropAfter(timeline.now());
+    }
+    Snapshot now = presentSnapshot();
+    if (dragEnds) {
+        dragEdit_->position = timeline.now();
+        dragEdit_->after = now;
+        undoStack.push(std::move(*dragEdit_));
+        dragEdit_.reset();
+    }
+    if (editName_ != nullptr) {
+        Edit* last = undoStack.lastMade();
+        // A slider dragged over several passes is one edit.
+        if (last != nullptr && last->name == "physics" && editName_ == std::string("physics") &&
+            last->madeInPass == passTimes.passes - 1) {
+            last->after = now;
+            last->madeInPass = passTimes.passes;
+            undoStack.recount();
+        } else {
+            Edit edit{editName_, timeline.now(), passTimes.passes, passStart_, now, {}, {}, {}, {}};
+            if (editName_ == std::string("load")) {
+                edit.sceneBefore = std::move(previousScene_);
+                edit.sceneNameBefore = previousSceneName_;
+                edit.sceneAfter = std::make_shared<const SceneDescription>(startingScene);
+                edit.sceneNameAfter = sceneName;
+            }
+            undoStack.push(std::move(edit));
+        }
+    }
+    timeline.keep(std::move(now), editName_ != nullptr || dragEnds);
+    fitHistoryInBudget();
+}
+
+void Application::keepPass(float dt, std::size_t count) {
+    if (!timeline.atLatest()) {
+        timeline.branch();
+        undoStack.dropAfter(timeline.now());
+    }
+    timeline.addPass({dt, static_cast<std::uint32_t>(count)});
+    const long work = static_cast<long>(particles.size() + linkCount(particles)) *
+                      std::max(1, stepper.lastSubSteps());
+    const int interval =
+        static_cast<int>(std::clamp(kRestepWork / std::max(1l, work), 1l,
+                                    static_cast<long>(kLongestKeyframeInterval)));
+    if (timeline.keyframeDue(interval))
+        timeline.keep(presentSnapshot(), false);
+    fitHistoryInBudget();
+}
+
+void Application::fitHistoryInBudget() {
+    // The oldest goes first, moments or edits, until the past fits its budget.
+    while (timeline.bytes() + undoStack.bytes() > historyBudgetBytes) {
+        const bool editIsOlder = !undoStack.empty() && undoStack.oldest() < timeline.oldest();
+        if (editIsOlder || !timeline.dropOldest()) {
+            if (undoStack.empty())
+                break;
+            undoStack.dropOldest();
+        }
+    }
+}
+
+}  // namespace velmora
