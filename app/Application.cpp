@@ -161,15 +161,16 @@ void Application::resetScene() {
     placeMainCamera(scene, startingScene.camera.value_or(CameraPose{}));
     cameraVelocity = Vec3();
     running = !startsPaused;
+    if (!inPass_) {
+        startHistory();
+    }
 }
 
-float Application::stepSimulation(std::size_t count, float dt, bool singleStep) {
+std::optional<float> Application::stepSimulation(std::size_t count, float dt, bool singleStep) {
     // Slow motion slows the simulated time; the camera and the tools keep the clock's.
-    const float stepped = singleStep ? kSingleStepTime * physics.timeScale
-                          : running  ? dt * physics.timeScale
-                                     : 0.0f;
+    const float stepped = (singleStep ? kSingleStepTime : dt) * physics.timeScale;
     stepper.advance(particles, count, singleStep || running, stepped, physics);
-    return stepped;
+    return singleStep || running ? std::optional(stepped) : std::nullopt;
 }
 
 void Application::showFrameRateInTitle() {
@@ -202,6 +203,13 @@ OverlayStatus Application::overlayStatus() const {
 
 bool Application::runPass() {
     const Clock::time_point passStart = Clock::now();
+    // Edits inside a pass are kept in the run's past; a scene put in place between passes
+    // (a test, or a caller before the first) starts the past anew.
+    inPass_ = true;
+    struct PassEnds {
+        bool& inPass;
+        ~PassEnds() { inPass = false; }
+    } passEnds{inPass_};
     Message message;
     if (os.peekMessage(message)) {
         if (message.message == WM_QUIT) {
@@ -295,9 +303,7 @@ bool Application::runPass() {
 
     const std::size_t count = particles.size();
     const Clock::time_point physicsStart = Clock::now();
-    if (const float stepped = stepSimulation(count, dt, singleStep); stepped > 0.0f) {
-        keepPass(stepped, count);
-    }
+    keepPass(stepSimulation(count, dt, singleStep), count);
     const double physicsSeconds = secondsSince(physicsStart);
     passTimes.physicsSeconds += physicsSeconds;
     passAverages.add(dt, physicsSeconds);

@@ -26,6 +26,7 @@
 #include "platform/GpuDevice.h"
 #include "platform/OperatingSystem.h"
 #include "scenes/BuiltInScenes.h"
+#include "session/SessionFormat.h"
 
 namespace velmora {
 
@@ -34,7 +35,7 @@ inline constexpr float kMouseLookRadiansPerPixel = 0.0047123851f;
 /// The simulated time of one N press while paused, seconds.
 inline constexpr float kSingleStepTime = 1.0f / 60.0f;
 /// What the run's past may hold by default, bytes (--history-mb).
-inline constexpr std::size_t kDefaultHistoryBytes = std::size_t{64} << 20;
+inline constexpr std::size_t kDefaultHistoryBytes = std::size_t{kDefaultHistoryMegabytes} << 20;
 /// The window class of the one window.
 inline constexpr const char* kWindowClassName = "renderer";
 /// Exit codes of start-up failures; otherwise the quit message's code.
@@ -147,13 +148,16 @@ class Application {
     void noteEdit(const char* name);
     /// After this pass's edits, before its step: keeps what they did.
     void keepEdits(bool dragging);
-    /// After a pass was stepped with dt simulated seconds over count particles.
-    void keepPass(float dt, std::size_t count);
+    /// After the pass's step: dt simulated seconds over count particles, nothing if paused.
+    void keepPass(std::optional<float> dt, std::size_t count);
     void fitHistoryInBudget();
     std::shared_ptr<const Structure> presentStructure_;  ///< null: to be captured
     Snapshot passStart_;
     std::optional<Edit> dragEdit_;  ///< the drag under way, with the moment it started from
     const char* editName_ = nullptr;
+    bool inPass_ = false;         ///< runPass is under way
+    bool keepAfterPass_ = false;  ///< this pass's edits are kept after its step
+    bool markAfterPass_ = false;  ///< ... and marked on the timeline
     /// What the last load replaced, for its edit.
     std::shared_ptr<const SceneDescription> previousScene_;
     std::string previousSceneName_;
@@ -165,8 +169,8 @@ class Application {
     void mouseLook();
     void switchDisplayModeAndDevice();
     void moveCamera(float dt);
-    /// Steps the simulation; returns the dt it stepped, 0 when it did not.
-    float stepSimulation(std::size_t count, float dt, bool singleStep);
+    /// Steps the simulation; returns the dt it stepped with, nothing when paused.
+    std::optional<float> stepSimulation(std::size_t count, float dt, bool singleStep);
     /// Carries out what the panel's physics section asked for; returns whether the physics
     /// changed.
     bool changePhysics(const OverlayActions& asked);

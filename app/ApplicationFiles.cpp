@@ -37,7 +37,9 @@ bool Application::loadScene(std::string_view nameOrFile) {
     startingScene = std::move(*loaded);
     resetScene();
     sceneName.assign(nameOrFile);
-    noteEdit("load");
+    if (inPass_) {
+        noteEdit("load");
+    }
     lastMessage = "loaded " + sceneName;
     if (namesSceneFile(nameOrFile)) {
         std::erase(recentScenes, sceneName);

@@ -1,6 +1,7 @@
 // The run's past: undo and redo of edits (Z, Y), and the timeline the paused run steps through
 // (Left, Right, the panel's scrub bar). Every moment put back steps on bit for bit as it did.
 #include <algorithm>
+#include <utility>
 
 #include "app/Application.h"
 #include "physics/StateSummary.h"
@@ -93,14 +94,18 @@ bool Application::travelInHistory(const OverlayActions& asked) {
         return false;
     long target = timeline.now() + way;
     if (input->down[VK_SHIFT]) {
-        // A second of simulated time, as the passes took it.
+        // The passes nearest to a second of simulated time, as they took it.
         const long from = way < 0 ? timeline.first() : timeline.now();
         const long to = way < 0 ? timeline.now() : timeline.latest();
         const std::vector<Timeline::Pass> passes = timeline.passesBetween(from, to);
         double seconds = 0.0;
         long taken = 0;
-        for (std::size_t i = 0; i < passes.size() && seconds < 1.0; ++i, ++taken)
-            seconds += passes[way < 0 ? passes.size() - 1 - i : i].dt;
+        for (std::size_t i = 0; i < passes.size(); ++i, ++taken) {
+            const double dt = passes[way < 0 ? passes.size() - 1 - i : i].dt;
+            if (seconds + 0.5 * dt >= 1.0)
+                break;
+            seconds += dt;
+        }
         target = timeline.now() + way * std::max(taken, 1l);
     }
     seek(target);
@@ -131,7 +136,9 @@ void Application::keepEdits(bool dragging) {
         dragEdit_->before = passStart_;
     }
     const bool dragEnds = !dragging && dragEdit_;
-    if (editName_ == nullptr && !dragging && !dragEnds)
+    keepAfterPass_ = editName_ != nullptr || dragging || dragEnds;
+    markAfterPass_ = editName_ != nullptr || dragEnds;
+    if (!keepAfterPass_)
         return;
     if (!timeline.atLatest()) {
         timeline.branch();
@@ -163,23 +170,32 @@ void Application::keepEdits(bool dragging) {
             undoStack.push(std::move(edit));
         }
     }
-    timeline.keep(std::move(now), editName_ != nullptr || dragEnds);
     fitHistoryInBudget();
 }
 
-void Application::keepPass(float dt, std::size_t count) {
+void Application::keepPass(std::optional<float> dt, std::size_t count) {
+    // A moment an edit or a drag made is kept after the pass it was made in: stepping again
+    // from the keyframe before it never has to make the edit again.
+    const bool keepNow = std::exchange(keepAfterPass_, false);
+    const bool mark = std::exchange(markAfterPass_, false);
+    if (!dt) {
+        if (keepNow) {
+            timeline.keep(presentSnapshot(), mark);
+            fitHistoryInBudget();
+        }
+        return;
+    }
     if (!timeline.atLatest()) {
         timeline.branch();
         undoStack.dropAfter(timeline.now());
     }
-    timeline.addPass({dt, static_cast<std::uint32_t>(count)});
+    timeline.addPass({*dt, static_cast<std::uint32_t>(count)});
     const long work = static_cast<long>(particles.size() + linkCount(particles)) *
                       std::max(1, stepper.lastSubSteps());
-    const int interval =
-        static_cast<int>(std::clamp(kRestepWork / std::max(1l, work), 1l,
-                                    static_cast<long>(kLongestKeyframeInterval)));
-    if (timeline.keyframeDue(interval))
-        timeline.keep(presentSnapshot(), false);
+    const int interval = static_cast<int>(std::clamp(kRestepWork / std::max(1l, work), 1l,
+                                                     static_cast<long>(kLongestKeyframeInterval)));
+    if (keepNow || timeline.keyframeDue(interval))
+        timeline.keep(presentSnapshot(), mark);
     fitHistoryInBudget();
 }
 

@@ -18,7 +18,7 @@ namespace {
 /// The longest fixed frame time accepted, seconds.
 constexpr float kMaxFrameTime = 60.0f;
 
-bool parseFrameCount(const std::string& text, long& out) {
+bool parseWholeNumber(const std::string& text, long& out) {
     if (text.empty() || text[0] == '-' || text[0] == '+') {
         return false;
     }
@@ -56,8 +56,8 @@ constexpr int kLargestSide = 8192;
 bool parseSize(const std::string& text, int& width, int& height) {
     const std::size_t x = text.find('x');
     long w = 0, h = 0;
-    if (x == std::string::npos || !parseFrameCount(text.substr(0, x), w) ||
-        !parseFrameCount(text.substr(x + 1), h) || w < kSmallestSide || h < kSmallestSide ||
+    if (x == std::string::npos || !parseWholeNumber(text.substr(0, x), w) ||
+        !parseWholeNumber(text.substr(x + 1), h) || w < kSmallestSide || h < kSmallestSide ||
         w > kLargestSide || h > kLargestSide) {
         return false;
     }
@@ -110,7 +110,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         }
         if (arg == "--frames") {
             long n = 0;
-            if (!hasValue || !parseFrameCount(value, n)) {
+            if (!hasValue || !parseWholeNumber(value, n)) {
                 error = "--frames needs a whole number of passes, 1 or more";
                 return std::nullopt;
             }
@@ -169,6 +169,16 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             }
             result.saveFolder = value;
             ++i;
+        } else if (arg == "--history-mb") {
+            long megabytes = 0;
+            if (!hasValue || !parseWholeNumber(value, megabytes) ||
+                megabytes > kMostHistoryMegabytes) {
+                error = "--history-mb needs a whole number of megabytes from 1 to " +
+                        std::to_string(kMostHistoryMegabytes);
+                return std::nullopt;
+            }
+            result.historyMegabytes = static_cast<int>(megabytes);
+            ++i;
         } else if (arg == "--window") {
             result.window = true;
         } else if (arg == "--headless") {
@@ -185,7 +195,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     if (!result.replay.empty()) {
         // A replay takes its scene, start, frame times and length from the recording.
         for (const char* clash : {"--scene", "--paused", "--frame-time", "--frames", "--record",
-                                  "--headless", "--size"}) {
+                                  "--headless", "--size", "--history-mb"}) {
             if (seen.contains(clash)) {
                 error = std::string(clash) + " cannot go with --replay: the recording decides";
                 return std::nullopt;

@@ -3,23 +3,26 @@
 #include <string>
 #include <vector>
 
+#include "session/SessionFormat.h"
+
 namespace velmora {
 
 /// Optional flags for tests, documentation and benchmarks. With none the program is the
 /// interactive one. The forms and their help texts are in optionsTable().
 struct CommandLine {
-    std::optional<long> frames;      ///< post the quit message after this many passes
-    std::optional<float> frameTime;  ///< every pass's dt, seconds
-    std::string screenshot;          ///< write the last frame drawn here as PNG
-    std::string scene = "start";     ///< a built-in scene's name or a scene file
-    std::string saveScene;           ///< save the final state here as a scene file
-    bool paused = false;             ///< start with the simulation paused
-    std::string record;              ///< write a session recording here
-    std::string replay;              ///< replay this session recording
-    bool window = false;             ///< show a replay in a window instead of headless
-    bool headless = false;           ///< scripted operating system and headless device
-    int width = 800, height = 600;   ///< the client area, pixels
-    std::string saveFolder;          ///< where F5 saves; empty: chosen by chooseSaveFolder
+    std::optional<long> frames;           ///< post the quit message after this many passes
+    std::optional<float> frameTime;       ///< every pass's dt, seconds
+    std::string screenshot;               ///< write the last frame drawn here as PNG
+    std::string scene = "start";          ///< a built-in scene's name or a scene file
+    std::string saveScene;                ///< save the final state here as a scene file
+    bool paused = false;                  ///< start with the simulation paused
+    std::string record;                   ///< write a session recording here
+    std::string replay;                   ///< replay this session recording
+    bool window = false;                  ///< show a replay in a window instead of headless
+    bool headless = false;                ///< scripted operating system and headless device
+    int width = 800, height = 600;        ///< the client area, pixels
+    std::string saveFolder;               ///< where F5 saves; empty: chosen by chooseSaveFolder
+    std::optional<int> historyMegabytes;  ///< memory for undo and the timeline
     bool help = false;
     bool version = false;
 };

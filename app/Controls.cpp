@@ -8,8 +8,7 @@ namespace {
 
 constexpr ControlRow kControls[] = {
     {"F1", "show / hide the help panel: every control and option"},
-    {"F2", "show / hide the panel: run / pause, step, reset, wireframe, reset view, scenes, save"},
-    {"F3", "energy plot on / off"},
+    {"F2", "show / hide the panel: buttons, scenes, physics, the run's past"},
     {"W / S, D / A", "thrust forward / back, right / left (the camera glides to rest)"},
     {"Space / Ctrl", "thrust up / down"},
     {"Shift (held)", "three times the thrust, five times the drag speed"},
@@ -19,15 +18,16 @@ constexpr ControlRow kControls[] = {
     {"Tab", "run / pause the simulation"},
     {"N, paused", "one step of 1/60 s"},
     {"R", "reset to the scene last loaded, camera and run state included"},
-    {"F5", "save the scene and camera to a new velmora-YYYYMMDD-HHMMSS.json in the save folder"},
-    {"Q / C", "wireframe / links coloured by strain, on / off"},
+    {"Z / Y", "undo / redo the last edit (Ctrl + Z / Y too)"},
+    {"Left / Right, paused", "a pass back / forward through the run's past; with Shift, a second"},
+    {"F5", "save the scene to a new velmora-YYYYMMDD-HHMMSS.json in the save folder"},
+    {"Q / C / F3", "wireframe / links coloured by strain / energy plot, on / off"},
     {"Alt + Enter", "windowed / full screen"},
-    {"F", "frame rate and time in the title"},
-    {"Escape", "quit"},
+    {"F / Escape", "frame rate and time in the title / quit"},
     {"middle button",
      "delete the particle under the cursor, or add one where the sight line meets z = 0"},
     {"right button, paused",
-     "select a particle; a second links or unlinks the two; the same again pins or unpins it"},
+     "select; then another links / unlinks the two, the same again pins / unpins it"},
     {"left button", "drag the particle under the cursor in the screen plane"},
 };
 
@@ -47,6 +47,7 @@ constexpr OptionRow kOptions[] = {
     {"--window", "with --replay: in a window"},
     {"--size WxH", "picture size (800x600)"},
     {"--save-folder DIR", "where F5 saves"},
+    {"--history-mb N", "memory for undo and the timeline, MB (64; 1 to 4096)"},
     {"--help", "show this text"},
     {"--version", "show the version"},
 };

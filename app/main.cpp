@@ -120,6 +120,8 @@ int run(OperatingSystem& os, Direct3DCreateFn createDirect3D, const CommandLine&
     app.startingScene = std::move(startingScene);
     app.sceneName = options.scene;
     app.startsPaused = options.paused;
+    const int historyMegabytes = options.historyMegabytes.value_or(kDefaultHistoryMegabytes);
+    app.historyBudgetBytes = std::size_t(historyMegabytes) << 20;
     if (const auto code = startApplication(app, options)) {
         return *code;
     }
@@ -132,6 +134,7 @@ int run(OperatingSystem& os, Direct3DCreateFn createDirect3D, const CommandLine&
         header.paused = options.paused;
         header.clientWidth = client.width();
         header.clientHeight = client.height();
+        header.historyMegabytes = historyMegabytes;
         // The scene itself, so the recording replays whatever becomes of its file.
         header.sceneText = sceneText(app.startingScene);
         if (!recorder->open(options.record, header, error)) {
@@ -234,6 +237,7 @@ int replay(const CommandLine& options) {
     app.startingScene = std::move(*scene);
     app.sceneName = reader.header().scene;
     app.startsPaused = reader.header().paused;
+    app.historyBudgetBytes = std::size_t(reader.header().historyMegabytes) << 20;
     if (const auto code = startApplication(app, recorded)) {
         return *code;
     }

@@ -155,7 +155,11 @@ std::string headerLine(const SessionHeader& header) {
         {"format", kSessionFormatName}, {"version", header.version},
         {"program", header.program},    {"scene", header.scene},
         {"paused", header.paused},      {"client", {header.clientWidth, header.clientHeight}}};
-    return line.dump();
+    if (header.historyMegabytes == kDefaultHistoryMegabytes)
+        return line.dump();
+    nlohmann::ordered_json withHistory = line;
+    withHistory["history-mb"] = header.historyMegabytes;
+    return withHistory.dump();
 }
 
 void passLine(const PassRecord& pass, std::string& out) {
@@ -221,10 +225,13 @@ bool parseHeaderLine(std::string_view line, SessionHeader& header, std::string& 
                 "reads versions 1 to " + std::to_string(kSessionFormatVersion) + ")";
         return false;
     }
-    std::int64_t width = 0, height = 0;
+    std::int64_t width = 0, height = 0, history = kDefaultHistoryMegabytes;
+    const bool hasHistory = object.contains("history-mb");
     if (!text("program", 256) || !text("scene", 4096) || !object.contains("paused") ||
         !object["paused"].is_boolean() || !object.contains("client") ||
-        !pairIn(object["client"], 1, kMaxWindowSide, width, height) || object.size() != 6) {
+        !pairIn(object["client"], 1, kMaxWindowSide, width, height) ||
+        (hasHistory && !wholeIn(object["history-mb"], 1, kMostHistoryMegabytes, history)) ||
+        object.size() != (hasHistory ? 7u : 6u)) {
         error =
             "the header lacks program, scene, paused or a client size of 1 to 16384, or "
             "has fields it should not";
@@ -241,6 +248,7 @@ bool parseHeaderLine(std::string_view line, SessionHeader& header, std::string& 
     header.paused = object["paused"];
     header.clientWidth = static_cast<std::int32_t>(width);
     header.clientHeight = static_cast<std::int32_t>(height);
+    header.historyMegabytes = static_cast<int>(history);
     return true;
 }
 

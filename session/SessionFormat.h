@@ -1,7 +1,7 @@
 #pragma once
 // The text of a session recording: JSON lines, one object per line.
 //   {"format":"velmora-session","version":2,"program":"velmora 0.1.0","scene":"start",
-//    "paused":false,"client":[800,600]}
+//    "paused":false,"client":[800,600]}              (and "history-mb":N when not 64)
 //   {"scene-text":"{\n  \"format\": \"velmora-scene\", ..."}     the scene as loaded
 //   {"dt":0.0166666675,"down":[87],"up":[65],"cursor":[[0,512,300]],"client":[[0,1000,400]],
 //    "message":[7,0],"display":[1920,1080],"check":"14432ef888b2746a"}  one line per pass
@@ -31,6 +31,9 @@ namespace velmora {
 
 inline constexpr const char* kSessionFormatName = "velmora-session";
 inline constexpr int kSessionFormatVersion = 2;
+/// The header's "history-mb" when it has none, and its largest.
+inline constexpr int kDefaultHistoryMegabytes = 64;
+inline constexpr int kMostHistoryMegabytes = 4096;
 /// Every this many passes a pass line carries the state hash after it ("check").
 inline constexpr long kSessionCheckInterval = 60;
 /// The longest line a reader accepts, bytes; no valid line comes near it.
@@ -52,6 +55,8 @@ struct SessionHeader {
     /// The scene as the run loaded it, as a scene file's text (version 2): a replay builds
     /// it, whatever became of the file or the built-in scenes. Empty in version 1.
     std::string sceneText;
+    /// The memory the run gave undo and the timeline, which decides how far back they reach.
+    int historyMegabytes = kDefaultHistoryMegabytes;
 };
 
 /// A cursor read that was not where the cursor was expected to be.

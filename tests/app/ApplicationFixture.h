@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <initializer_list>
 #include <memory>
 
@@ -58,6 +59,15 @@ class ApplicationTest : public ::testing::Test {
     void cursorAtClient(int x, int y) {
         const Point home = app->cursorHomeOnScreen();
         os.cursor = {home.x - 400 + x, home.y - 300 + y};
+    }
+    /// Puts the cursor on the particle's centre as the last frame showed it.
+    void cursorOn(const Particle* particle) {
+        const Vec3 p = particle->current.position;
+        const Matrix4 m = gRenderer->view * gRenderer->projection;
+        const float w = p.x * m.m[0][3] + p.y * m.m[1][3] + p.z * m.m[2][3] + m.m[3][3];
+        const Vec3 clip = transformRow(p, m);
+        cursorAtClient(static_cast<int>(std::lround((clip.x / w + 1.0f) * 400.0f)),
+                       static_cast<int>(std::lround((1.0f - clip.y / w) * 300.0f)));
     }
 
     ScriptedOperatingSystem os;

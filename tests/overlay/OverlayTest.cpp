@@ -151,7 +151,8 @@ TEST_F(OverlayTest, HelpAndPanelDrawBlendedAndClippedAndPutBackEveryStateTheScen
     // pixel, which is the layout painted: every row of both tables.
     const Rect help = overlay.layout().help;
     EXPECT_TRUE(help.right == 790 && help.top >= overlay.layout().status.bottom &&
-                help.bottom <= 590);
+                help.bottom <= 590)
+        << help.top << " " << help.bottom << " " << overlay.layout().status.bottom;
     ASSERT_EQ(pictures.size(), 1u);
     EXPECT_EQ(pictures[0]->primitiveCount, 2u);
     const auto& level = dynamic_cast<HeadlessTexture&>(*pictures[0]->textures[0]).store.levels[0];
