@@ -118,7 +118,14 @@ TEST(Program, StartUpFailuresSayWhyWithTheirExitCodesBeforeAnyPass) {
                             "--size 800x600x2",
                             "--size 8193x600",
                             "--save-folder",
-                            "--replay a.jsonl --size 640x480"})
+                            "--replay a.jsonl --size 640x480",
+                            "--history-mb",
+                            "--history-mb 0",
+                            "--history-mb -64",
+                            "--history-mb 4097",
+                            "--history-mb 1e3",
+                            "--history-mb 64MB",
+                            "--replay a.jsonl --history-mb 8"})
         all.push_back({bad, build, "", 2, "\nTry 'velmora --help'.\n"});
     for (const Case& c : all) {
         const Outcome run =

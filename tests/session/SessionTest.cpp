@@ -119,6 +119,7 @@ class SessionTest : public ApplicationTest {
         system.frame = {3, 19, 3, 3};         // another window manager's frame
         SessionPlayer player(system, reader.header());
         Application replayed(player, headlessDirect3DCreate);
+        replayed.historyBudgetBytes = std::size_t(reader.header().historyMegabytes) << 20;
         EXPECT_FALSE(replayed.startUp(SW_SHOWNORMAL).has_value());
         ReplayDivergence divergence;
         const long passes = replayPasses(replayed, player, reader, divergence);
@@ -258,6 +259,62 @@ TEST_F(SessionTest, ARecordingThatMovesEverySliderReplaysToItsHash) {
     EXPECT_EQ(replay(kFile), std::pair(recordedEnd, passes));
 }
 
+TEST_F(SessionTest, ARecordingThatUndoesRedoesAndStepsBackReplaysToItsHash) {
+    std::uint64_t recordedEnd = 0;
+    long passes = 0;
+    {
+        SessionRecorder recorder(os);
+        Application session(recorder, headlessDirect3DCreate);
+        session.historyBudgetBytes = std::size_t{1} << 20;
+        std::string error;
+        ASSERT_FALSE(session.startUp(SW_SHOWNORMAL).has_value());
+        SessionHeader header{"velmora test", "start", false, 800, 600, kSessionFormatVersion, "{}"};
+        header.historyMegabytes = 1;
+        ASSERT_TRUE(recorder.open(kFile, header, error));
+        const auto pass = [&](std::initializer_list<int> held, Point client = {700, 120}) {
+            os.keys = {};
+            for (int k : held)
+                os.setKey(k, true);
+            os.cursor = os.clientToScreen(windowHandle, client);
+            recorder.beginPass();
+            EXPECT_TRUE(session.runPass());
+            recorder.endPass(session.passDt);
+            ++passes;
+        };
+        const auto tap = [&](std::initializer_list<int> held) {
+            pass(held);
+            pass({});
+        };
+        for (int i = 0; i < 30; ++i)
+            pass({});
+        tap({VK_MBUTTON});
+        tap({VK_MBUTTON});
+        tap({'Z'});
+        tap({'Y'});
+        tap({'Z'});
+        for (int i = 0; i < 4; ++i)  // a drag through the running scene
+            pass({VK_LBUTTON}, {400, 300 - 5 * i});
+        for (int i = 0; i < 20; ++i)
+            pass({});
+        tap({VK_TAB});
+        tap({VK_SHIFT, VK_LEFT});
+        tap({VK_LEFT});
+        tap({VK_LEFT});
+        tap({VK_RIGHT});
+        EXPECT_LT(session.timeline.now(), session.timeline.latest());
+        tap({VK_TAB});  // runs on from there: a branch
+        tap({VK_CONTROL, 'Z'});
+        for (int i = 0; i < 30; ++i)
+            pass({});
+        recordedEnd = stateHash(session.particles);
+        EXPECT_TRUE(recorder.finish({passes, recordedEnd}, error));
+        session.shutDown();
+        resetGlobals();
+    }
+    EXPECT_NE(testing::readText(kFile).find("\"history-mb\":1"), std::string::npos);
+    EXPECT_EQ(replay(kFile), std::pair(recordedEnd, passes));
+}
+
 TEST(SessionProgram, ReplaysEndInTheRecordedStateOrSaySoWithTheirExitCodes) {
     using testing::runVelmora;
     const std::string file = std::string(VELMORA_BUILD_DIR) + "/program-session.jsonl";
@@ -335,6 +392,7 @@ TEST(SessionFormat, HostileRecordingsAreRefusedWithTheLine) {
         {header + "\n{\"dt\":0.01,\"check\":\"ABCDEF0123456789\"}\n", "a bad \"check\""},
         {R"({"format":"other","version":1})" + std::string("\n"), "not a velmora session"},
         {std::string(header).replace(header.find("800"), 3, "99999") + "\n", "client size"},
+        {std::string(header).insert(header.size() - 1, ",\"history-mb\":0") + "\n", "client size"},
         {header + "\n{\"dt\":0.01}\n{\"dt\":-1}\n", "line 3: a frame time"},
         {header + "\n{\"dt\":61}\n", "line 2: a frame time"},
         {header + "\n{\"dt\":1e400}\n", "line 2: not a JSON object"},
