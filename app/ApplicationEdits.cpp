@@ -56,8 +56,8 @@ void Application::runEditingTools(float dt) {
     if (particles.size() != before) {
         noteEdit(particles.size() > before ? "spawn" : "delete");
     }
-    constexpr const char* kRightClickEdits[] = {nullptr, nullptr, nullptr, "link",
-                                                "unlink",  "pin",   "unpin"};
+    constexpr const char* kRightClickEdits[] = {nullptr,  nullptr, nullptr, "link",
+                                                "unlink", "pin",   "unpin"};
     if (const char* name = kRightClickEdits[static_cast<int>(right)]) {
         noteEdit(name);
     }
@@ -69,7 +69,6 @@ void Application::runEditingTools(float dt) {
                             " particles");
     }
 }
-
 
 bool Application::changePhysics(const OverlayActions& asked) {
     PhysicsSettings wanted = physics;

@@ -12,7 +12,7 @@ namespace {
 constexpr int kKeyY = 'Y', kKeyZ = 'Z';
 /// Work of re-stepping a pass, in particles and links times sub-steps, that a step back may
 /// spend: keyframes are taken so far apart that the passes between cost about this much.
-constexpr long kRestepWork = 16000;
+constexpr long kRestepWork = 64000;
 constexpr int kLongestKeyframeInterval = 60;
 
 }  // namespace

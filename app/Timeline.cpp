@@ -61,9 +61,8 @@ void Timeline::keep(Snapshot snapshot, bool edit) {
 }
 
 const Timeline::Keyframe* Timeline::keyframeAtOrBefore(long position) const {
-    const auto after = std::upper_bound(
-        keyframes_.begin(), keyframes_.end(), position,
-        [](long p, const Keyframe& k) { return p < k.position; });
+    const auto after = std::upper_bound(keyframes_.begin(), keyframes_.end(), position,
+                                        [](long p, const Keyframe& k) { return p < k.position; });
     return after == keyframes_.begin() ? nullptr : &*(after - 1);
 }
 
@@ -79,11 +78,12 @@ bool Timeline::dropOldest() {
     if (keyframes_.size() < 2 || keyframes_[1].position > now_)
         return false;
     const long next = keyframes_[1].position;
-    const auto dropped = std::min<std::size_t>(static_cast<std::size_t>(next - first()),
-                                                passes_.size());
+    const auto dropped =
+        std::min<std::size_t>(static_cast<std::size_t>(next - first()), passes_.size());
     passes_.erase(passes_.begin(), passes_.begin() + static_cast<std::ptrdiff_t>(dropped));
     bytes_ -= dropped * sizeof(Pass);
-    const auto stale = std::find_if(edits_.begin(), edits_.end(), [&](long e) { return e >= next; });
+    const auto stale =
+        std::find_if(edits_.begin(), edits_.end(), [&](long e) { return e >= next; });
     bytes_ -= static_cast<std::size_t>(stale - edits_.begin()) * sizeof(long);
     edits_.erase(edits_.begin(), stale);
     const std::shared_ptr<const Structure> structure = keyframes_.front().snapshot.structure;

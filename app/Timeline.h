@@ -65,7 +65,9 @@ class Timeline {
   private:
     void pushKeyframe(Snapshot snapshot);
     void popLastKeyframe();
-    std::size_t keyframeBytes(const Keyframe& k) const { return k.snapshot.bytes(k.countsStructure); }
+    std::size_t keyframeBytes(const Keyframe& k) const {
+        return k.snapshot.bytes(k.countsStructure);
+    }
 
     std::deque<Keyframe> keyframes_;
     std::deque<Pass> passes_;  ///< passes_[i] arrives at position first() + 1 + i

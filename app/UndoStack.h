@@ -13,8 +13,8 @@
 namespace velmora {
 
 struct Edit {
-    std::string name;  ///< what the overlay calls it: "link", "drag", "reset", ...
-    long position = 0;  ///< where on the timeline it was made
+    std::string name;     ///< what the overlay calls it: "link", "drag", "reset", ...
+    long position = 0;    ///< where on the timeline it was made
     long madeInPass = 0;  ///< the loop's pass count when it was made
     Snapshot before;
     Snapshot after;
