@@ -150,6 +150,19 @@ TEST(SceneProgram, ASaveAfter100PassesLoadsToTheSameState) {
     ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
     EXPECT_EQ(reportField(loaded.out, "hash"), reportField(saved.out, "hash"));
     EXPECT_EQ(reportField(loaded.out, "links"), "30");
+
+    // A scene's own physics rules from its first pass: with no gravity a particle at rest
+    // 2 above the floor stays there, its energy the kinetic 0 alone; the same file saved
+    // again keeps the settings.
+    const std::string still = dir.write(
+        "still.json", std::string(R"({"format": "velmora-scene", "version": 1, "links": [],
+            "particles": [{"position": [0, -7.5, 0]}], "settings": {"gravity": [0, 0, 0]}})"));
+    const Outcome weightless =
+        runVelmora("--headless --frames 60 --scene " + still + " --save-scene " + file);
+    EXPECT_EQ(reportField(weightless.out, "speed"), "0.000") << weightless.out;
+    EXPECT_EQ(reportField(weightless.out, "energy"), "0.000") << weightless.out;
+    EXPECT_NE(velmora::testing::readText(file).find(R"("gravity": [0.0, 0.0, 0.0])"),
+              std::string::npos);
 }
 
 std::string sceneWith(const std::string& particles, const std::string& links,
