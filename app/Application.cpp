@@ -198,6 +198,7 @@ OverlayStatus Application::overlayStatus() const {
     status.energy = energyPlotShown ? &energyPlot_ : nullptr;
     status.physics = physics;
     status.timeline = {timeline.first(), timeline.latest(), timeline.now(), timeline.edits()};
+    status.recordingVideo = video != nullptr;
     return status;
 }
 
@@ -280,6 +281,7 @@ bool Application::runPass() {
         overlay.showMessage(lastMessage);
         listOpenableScenes();
     }
+    captureKeys();
     for (const std::string* chosen : {&asked.chosenScene, &asked.openFile}) {
         if (!chosen->empty()) {
             loadScene(*chosen);
@@ -329,8 +331,11 @@ bool Application::runPass() {
     const Clock::time_point drawStart = Clock::now();
     panelAsked_ = overlay.build(overlayStatus());
     drawScene(scene, particles, count, loadedEffect.get(), {editing.joinSel, editing.dragTarget});
-    overlay.render();
+    if (overlayShown) {
+        overlay.render();
+    }
     gRenderer->endSceneAndPresent();
+    captureFrame();
     passTimes.drawSeconds += secondsSince(drawStart);
     gRenderer->setView(scene.mainCamera.getEye(), scene.mainCamera.getTarget());
     passTimes.seconds += secondsSince(passStart);

@@ -16,6 +16,7 @@
 #include "app/SceneFrame.h"
 #include "app/Timeline.h"
 #include "app/UndoStack.h"
+#include "app/VideoWriter.h"
 #include "math/Vec3.h"
 #include "overlay/Overlay.h"
 #include "physics/EditingTools.h"
@@ -122,6 +123,15 @@ class Application {
     Timeline timeline;
     UndoStack undoStack;
     std::size_t historyBudgetBytes = kDefaultHistoryBytes;
+    /// The video being recorded (--video or F9); null when none.
+    std::unique_ptr<VideoWriter> video;
+    bool videoFailed = false;  ///< a video stopped because a frame could not be written
+    bool overlayShown = true;  ///< --no-overlay: laid out and clicked as always, not drawn
+    /// Starts recording every pass drawn into a video; false with the reason in error.
+    bool startVideo(const std::string& path, int width, int height, double framesPerSecond,
+                    std::string& error);
+    /// Ends the video, if one is being recorded; said tells where it went or why it failed.
+    bool finishVideo(std::string& said);
     /// Scene files opened this run, the last first, at most kRecentScenes.
     std::vector<std::string> recentScenes;
     static constexpr std::size_t kRecentScenes = 5;
@@ -131,6 +141,17 @@ class Application {
     std::vector<std::string> openableScenes;
 
   private:
+    // Pictures and videos (app/ApplicationCapture.cpp).
+    /// The last frame presented into framePixels_; false when the device keeps none.
+    bool grabFrame();
+    /// F12 and F9.
+    void captureKeys();
+    /// After the pass's frame is presented: into the video, if one is being recorded.
+    void captureFrame();
+    std::vector<std::uint32_t> framePixels_;
+    int frameWidth_ = 0, frameHeight_ = 0;
+    double videoSeconds_ = 0.0;  ///< where the next frame of the video is shown from
+
     // The run's past (app/ApplicationHistory.cpp).
     /// The present moment; its structure is kept from one to the next until an edit.
     Snapshot presentSnapshot();

@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/VideoWriter.h"
 
 #include <cctype>
 #include <cerrno>
@@ -156,6 +157,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             (arg == "--record" ? result.record : result.replay) = value;
             ++i;
         } else if (arg == "--size") {
+            result.sizeGiven = true;
             if (!hasValue || !parseSize(value, result.width, result.height)) {
                 error = "--size needs WIDTHxHEIGHT in pixels, each from " +
                         std::to_string(kSmallestSide) + " to " + std::to_string(kLargestSide);
@@ -179,6 +181,15 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             }
             result.historyMegabytes = static_cast<int>(megabytes);
             ++i;
+        } else if (arg == "--video") {
+            if (!hasValue || !videoFormatOf(value)) {
+                error = "--video needs a file name ending in .mp4 or .webm, or NAME%04d.png";
+                return std::nullopt;
+            }
+            result.video = value;
+            ++i;
+        } else if (arg == "--no-overlay") {
+            result.overlay = false;
         } else if (arg == "--window") {
             result.window = true;
         } else if (arg == "--headless") {
@@ -196,7 +207,9 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         // A replay takes its scene, start, frame times and length from the recording.
         for (const char* clash : {"--scene", "--paused", "--frame-time", "--frames", "--record",
                                   "--headless", "--size", "--history-mb"}) {
-            if (seen.contains(clash)) {
+            // The size of the window is the recording's; a video may have its own.
+            if (seen.contains(clash) &&
+                !(clash == std::string("--size") && !result.video.empty())) {
                 error = std::string(clash) + " cannot go with --replay: the recording decides";
                 return std::nullopt;
             }
@@ -210,7 +223,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     const std::string sceneFile = namesSceneFile(result.scene) ? result.scene : "";
     for (const auto& [output, outputName] : {std::pair{&result.record, "--record"},
                                              {&result.saveScene, "--save-scene"},
-                                             {&result.screenshot, "--screenshot"}}) {
+                                             {&result.screenshot, "--screenshot"},
+                                             {&result.video, "--video"}}) {
         for (const auto& [input, inputName] :
              {std::pair{&sceneFile, "--scene"}, {&result.replay, "--replay"}}) {
             if (!output->empty() && !input->empty() && samePlace(*output, *input)) {
@@ -219,10 +233,6 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
                 return std::nullopt;
             }
         }
-    }
-    if (result.headless && !result.screenshot.empty()) {
-        error = "--screenshot needs a display; --headless draws no pixels";
-        return std::nullopt;
     }
     return result;
 }

@@ -21,8 +21,11 @@ struct CommandLine {
     bool window = false;                  ///< show a replay in a window instead of headless
     bool headless = false;                ///< scripted operating system and headless device
     int width = 800, height = 600;        ///< the client area, pixels
+    bool sizeGiven = false;               ///< --size was given
     std::string saveFolder;               ///< where F5 saves; empty: chosen by chooseSaveFolder
     std::optional<int> historyMegabytes;  ///< memory for undo and the timeline
+    std::string video;                    ///< write every pass drawn here as a video
+    bool overlay = true;                  ///< draw the overlay (it is laid out either way)
     bool help = false;
     bool version = false;
 };

@@ -2,9 +2,13 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <thread>
 
+#include <unistd.h>
+
 #include "app/Application.h"
+#include "app/ProgressLine.h"
 #include "physics/StateSummary.h"
 #include "session/SessionPlayer.h"
 #include "session/SessionReader.h"
@@ -18,6 +22,10 @@ long replayPasses(Application& app, SessionPlayer& player, SessionReader& reader
     double recordedSeconds = 0.0;
     PassRecord pass;
     long passes = 0;
+    // A replay rendered to a file says how far it has got.
+    std::optional<ProgressLine> progressLine;
+    if (app.video && !realTime)
+        progressLine.emplace(stderr, isatty(STDERR_FILENO) != 0);
     while (!player.closeRequested() && reader.nextPass(pass)) {
         if (realTime) {
             std::this_thread::sleep_until(start +
@@ -32,9 +40,13 @@ long replayPasses(Application& app, SessionPlayer& player, SessionReader& reader
                       reader.passCount());
         app.replayProgress.assign(progress);  // in its own storage: nothing allocated a pass
         if (!app.runPass()) {
+            if (progressLine)
+                progressLine->finish();
             return passes;
         }
         ++passes;
+        if (progressLine)
+            progressLine->update(passes, reader.passCount());
         if (pass.hasCheck && divergence.pass == 0) {
             const std::uint64_t replayed = stateHash(app.particles);
             if (replayed != pass.check) {
@@ -42,6 +54,8 @@ long replayPasses(Application& app, SessionPlayer& player, SessionReader& reader
             }
         }
     }
+    if (progressLine)
+        progressLine->finish();
     // The recording ended before its quit reached the loop (a run of --frames, a cut-off
     // file): quit now, taking whatever the loop still has queued first.
     PassRecord idle;

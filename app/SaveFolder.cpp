@@ -99,7 +99,7 @@ bool insideProjectTree(const fs::path& folder) {
     return false;
 }
 
-std::string freeSnapshotName(const std::string& folder) {
+std::string freeSnapshotName(const std::string& folder, const std::string& extension) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
@@ -107,7 +107,7 @@ std::string freeSnapshotName(const std::string& folder) {
     std::strftime(stamp, sizeof stamp, "velmora-%Y%m%d-%H%M%S", &local);
     const fs::path stem = fs::path(folder) / stamp;
     for (int suffix = 1; suffix <= kMaxSnapshotSuffix; ++suffix) {
-        const std::string tail = suffix == 1 ? ".json" : "-" + std::to_string(suffix) + ".json";
+        const std::string tail = suffix == 1 ? extension : "-" + std::to_string(suffix) + extension;
         const std::string name = stem.string() + tail;
         if (!exists(name)) {
             return name;

@@ -9,9 +9,9 @@ namespace velmora {
 /// be written; then the documents folder's Velmora.
 std::string chooseSaveFolder(const std::filesystem::path& workingFolder);
 
-/// velmora-YYYYMMDD-HHMMSS.json in folder at the present local time, with -2, -3, ... when
-/// the name is taken; empty when every suffix is.
-std::string freeSnapshotName(const std::string& folder);
+/// velmora-YYYYMMDD-HHMMSS.json (or another extension) in folder at the present local time,
+/// with -2, -3, ... when the name is taken; empty when every suffix is.
+std::string freeSnapshotName(const std::string& folder, const std::string& extension = ".json");
 
 /// The user's documents folder: $XDG_DOCUMENTS_DIR, else its line in user-dirs.dirs under
 /// $XDG_CONFIG_HOME (or ~/.config), else the home folder.

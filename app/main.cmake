@@ -5,6 +5,7 @@ add_library(velmora_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationFiles.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationEdits.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationHistory.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationCapture.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/CameraMotion.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Controls.cpp
@@ -14,6 +15,7 @@ add_library(velmora_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/PassAverages.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PickRayFromCursor.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PngWriter.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ProgressLine.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ReplayPasses.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ReplayWindows.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/RunReport.cpp
@@ -21,9 +23,14 @@ add_library(velmora_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/SceneFrame.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Timeline.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/UndoStack.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/VideoWriter.cpp
 )
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(VELMORA_LIBAV REQUIRED IMPORTED_TARGET libavcodec libavformat libavutil
+                  libswscale)
 target_link_libraries(velmora_app PUBLIC velmora_shell velmora_session velmora_overlay
-                                         velmora_render velmora_scenes velmora_gpu PNG::PNG)
+                                         velmora_render velmora_scenes velmora_gpu PNG::PNG
+                                         PkgConfig::VELMORA_LIBAV)
 
 # The program lives in the build folder beside bin/, which the pictures tool fills.
 add_executable(velmora ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)

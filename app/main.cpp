@@ -84,17 +84,24 @@ bool outputsWritable(const CommandLine& options) {
 /// code.
 int finishRun(Application& app, const CommandLine& options, bool report) {
     const bool shotOk = options.screenshot.empty() || saveScreenshot(options.screenshot);
+    std::string said;
+    const bool videoOk = app.finishVideo(said) && !app.videoFailed;
+    if (!said.empty())
+        std::fprintf(videoOk ? stdout : stderr, "velmora: %s\n", said.c_str());
     const bool sceneOk = options.saveScene.empty() || app.saveScene(options.saveScene);
     if (report) {
         std::printf("%s\n",
                     runReportLine(app.particles, app.passTimes, app.physics.gravity).c_str());
     }
     const int code = app.shutDown();
-    return shotOk && sceneOk ? code : kExitCannotWrite;
+    return shotOk && sceneOk && videoOk ? code : kExitCannotWrite;
 }
 
-/// Start-up; the exit code when it fails, with its reason on standard error.
-std::optional<int> startApplication(Application& app, const CommandLine& options) {
+/// Start-up, and the video asked for; the exit code when it fails, with its reason on standard
+/// error. A video is as large as the window unless a video size is given.
+std::optional<int> startApplication(Application& app, const CommandLine& options,
+                                    double framesPerSecond, int videoWidth = 0,
+                                    int videoHeight = 0) {
     app.dataFolder = findDataFolder();
     std::error_code error;
     app.saveFolder = !options.saveFolder.empty()
@@ -109,6 +116,16 @@ std::optional<int> startApplication(Application& app, const CommandLine& options
     if (auto* headless = dynamic_cast<HeadlessDevice*>(gRenderer->device.get())) {
         headless->keepLog = false;  // nobody reads it, and it would grow every pass
     }
+    app.overlayShown = options.overlay;
+    const Rect client = app.os.getClientRect(windowHandle);
+    const int width = videoWidth > 0 ? videoWidth : client.width();
+    const int height = videoHeight > 0 ? videoHeight : client.height();
+    if (std::string error; !options.video.empty() &&
+                           !app.startVideo(options.video, width, height, framesPerSecond, error)) {
+        std::fprintf(stderr, "velmora: %s\n", error.c_str());
+        app.shutDown();
+        return kExitCannotWrite;
+    }
     return std::nullopt;
 }
 
@@ -122,7 +139,12 @@ int run(OperatingSystem& os, Direct3DCreateFn createDirect3D, const CommandLine&
     app.startsPaused = options.paused;
     const int historyMegabytes = options.historyMegabytes.value_or(kDefaultHistoryMegabytes);
     app.historyBudgetBytes = std::size_t(historyMegabytes) << 20;
-    if (const auto code = startApplication(app, options)) {
+    // A fixed frame time is the video's rate; a headless pass is 1/120 s.
+    const double framesPerSecond = options.frameTime && *options.frameTime > 0.0f
+                                       ? 1.0 / *options.frameTime
+                                   : options.headless ? 120.0
+                                                      : 60.0;
+    if (const auto code = startApplication(app, options, framesPerSecond)) {
         return *code;
     }
     std::string error;
@@ -225,6 +247,8 @@ int replay(const CommandLine& options) {
         auto scripted = std::make_unique<ScriptedOperatingSystem>();
         scripted->keepHistory = false;
         os = std::move(scripted);
+        if (!options.screenshot.empty() || !options.video.empty())
+            createDirect3D = glOffscreenDirect3DCreate;  // pixels without a display
     }
     SessionPlayer player(*os, reader.header());
     Application app(player, createDirect3D);
@@ -238,7 +262,10 @@ int replay(const CommandLine& options) {
     app.sceneName = reader.header().scene;
     app.startsPaused = reader.header().paused;
     app.historyBudgetBytes = std::size_t(reader.header().historyMegabytes) << 20;
-    if (const auto code = startApplication(app, recorded)) {
+    // --size goes with --replay only for a video: its size, not the recorded window's.
+    if (const auto code =
+            startApplication(app, recorded, 60.0, options.sizeGiven ? options.width : 0,
+                             options.sizeGiven ? options.height : 0)) {
         return *code;
     }
     ReplayDivergence divergence;
@@ -314,8 +341,9 @@ int main(int argc, char** argv) {
         ScriptedOperatingSystem os;
         os.counterStep = kHeadlessCounterStep;
         os.keepHistory = false;
-        return run(os, headlessDirect3DCreate, *options, std::move(*scene),
-                   frames > 0 ? frames : kHeadlessPasses);
+        const bool pixels = !options->screenshot.empty() || !options->video.empty();
+        return run(os, pixels ? glOffscreenDirect3DCreate : headlessDirect3DCreate, *options,
+                   std::move(*scene), frames > 0 ? frames : kHeadlessPasses);
     }
     SdlOperatingSystem os;
     if (!os.videoReady()) {

@@ -159,6 +159,10 @@ void Overlay::buildStatus(const OverlayStatus& status) {
             ImGui::TextUnformatted("Running");
         else
             ImGui::TextColored(kPausedColour, "Paused");
+        if (status.recordingVideo) {
+            ImGui::SameLine();
+            ImGui::TextColored(ImVec4(1.0f, 0.2f, 0.2f, 1.0f), "REC");
+        }
         ImGui::Text("%zu particles, %zu links", status.particles, status.links);
         ImGui::Text("%.0f fps, physics %.3f ms",
                     std::clamp(static_cast<double>(status.framesPerSecond), 0.0, 99999.0),

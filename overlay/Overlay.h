@@ -47,6 +47,7 @@ struct OverlayStatus {
     const EnergyPlot* energy = nullptr;     ///< the energy plot; null: not shown
     PhysicsSettings physics;                ///< what the panel's physics section shows
     TimelineView timeline;                  ///< what the panel's scrub bar shows
+    bool recordingVideo = false;            ///< a red REC beside the run state
 };
 
 /// One line of the energy plot: a ring of values, the oldest at `offset`.
@@ -76,7 +77,7 @@ struct OverlayActions {
     std::string openFile;     ///< empty unless a scene file was picked this pass
     /// The settings after a change on the physics section, this pass.
     std::optional<PhysicsSettings> physics;
-    bool scenePhysics = false;  ///< back to the scene's own settings
+    bool scenePhysics = false;   ///< back to the scene's own settings
     std::optional<long> seekTo;  ///< a position the scrub bar was moved to, this pass
 };
 

@@ -22,29 +22,25 @@ int reportGlErrors(const char* file, int line) {
 
 // Creation and teardown.
 
-HRESULT GlDevice::create(SDL_Window* window, D3DPRESENT_PARAMETERS& parameters,
+HRESULT GlDevice::create(std::unique_ptr<GlContext> context, D3DPRESENT_PARAMETERS& parameters,
                          std::unique_ptr<Device>& out) {
-    if (window == nullptr || (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) == 0) {
-        return D3DERR_INVALIDCALL;
-    }
-    SDL_GLContext context = SDL_GL_CreateContext(window);
     if (context == nullptr)
         return D3DERR_NOTAVAILABLE;
+    context->makeCurrent();
     // Projection matrices map depth to 0..1 as on Direct3D; without clip control GL would
     // clip at -w, so geometry nearer than zNear would be drawn instead of clipped.
     if (epoxy_gl_version() < 33 ||
         (epoxy_gl_version() < 45 && !epoxy_has_gl_extension("GL_ARB_clip_control"))) {
-        SDL_GL_DeleteContext(context);
         return D3DERR_NOTAVAILABLE;
     }
-    std::unique_ptr<GlDevice> device(new GlDevice(window, context));
+    std::unique_ptr<GlDevice> device(new GlDevice(std::move(context)));
     device->reset(parameters);
     out = std::move(device);
     return D3D_OK;
 }
 
-GlDevice::GlDevice(SDL_Window* window, void* context)
-    : window_(window), context_(context), self_(std::make_shared<GlDevice*>(this)) {
+GlDevice::GlDevice(std::unique_ptr<GlContext> context)
+    : context_(std::move(context)), self_(std::make_shared<GlDevice*>(this)) {
     glGenSamplers(static_cast<GLsizei>(samplers_.size()), samplers_.data());
     for (std::uint32_t stage = 0; stage < kDeviceTextureStages; ++stage) {
         glBindSampler(stage, samplers_[stage]);
@@ -56,12 +52,11 @@ GlDevice::GlDevice(SDL_Window* window, void* context)
 }
 
 GlDevice::~GlDevice() {
-    SDL_GL_MakeCurrent(window_, static_cast<SDL_GLContext>(context_));
+    context_->makeCurrent();
     glDeleteSamplers(static_cast<GLsizei>(samplers_.size()), samplers_.data());
     glDeleteBuffers(1, &framePixels_);
     // Objects still alive now only free their copies; the context takes their GL names.
     *self_ = nullptr;
-    SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
 }
 
 void GlDevice::fillBackBufferSize(D3DPRESENT_PARAMETERS& parameters) const {
@@ -69,7 +64,7 @@ void GlDevice::fillBackBufferSize(D3DPRESENT_PARAMETERS& parameters) const {
         return;
     int width = 0;
     int height = 0;
-    SDL_GL_GetDrawableSize(window_, &width, &height);
+    context_->drawableSize(width, height);
     if (parameters.BackBufferWidth == 0) {
         parameters.BackBufferWidth = static_cast<std::uint32_t>(std::max(width, 1));
     }
@@ -80,13 +75,14 @@ void GlDevice::fillBackBufferSize(D3DPRESENT_PARAMETERS& parameters) const {
 
 HRESULT GlDevice::reset(D3DPRESENT_PARAMETERS& parameters) {
     fillBackBufferSize(parameters);
+    context_->fitSize(static_cast<int>(parameters.BackBufferWidth),
+                      static_cast<int>(parameters.BackBufferHeight));
     presentParameters = parameters;
     restoreDefaults();
     glViewport(0, 0, static_cast<GLsizei>(parameters.BackBufferWidth),
                static_cast<GLsizei>(parameters.BackBufferHeight));
-    // Drivers without swap control keep their own.
-    SDL_GL_SetSwapInterval(parameters.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0
-                                                                                            : 1);
+    context_->setSwapInterval(parameters.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0
+                                                                                               : 1);
     inScene_ = false;
     VELMORA_GL_CHECK();
     return D3D_OK;
@@ -160,7 +156,7 @@ HRESULT GlDevice::present() {
     // undefined after it); the copy is mapped only when someone asks for the pixels.
     int drawableWidth = 0;
     int drawableHeight = 0;
-    SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
+    context_->drawableSize(drawableWidth, drawableHeight);
     const auto width = std::min(presentParameters.BackBufferWidth,
                                 static_cast<std::uint32_t>(std::max(drawableWidth, 0)));
     const auto height = std::min(presentParameters.BackBufferHeight,
@@ -181,7 +177,7 @@ HRESULT GlDevice::present() {
     }
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
     VELMORA_GL_CHECK();
-    SDL_GL_SwapWindow(window_);
+    context_->swapBuffers();
     return D3D_OK;
 }
 
@@ -234,7 +230,8 @@ std::uint32_t GlDevice::takeGlError() {
 // Direct3D.
 
 GlDirect3D::~GlDirect3D() {
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (!offscreen_)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 HRESULT GlDirect3D::getAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode) {
@@ -248,14 +245,34 @@ HRESULT GlDirect3D::createDevice(std::uint32_t adapter, WindowHandle focusWindow
         return D3DERR_INVALIDCALL;
     if (parameters.hDeviceWindow == nullptr)
         parameters.hDeviceWindow = focusWindow;
-    return GlDevice::create(reinterpret_cast<SDL_Window*>(parameters.hDeviceWindow), parameters,
-                            out);
+    if (!offscreen_) {
+        auto* window = reinterpret_cast<SDL_Window*>(parameters.hDeviceWindow);
+        if (window == nullptr || (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) == 0)
+            return D3DERR_INVALIDCALL;
+        return GlDevice::create(makeSdlGlContext(window), parameters, out);
+    }
+    const WindowHandle window = parameters.hDeviceWindow;
+    OperatingSystem& os = os_;
+    const char* why = "";
+    auto context = makeOffscreenGlContext(
+        [&os, window] {
+            const Rect client = os.getClientRect(window);
+            return std::pair(std::max(client.width(), 1), std::max(client.height(), 1));
+        },
+        why);
+    if (context == nullptr)
+        std::fprintf(stderr, "velmora: no offscreen OpenGL: %s\n", why);
+    return GlDevice::create(std::move(context), parameters, out);
 }
 
 std::unique_ptr<Direct3D> glDirect3DCreate(OperatingSystem& os) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return nullptr;
     return std::make_unique<GlDirect3D>(os);
+}
+
+std::unique_ptr<Direct3D> glOffscreenDirect3DCreate(OperatingSystem& os) {
+    return std::make_unique<GlDirect3D>(os, true);
 }
 
 }  // namespace velmora

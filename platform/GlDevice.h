@@ -23,10 +23,9 @@
 #include <vector>
 
 #include "platform/DeviceState.h"
+#include "platform/GlContext.h"
 #include "platform/GlResources.h"
 #include "platform/GpuDevice.h"
-
-struct SDL_Window;
 
 namespace velmora {
 
@@ -34,8 +33,8 @@ class GlEffect;
 
 class GlDevice final : public StateKeepingDevice {
   public:
-    /// Makes a context on the window; D3DERR_NOTAVAILABLE without OpenGL 3.3.
-    static HRESULT create(SDL_Window* window, D3DPRESENT_PARAMETERS& parameters,
+    /// Makes a device on the context; D3DERR_NOTAVAILABLE without OpenGL 3.3 and clip control.
+    static HRESULT create(std::unique_ptr<GlContext> context, D3DPRESENT_PARAMETERS& parameters,
                           std::unique_ptr<Device>& out);
     ~GlDevice() override;
 
@@ -95,15 +94,14 @@ class GlDevice final : public StateKeepingDevice {
     D3DPRESENT_PARAMETERS presentParameters;
 
   private:
-    GlDevice(SDL_Window* window, void* context);
+    explicit GlDevice(std::unique_ptr<GlContext> context);
     void applyRenderState(D3DRENDERSTATETYPE type, std::uint32_t value);
     void applySampler(std::uint32_t stage);
     void applyScissorRect();
     void restoreDefaults();
     void fillBackBufferSize(D3DPRESENT_PARAMETERS& parameters) const;
 
-    SDL_Window* window_;
-    void* context_;  ///< SDL_GLContext
+    std::unique_ptr<GlContext> context_;
     GlDeviceLink self_;
     std::vector<GlEffect*> effects_;
     std::array<std::uint32_t, kDeviceTextureStages> samplers_{};
@@ -117,7 +115,10 @@ class GlDevice final : public StateKeepingDevice {
 
 class GlDirect3D final : public Direct3D {
   public:
-    explicit GlDirect3D(OperatingSystem& os) : os_(os) {}
+    /// offscreen: devices draw into an EGL surface as large as the window's client area, not
+    /// into the window.
+    explicit GlDirect3D(OperatingSystem& os, bool offscreen = false)
+        : os_(os), offscreen_(offscreen) {}
     ~GlDirect3D() override;
     /// The OperatingSystem's current display mode, in D3DFMT_X8R8G8B8.
     HRESULT getAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode) override;
@@ -129,9 +130,13 @@ class GlDirect3D final : public Direct3D {
 
   private:
     OperatingSystem& os_;
+    bool offscreen_;
 };
 
 /// Direct3DCreate9 of the OpenGL device; null when SDL's video cannot start.
 std::unique_ptr<Direct3D> glDirect3DCreate(OperatingSystem& os);
+/// Direct3DCreate9 of the OpenGL device drawing offscreen, for pictures without a display: the
+/// window stays the operating system's (a scripted one, headless), the pixels come from EGL.
+std::unique_ptr<Direct3D> glOffscreenDirect3DCreate(OperatingSystem& os);
 
 }  // namespace velmora
