@@ -160,6 +160,8 @@ class Application {
     void putBack(const Snapshot& moment);
     /// Puts back the moment at a position of the timeline: its keyframe, stepped on.
     void seek(long position);
+    /// The run goes on from a past moment: what came after it, and its edits, are dropped.
+    void branchHere();
     void undoOrRedo(bool undo);
     /// Z, Y, and while paused Left and Right; the scrub bar. Whether one of them acted.
     bool travelInHistory(const OverlayActions& asked);

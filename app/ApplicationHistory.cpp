@@ -58,11 +58,15 @@ void Application::seek(long position) {
     timeline.setNow(position);
 }
 
-void Application::undoOrRedo(bool undo) {
+void Application::branchHere() {
     if (!timeline.atLatest()) {
         timeline.branch();
         undoStack.dropAfter(timeline.now());
     }
+}
+
+void Application::undoOrRedo(bool undo) {
+    branchHere();
     const Edit* edit = undo ? undoStack.undo() : undoStack.redo();
     if (edit == nullptr) {
         overlay.showMessage(undo ? "nothing to undo" : "nothing to redo");
@@ -140,10 +144,7 @@ void Application::keepEdits(bool dragging) {
     markAfterPass_ = editName_ != nullptr || dragEnds;
     if (!keepAfterPass_)
         return;
-    if (!timeline.atLatest()) {
-        timeline.branch();
-        undoStack.dropAfter(timeline.now());
-    }
+    branchHere();
     Snapshot now = presentSnapshot();
     if (dragEnds) {
         dragEdit_->position = timeline.now();
@@ -185,10 +186,7 @@ void Application::keepPass(std::optional<float> dt, std::size_t count) {
         }
         return;
     }
-    if (!timeline.atLatest()) {
-        timeline.branch();
-        undoStack.dropAfter(timeline.now());
-    }
+    branchHere();
     timeline.addPass({*dt, static_cast<std::uint32_t>(count)});
     const long work = static_cast<long>(particles.size() + linkCount(particles)) *
                       std::max(1, stepper.lastSubSteps());
