@@ -120,6 +120,8 @@ class SessionTest : public ApplicationTest {
         SessionPlayer player(system, reader.header());
         Application replayed(player, headlessDirect3DCreate);
         replayed.historyBudgetBytes = std::size_t(reader.header().historyMegabytes) << 20;
+        // The recorded scene where the recording holds one.
+        parseSceneText(reader.header().sceneText, replayed.startingScene, error);
         EXPECT_FALSE(replayed.startUp(SW_SHOWNORMAL).has_value());
         ReplayDivergence divergence;
         const long passes = replayPasses(replayed, player, reader, divergence);
@@ -260,15 +262,24 @@ TEST_F(SessionTest, ARecordingThatMovesEverySliderReplaysToItsHash) {
 }
 
 TEST_F(SessionTest, ARecordingThatUndoesRedoesAndStepsBackReplaysToItsHash) {
+    // A thousand particles in a past of 1 MB: how far back Shift + Left reaches is the budget's,
+    // so the replay must keep the recorded one.
     std::uint64_t recordedEnd = 0;
     long passes = 0;
     {
         SessionRecorder recorder(os);
         Application session(recorder, headlessDirect3DCreate);
         session.historyBudgetBytes = std::size_t{1} << 20;
+        session.startingScene = latticeScene(10, 10, 10);
         std::string error;
         ASSERT_FALSE(session.startUp(SW_SHOWNORMAL).has_value());
-        SessionHeader header{"velmora test", "start", false, 800, 600, kSessionFormatVersion, "{}"};
+        SessionHeader header{"velmora test",
+                             "lattice:10x10x10",
+                             false,
+                             800,
+                             600,
+                             kSessionFormatVersion,
+                             sceneText(session.startingScene)};
         header.historyMegabytes = 1;
         ASSERT_TRUE(recorder.open(kFile, header, error));
         const auto pass = [&](std::initializer_list<int> held, Point client = {700, 120}) {
@@ -285,7 +296,7 @@ TEST_F(SessionTest, ARecordingThatUndoesRedoesAndStepsBackReplaysToItsHash) {
             pass(held);
             pass({});
         };
-        for (int i = 0; i < 30; ++i)
+        for (int i = 0; i < 300; ++i)
             pass({});
         tap({VK_MBUTTON});
         tap({VK_MBUTTON});
@@ -297,9 +308,12 @@ TEST_F(SessionTest, ARecordingThatUndoesRedoesAndStepsBackReplaysToItsHash) {
         for (int i = 0; i < 20; ++i)
             pass({});
         tap({VK_TAB});
-        tap({VK_SHIFT, VK_LEFT});
+        for (int second = 0; second < 8; ++second)  // back as far as the past reaches
+            tap({VK_SHIFT, VK_LEFT});
+        EXPECT_EQ(session.timeline.now(), session.timeline.first());
+        EXPECT_GT(session.timeline.first(), 0);
         tap({VK_LEFT});
-        tap({VK_LEFT});
+        tap({VK_RIGHT});
         tap({VK_RIGHT});
         EXPECT_LT(session.timeline.now(), session.timeline.latest());
         tap({VK_TAB});  // runs on from there: a branch
