@@ -5,7 +5,7 @@ velmora_test(velmora_app_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ApplicationTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ControlsTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/OverlayInTheLoopTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ProgramTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/SaveFolderTest.cpp ${CMAKE_CURRENT_LIST_DIR}/PhysicsPanelTest.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/HistoryTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/HistoryTest.cpp ${CMAKE_CURRENT_LIST_DIR}/VideoTest.cpp
 )
 add_dependencies(velmora_app_tests velmora velmora_assets)
 # The scene's batched drawing on the OpenGL device, pixel for pixel against the per-object

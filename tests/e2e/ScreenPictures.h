@@ -2,8 +2,6 @@
 // Pictures of the program's window for the end-to-end test: grabbed from the X server or read
 // from its screenshot (0xRRGGBB, rows top down), the colours of the scene's objects, and where
 // the starting camera shows a world point.
-#include <png.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -12,23 +10,13 @@
 #include <vector>
 
 #include "math/Vec3.h"
+#include "tests/render/PngPictures.h"
 
 // Last: X11 defines macros (None, Bool, Status) that clash with the headers above.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 namespace velmora::test {
-
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-
-    std::uint32_t at(float x, float y) const {
-        return pixels[static_cast<std::size_t>(std::lround(y)) * width +
-                      static_cast<std::size_t>(std::lround(x))];
-    }
-};
 
 /// The window's client area as the X server shows it now; empty on failure.
 Picture grabWindow(unsigned long window) {
@@ -49,22 +37,6 @@ Picture grabWindow(unsigned long window) {
         XDestroyImage(image);
     }
     XCloseDisplay(display);
-    return picture;
-}
-
-/// The PNG the program wrote; empty on failure.
-Picture readPng(const std::string& fileName) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, fileName.c_str()))
-        return {};
-    image.format = PNG_FORMAT_RGB;
-    std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr))
-        return {};
-    Picture picture{static_cast<int>(image.width), static_cast<int>(image.height), {}};
-    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3)
-        picture.pixels.push_back((std::uint32_t{rgb[i]} << 16) | (rgb[i + 1] << 8) | rgb[i + 2]);
     return picture;
 }
 
