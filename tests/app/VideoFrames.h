@@ -14,8 +14,9 @@ extern "C" {
 namespace velmora::test {
 
 /// Every frame of the file's video stream, in order, as 0xRRGGBB pictures; empty when it
-/// cannot be read. codec gets the encoder's name ("h264", "vp9").
-inline std::vector<Picture> decodeVideo(const std::string& path, std::string* codec = nullptr) {
+/// cannot be read. codec gets the encoder's name ("h264", "vp9"), seconds each frame's time.
+inline std::vector<Picture> decodeVideo(const std::string& path, std::string* codec = nullptr,
+                                        std::vector<double>* seconds = nullptr) {
     std::vector<Picture> frames;
     AVFormatContext* format = nullptr;
     if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0)
@@ -49,6 +50,9 @@ inline std::vector<Picture> decodeVideo(const std::string& path, std::string* co
                     picture.pixels.push_back(std::uint32_t{rgb[i]} << 16 | rgb[i + 1] << 8 |
                                              rgb[i + 2]);
                 frames.push_back(std::move(picture));
+                if (seconds != nullptr)
+                    seconds->push_back(static_cast<double>(frame->best_effort_timestamp) *
+                                       av_q2d(format->streams[stream]->time_base));
             }
         };
         while (av_read_frame(format, packet) >= 0) {

@@ -34,9 +34,14 @@ TEST(Video, EveryPassDrawnIsAFrameAsItsScreenshotShowsIt) {
               std::string::npos)
         << run.out;
     std::string codec;
-    const std::vector<Picture> frames = decodeVideo(dir.path("run.mp4"), &codec);
+    std::vector<double> seconds;
+    const std::vector<Picture> frames = decodeVideo(dir.path("run.mp4"), &codec, &seconds);
     ASSERT_EQ(frames.size(), 24u);
     EXPECT_EQ(codec, "h264");
+    // A frame a pass, each at the time its pass ended: 1/60 s apart.
+    ASSERT_EQ(seconds.size(), 24u);
+    EXPECT_NEAR(seconds.back() - seconds.front(), 23.0 / 60.0, 0.002);
+    EXPECT_NEAR(seconds[12] - seconds[11], 1.0 / 60.0, 0.002);
     EXPECT_EQ(frames[0].width, 800);
     EXPECT_EQ(frames[0].height, 600);
     EXPECT_GT(psnr(readPng(dir.path("last.png")), frames.back()), 40.0);
