@@ -20,7 +20,7 @@ void flushNothing(png_structp) {}
 }  // namespace
 
 bool writePng(const std::string& fileName, const std::vector<std::uint32_t>& pixels,
-              std::uint32_t width, std::uint32_t height, std::string& error) {
+              std::uint32_t width, std::uint32_t height, std::string& error, bool quick) {
     if (width == 0 || height == 0 ||
         pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
         error = "no frame to write";
@@ -53,6 +53,10 @@ bool writePng(const std::string& fileName, const std::vector<std::uint32_t>& pix
         return false;
     }
     png_set_write_fn(png, &encoded, appendToBuffer, flushNothing);
+    if (quick) {
+        png_set_compression_level(png, 1);
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    }
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_rows(png, info, rows.data());

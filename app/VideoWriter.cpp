@@ -215,7 +215,7 @@ bool VideoWriter::writePicture(const std::vector<std::uint32_t>& pixels, int wid
                                std::string& error) {
     const std::string name = numbered(path_, frames_ + 1);
     if (!writePng(name, pixels, static_cast<std::uint32_t>(width),
-                  static_cast<std::uint32_t>(height), error)) {
+                  static_cast<std::uint32_t>(height), error, true)) {
         error = name + ": " + error;
         return false;
     }
