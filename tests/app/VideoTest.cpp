@@ -143,6 +143,24 @@ TEST_F(Capture, F12SavesThePictureAndF9RecordsTheWindowIntoTheSaveFolder) {
             video = entry.path().string();
     ASSERT_FALSE(video.empty());
     EXPECT_EQ(decodeVideo(video).size(), 10u);  // the pass F9 went down in, and nine more
+
+    // Full screen on a larger display: the offscreen surface grows with the device, and the
+    // picture reaches into the far corner.
+    os.displayMode = {1280, 800, 60};
+    hold({VK_MENU});
+    hold({VK_MENU, VK_RETURN});
+    hold({});
+    for (const auto& entry : std::filesystem::directory_iterator(saves.path("")))
+        std::filesystem::remove(entry.path());
+    hold({VK_F1 + 11});
+    files.clear();
+    for (const auto& entry : std::filesystem::directory_iterator(saves.path("")))
+        files.push_back(entry.path());
+    ASSERT_EQ(files.size(), 1u);
+    const Picture full = readPng(files[0].string());
+    ASSERT_EQ(full.width, 1280);
+    ASSERT_EQ(full.height, 800);
+    EXPECT_NE(full.pixels.back(), 0u);  // drawn, not left black
 }
 
 TEST_F(Capture, ADeviceWithoutPicturesSaysSoAndLeavesNothingBehind) {
