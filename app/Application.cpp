@@ -314,8 +314,10 @@ bool Application::runPass() {
         constexpr const char* kNames[] = {"kinetic", "gravitational", "elastic", "total", "lost"};
         for (int s = 0; s < EnergyHistory::kSeriesCount; ++s) {
             const auto series = static_cast<EnergyHistory::Series>(s);
-            energyPlot_.series[s] = {kNames[s], energyHistory.values(series), energyHistory.count(),
-                                     energyHistory.offset(), energyHistory.latest(series)};
+            const int points =
+                energyHistory.thinned(series, plotPoints_[s].data(), kEnergyPlotPoints);
+            energyPlot_.series[s] = {kNames[s], plotPoints_[s].data(), points, 0,
+                                     energyHistory.latest(series)};
         }
         energyPlot_.rising = energyHistory.rising();
     }

@@ -204,6 +204,9 @@ class Application {
     OverlayActions panelAsked_;
     ReplayWindows replayWindows_;
     EnergyPlot energyPlot_;  ///< what the overlay draws of energyHistory
+    /// Points a line of the plot shows: one for every two of its 300 pixels.
+    static constexpr int kEnergyPlotPoints = 150;
+    std::array<std::array<float, kEnergyPlotPoints>, EnergyHistory::kSeriesCount> plotPoints_{};
 };
 
 }  // namespace velmora

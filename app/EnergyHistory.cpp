@@ -34,6 +34,18 @@ void EnergyHistory::restart() {
     samplesSinceEdit_ = 0;
 }
 
+int EnergyHistory::thinned(Series series, float* out, int points) const {
+    const int n = std::min(points, count_);
+    const int first = offset();
+    for (int i = 0; i < n; ++i) {
+        // i = n - 1 is always the newest sample.
+        const int age =
+            n == 1 ? count_ - 1 : static_cast<int>(static_cast<long>(i) * (count_ - 1) / (n - 1));
+        out[i] = values_[series][static_cast<std::size_t>((first + age) % kSamples)];
+    }
+    return n;
+}
+
 float EnergyHistory::latest(Series series) const {
     return count_ == 0 ? 0.0f : values_[series][(next_ + kSamples - 1) % kSamples];
 }

@@ -29,6 +29,10 @@ class EnergyHistory {
     int count() const { return count_; }
     int offset() const { return count_ < kSamples ? 0 : next_; }
     float latest(Series series) const;
+    /// At most `points` of a series' values, evenly spaced from the oldest to the newest,
+    /// into out, oldest first; returns how many. A plot needs no more points than it has
+    /// pixels, and each costs it a line to draw.
+    int thinned(Series series, float* out, int points) const;
     /// The total rose over the last second with no edit in it: the sign of a blow-up.
     bool rising() const;
 

@@ -151,6 +151,21 @@ TEST(EnergyPlot, PartsByHandAndTheLastSecondRisingOnlyWithoutEdits) {
     EXPECT_FLOAT_EQ(history.latest(EnergyHistory::Lost), 0.0f);
     run(99.0, 4000);  // the ring holds 20 s
     EXPECT_EQ(history.count(), EnergyHistory::kSamples);
+
+    // The plot's points: from the oldest sample kept to the newest, evenly, the ring's wrap
+    // and all. Kinetic counts samples here, one a sample: the ring's oldest is 1300 - 1200.
+    EnergyHistory counted;
+    for (int i = 0; i < 1300; ++i)
+        counted.add({static_cast<double>(i), 0.0, 0.0}, 1.0f / 60.0f, false);
+    float points[150];
+    ASSERT_EQ(counted.thinned(EnergyHistory::Kinetic, points, 150), 150);
+    EXPECT_EQ(points[0], 100.0f);
+    EXPECT_EQ(points[75], 100.0f + 75 * 1199 / 149);
+    EXPECT_EQ(points[149], 1299.0f);
+    std::vector<float> all(5000);
+    EXPECT_EQ(counted.thinned(EnergyHistory::Kinetic, all.data(), 5000), EnergyHistory::kSamples);
+    EXPECT_EQ(all[0], 100.0f);
+    EXPECT_EQ(all[1199], 1299.0f);
 }
 
 TEST_F(ControlsTest, PressedControlsActOnceHoweverLongTheyAreHeld) {
