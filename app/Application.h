@@ -155,6 +155,8 @@ class Application {
     // The run's past (app/ApplicationHistory.cpp).
     /// The present moment; its structure is kept from one to the next until an edit.
     Snapshot presentSnapshot();
+    /// The same, into a snapshot whose storage is kept.
+    void capturePresent(Snapshot& into);
     void startHistory();
     /// Makes a kept moment the present one.
     void putBack(const Snapshot& moment);
@@ -163,8 +165,8 @@ class Application {
     /// The run goes on from a past moment: what came after it, and its edits, are dropped.
     void branchHere();
     void undoOrRedo(bool undo);
-    /// Z, Y, and while paused Left and Right; the scrub bar. Whether one of them acted.
-    bool travelInHistory(const OverlayActions& asked);
+    /// Z, Y, and while paused Left and Right; the scrub bar.
+    void travelInHistory(const OverlayActions& asked);
     /// Before this pass's edits: the moment they start from.
     void beginEdits();
     /// An edit of this pass, named for the overlay ("undid: link").

@@ -17,14 +17,18 @@ constexpr int kLongestKeyframeInterval = 60;
 
 }  // namespace
 
-Snapshot Application::presentSnapshot() {
+void Application::capturePresent(Snapshot& into) {
     if (!presentStructure_)
         presentStructure_ = captureStructure(particles);
+    into.structure = presentStructure_;
+    captureMotion(particles, into.motion);
+    into.settings = physics;
+    into.energyWatch = stepper.energyWatch();
+}
+
+Snapshot Application::presentSnapshot() {
     Snapshot snapshot;
-    snapshot.structure = presentStructure_;
-    captureMotion(particles, snapshot.motion);
-    snapshot.settings = physics;
-    snapshot.energyWatch = stepper.energyWatch();
+    capturePresent(snapshot);
     return snapshot;
 }
 
@@ -82,20 +86,20 @@ void Application::undoOrRedo(bool undo) {
     fitHistoryInBudget();
 }
 
-bool Application::travelInHistory(const OverlayActions& asked) {
+void Application::travelInHistory(const OverlayActions& asked) {
     const bool undo = input->pressed[kKeyZ], redo = input->pressed[kKeyY];
     if (undo || redo) {
         undoOrRedo(undo);
-        return true;
+        return;
     }
     if (asked.seekTo) {
         running = false;
         seek(*asked.seekTo);
-        return true;
+        return;
     }
     const int way = input->pressed[VK_RIGHT] ? 1 : input->pressed[VK_LEFT] ? -1 : 0;
     if (running || way == 0)
-        return false;
+        return;
     long target = timeline.now() + way;
     if (input->down[VK_SHIFT]) {
         // The passes nearest to a second of simulated time, as they took it.
@@ -113,16 +117,10 @@ bool Application::travelInHistory(const OverlayActions& asked) {
         target = timeline.now() + way * std::max(taken, 1l);
     }
     seek(target);
-    return true;
 }
 
 void Application::beginEdits() {
-    if (!presentStructure_)
-        presentStructure_ = captureStructure(particles);
-    passStart_.structure = presentStructure_;
-    captureMotion(particles, passStart_.motion);
-    passStart_.settings = physics;
-    passStart_.energyWatch = stepper.energyWatch();
+    capturePresent(passStart_);  // into its kept storage
     editName_ = nullptr;
 }
 
@@ -200,7 +198,7 @@ void Application::keepPass(std::optional<float> dt, std::size_t count) {
 void Application::fitHistoryInBudget() {
     // The oldest goes first, moments or edits, until the past fits its budget.
     while (timeline.bytes() + undoStack.bytes() > historyBudgetBytes) {
-        const bool editIsOlder = !undoStack.empty() && undoStack.oldest() < timeline.oldest();
+        const bool editIsOlder = !undoStack.empty() && undoStack.oldest() < timeline.first();
         if (editIsOlder || !timeline.dropOldest()) {
             if (undoStack.empty())
                 break;

@@ -56,8 +56,6 @@ class Timeline {
 
     /// What it holds, bytes: keyframes (a structure counted where it changes), passes, edits.
     std::size_t bytes() const { return bytes_; }
-    /// The oldest keyframe's position.
-    long oldest() const { return first(); }
     /// Forgets the oldest keyframe and the passes up to the next; false when that would leave
     /// now without a keyframe at or before it.
     bool dropOldest();

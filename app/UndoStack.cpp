@@ -20,10 +20,14 @@ std::size_t Edit::bytes() const {
            sceneBytes(sceneBefore) + sceneBytes(sceneAfter);
 }
 
-void UndoStack::push(Edit edit) {
+void UndoStack::forgetUndone() {
     for (const Edit& e : undone_)
         bytes_ -= e.bytes();
     undone_.clear();
+}
+
+void UndoStack::push(Edit edit) {
+    forgetUndone();
     bytes_ += edit.bytes();
     done_.push_back(std::move(edit));
 }
@@ -53,9 +57,7 @@ void UndoStack::dropAfter(long position) {
         bytes_ -= done_.back().bytes();
         done_.pop_back();
     }
-    for (const Edit& e : undone_)
-        bytes_ -= e.bytes();
-    undone_.clear();
+    forgetUndone();
 }
 
 long UndoStack::oldest() const {

@@ -49,6 +49,8 @@ class UndoStack {
     void recount();
 
   private:
+    void forgetUndone();
+
     std::deque<Edit> done_;
     std::vector<Edit> undone_;  ///< the last undone at the back
     std::size_t bytes_ = 0;

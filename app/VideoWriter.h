@@ -36,7 +36,6 @@ class VideoWriter {
     /// Ends the video and puts it under its name.
     bool finish(std::string& error);
 
-    bool isOpen() const { return open_; }
     const std::string& path() const { return path_; }
     long frames() const { return frames_; }
 
