@@ -115,7 +115,7 @@ void ContactGrid::rebuild(const ParticleList& particles) {
     cellStart_[kCellCount] = static_cast<Index>(n);
     slotParticle_.resize(n);
     slotOf_.resize(n);
-    for (std::vector<float>* coordinates : {&slotX_, &slotY_, &slotZ_}) {
+    for (std::vector<float>* coordinates : {&slotX_, &slotY_, &slotZ_, &listX_, &listY_, &listZ_}) {
         coordinates->resize(n + kLanes - 1);
         std::fill(coordinates->begin() + static_cast<std::ptrdiff_t>(n), coordinates->end(), NAN);
     }
@@ -124,6 +124,9 @@ void ContactGrid::rebuild(const ParticleList& particles) {
         slotParticle_[slot] = static_cast<Index>(i);
         setSlotPosition(slot, particles[i]->next.position);
         slotOf_[i] = slot;
+        listX_[i] = particles[i]->next.position.x;
+        listY_[i] = particles[i]->next.position.y;
+        listZ_[i] = particles[i]->next.position.z;
     }
 }
 
@@ -134,13 +137,25 @@ void ContactGrid::refile(const ParticleList& particles, std::size_t i) {
 void ContactGrid::collide(ParticleList& particles, std::size_t i, float bounceKeep) {
     Particle& self = *particles[i];
     self.beginContactScan();
-    // In a pile-up the ones found where the scan began are all it meets (see Particle). When
-    // they are a good share of the whole list, the few the scan needs are found sooner in
-    // list order than by sorting every one of them into the candidate set.
+    // Where half the list or more is filed around the particle, the list in order, tested four
+    // at a time, is about as short as the cells and needs no candidate set, nor a new one after
+    // each push.
     constexpr auto kPileUp = static_cast<std::size_t>(kMostContactsPerScan);
-    const std::size_t crowd = std::max(kPileUp, particles.size() / kCrowdShare);
-    if (populationAround(i) >= crowd && countTouching(particles, i, crowd) == crowd) {
-        collideInListOrder(particles, i, bounceKeep);
+    const std::size_t n = particles.size();
+    const std::size_t around = populationAround(i);
+    if (2 * around >= n) {
+        collideInListOrder(particles, i, countTouching(particles, i, kPileUp) == kPileUp,
+                           bounceKeep);
+        self.endContactScan();
+        return;
+    }
+    // In a pile-up the ones found where the scan began are all it meets (see Particle). With
+    // t of the n touching it, the list reaches the scan's last contact after about 16 n / t
+    // particles, the cells only after all of those around: where more than 16 n / around
+    // touch, the list is the shorter way.
+    const std::size_t crowd = kPileUp * n / std::max<std::size_t>(around, 1);
+    if (around >= crowd && countTouching(particles, i, crowd) == crowd) {
+        collideInListOrder(particles, i, true, bounceKeep);
         self.endContactScan();
         return;
     }
@@ -169,23 +184,36 @@ void ContactGrid::collide(ParticleList& particles, std::size_t i, float bounceKe
     self.endContactScan();
 }
 
-void ContactGrid::collideInListOrder(ParticleList& particles, std::size_t i, float bounceKeep) {
+void ContactGrid::collideInListOrder(ParticleList& particles, std::size_t i, bool pileUp,
+                                     float bounceKeep) {
     Particle& self = *particles[i];
     const Vec3 start = self.next.position;
-    // Most of the crowd no longer touches the particle once it has been pushed: the slots'
-    // copies tell so without reaching each particle. A stray's slot holds nothing.
+    // The list-order copies tell four at a time which particles touch without reaching each
+    // one; each push of the scanning particle tests the rest of the four again from where it
+    // now is.
+    const auto touching = [&](std::size_t first) {
+        Float4 x, y, z;
+        std::memcpy(&x, &listX_[first], sizeof x);
+        std::memcpy(&y, &listY_[first], sizeof y);
+        std::memcpy(&z, &listZ_[first], sizeof z);
+        const Vec3 here = self.next.position;
+        const auto now = withinContact(x - here.x, y - here.y, z - here.z);
+        return pileUp ? now & withinContact(x - start.x, y - start.y, z - start.z) : now;
+    };
+    const std::size_t n = particles.size();
     int contacts = 0;
-    for (std::size_t j = 0; j < particles.size() && contacts < kMostContactsPerScan; ++j) {
-        const Index slot = slotOf_[j];
-        const Vec3 other = strayCell_[j] == kNone ? Vec3(slotX_[slot], slotY_[slot], slotZ_[slot])
-                                                  : particles[j]->next.position;
-        if (j == i || !inContact(other - start) || !inContact(other - self.next.position) ||
-            !self.collideWith(*particles[j], bounceKeep)) {
-            continue;
+    for (std::size_t first = 0; first < n && contacts < kMostContactsPerScan; first += kLanes) {
+        auto touches = touching(first);
+        for (std::size_t lane = 0; lane < kLanes && contacts < kMostContactsPerScan; ++lane) {
+            const std::size_t j = first + lane;
+            if (!touches[lane] || j == i || !self.collideWith(*particles[j], bounceKeep)) {
+                continue;
+            }
+            move(j, particles[j]->next.position);
+            move(i, self.next.position);
+            ++contacts;
+            touches = touching(first);
         }
-        move(j, particles[j]->next.position);
-        move(i, self.next.position);
-        ++contacts;
     }
 }
 
@@ -231,6 +259,9 @@ ContactGrid::Index ContactGrid::cellAround(std::size_t i) const {
 }
 
 void ContactGrid::move(std::size_t i, const Vec3& position) {
+    listX_[i] = position.x;
+    listY_[i] = position.y;
+    listZ_[i] = position.z;
     const Index cell = cellOf(i, position);
     if (cell == homeCell_[i]) {
         setSlotPosition(slotOf_[i], position);

@@ -31,8 +31,6 @@ class ContactGrid {
   public:
     /// Below this many particles scanning all pairs costs less than filing them in the grid.
     static constexpr std::size_t kFewestParticles = 64;
-    /// A pile-up touching this share of the list or more is scanned in list order.
-    static constexpr std::size_t kCrowdShare = 8;
 
     /// Files every particle of the list at its next position. Needed before collide whenever
     /// anything outside the grid changed the list or a next position (a commit does not).
@@ -65,9 +63,9 @@ class ContactGrid {
     /// How many particles touch particle i where it is now, counted up to `enough`.
     std::size_t countTouching(const ParticleList& particles, std::size_t i,
                               std::size_t enough) const;
-    /// A pile-up's scan as over all pairs: the list in order, meeting those that touched
-    /// particle i where the scan began.
-    void collideInListOrder(ParticleList& particles, std::size_t i, float bounceKeep);
+    /// Particle i's scan as over all pairs: the list in order, meeting, in a pile-up, only
+    /// those that touched it where the scan began.
+    void collideInListOrder(ParticleList& particles, std::size_t i, bool pileUp, float bounceKeep);
     /// The first of the 27 cells around particle i's: x - 1, y - 1, z - 1.
     Index cellAround(std::size_t i) const;
     void setSlotPosition(Index slot, const Vec3& position);
@@ -83,6 +81,9 @@ class ContactGrid {
     // Per slot, and three more of NaN so a scan may read four at a time: the next position,
     // NaN once the particle left the cell.
     std::vector<float> slotX_, slotY_, slotZ_;
+    /// Per particle in list order, and three more of NaN: the next position, for pile-ups
+    /// scanned in list order.
+    std::vector<float> listX_, listY_, listZ_;
     std::vector<Index> slotOf_;    ///< per particle
     std::vector<Index> homeCell_;  ///< per particle: the cell of its slot
     /// Per particle, the bounds in units of cells of the cell it is in: [low, high) per axis.

@@ -89,15 +89,20 @@ TEST(ContactGrid, APileUpResolvesOnlyWhatTouchedWhereTheScanBeganAndAtMostSixtee
                 << crowd << onGrid;
         }
     }
-    ParticleList same;
-    for (std::size_t i = 0; i < ContactGrid::kFewestParticles; ++i) {
-        same.push_back(std::make_unique<Particle>(Vec3(1, 2, 3)));
+    // Twenty at one point among the far ones are met through the cells, the whole list at one
+    // point in list order.
+    for (const std::size_t atOnePoint : {std::size_t{20}, ContactGrid::kFewestParticles}) {
+        ParticleList same;
+        for (std::size_t i = 0; i < ContactGrid::kFewestParticles; ++i) {
+            same.push_back(
+                std::make_unique<Particle>(i < atOnePoint ? Vec3(1, 2, 3) : Vec3(8, 8, 8)));
+        }
+        same[0]->next.velocity = {1, 0, 0};
+        ContactGrid grid;
+        grid.rebuild(same);
+        grid.collide(same, 0);
+        EXPECT_FLOAT_EQ(same[0]->next.velocity.x, std::pow(0.9f, 16.0f)) << atOnePoint;
     }
-    same[0]->next.velocity = {1, 0, 0};
-    ContactGrid grid;
-    grid.rebuild(same);
-    grid.collide(same, 0);
-    EXPECT_FLOAT_EQ(same[0]->next.velocity.x, std::pow(0.9f, 16.0f));
 }
 
 TEST(ContactGrid, MatchesTheAllPairsScanBitForBitEveryPass) {
