@@ -24,10 +24,10 @@ camera and spawn, delete, link, unlink, pin and drag them with the mouse.")
 set(CPACK_PACKAGE_CONTACT "Velmora developers <velmora@localhost>")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
-# The libraries the program links, as dpkg-shlibdeps finds them, and the OpenGL it loads
-# through libepoxy at run time.
+# The libraries the program links, as dpkg-shlibdeps finds them, and the OpenGL and EGL it
+# loads through libepoxy at run time (EGL, with Mesa's, draws pictures without a display).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libgl1-mesa-dri")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libgl1-mesa-dri, libegl1, libegl-mesa0")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)

@@ -1,5 +1,6 @@
 // Pictures without a display: an OpenGL 3.3 core context on a pbuffer through Mesa's EGL, on
 // its surfaceless platform, which needs neither an X server nor a GPU (llvmpipe draws).
+#include <dlfcn.h>
 #include <epoxy/egl.h>
 
 #include <algorithm>
@@ -64,6 +65,13 @@ class EglOffscreen final : public GlContext {
 
 std::unique_ptr<GlContext> makeOffscreenGlContext(std::function<std::pair<int, int>()> windowSize,
                                                   const char*& why) {
+    // libepoxy loads EGL on its first call and ends the process when it cannot: look first.
+    void* egl = dlopen("libEGL.so.1", RTLD_LAZY | RTLD_LOCAL);
+    if (egl == nullptr) {
+        why = "EGL is not installed (libEGL.so.1: the libegl1 package)";
+        return nullptr;
+    }
+    dlclose(egl);
     const char* extensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
     if (extensions == nullptr ||
         !epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_MESA_platform_surfaceless")) {
