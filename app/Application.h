@@ -206,8 +206,8 @@ class Application {
     OverlayActions panelAsked_;
     ReplayWindows replayWindows_;
     EnergyPlot energyPlot_;  ///< what the overlay draws of energyHistory
-    /// Points a line of the plot shows: one for every two of its 300 pixels.
-    static constexpr int kEnergyPlotPoints = 150;
+    /// Points a line of the plot shows: one for every 2.4 of its 240 pixels.
+    static constexpr int kEnergyPlotPoints = 100;
     std::array<std::array<float, kEnergyPlotPoints>, EnergyHistory::kSeriesCount> plotPoints_{};
 };
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "overlay/EnergyChart.h"
 #include "render/StrainColour.h"
 
 namespace velmora {
@@ -115,7 +116,9 @@ OverlayActions Overlay::build(const OverlayStatus& status) {
             buildPanel(status, actions);
         buildMessage();
         if (status.energy != nullptr)
-            buildEnergyPlot(*status.energy);
+            // Below the status corner, on the left, clear of the centre.
+            buildEnergyChart(*status.energy, kMargin,
+                             static_cast<float>(layout_.status.bottom) + kMargin);
         // Bottom right, stacked: the inspector, then the strain scale above it.
         float bottom = display.y - kMargin;
         if (!status.inspector.empty())
@@ -344,39 +347,6 @@ void Overlay::buildStrainLegend(float bottom) {
                                       stretched, white);
         ImGui::Dummy(size);
         ImGui::Text("-%.0f%%   at rest   +%.0f%%", kFullStrain * 100.0, kFullStrain * 100.0);
-    }
-    ImGui::End();
-}
-
-void Overlay::buildEnergyPlot(const EnergyPlot& plot) {
-    constexpr std::size_t kTotalSeries = 3;  // kinetic, gravitational, elastic, total, lost
-    // Below the status corner, on the left, clear of the centre; it takes no clicks.
-    ImGui::SetNextWindowPos(ImVec2(kMargin, static_cast<float>(layout_.status.bottom) + kMargin));
-    ImGui::SetNextWindowBgAlpha(0.6f);
-    if (ImGui::Begin("##energy", nullptr, kReadOutFlags | ImGuiWindowFlags_NoInputs)) {
-        // Plain lines: anti-aliased ones are three times the triangles for 1,500 segments.
-        ImGui::GetWindowDrawList()->Flags &=
-            ~(ImDrawListFlags_AntiAliasedLines | ImDrawListFlags_AntiAliasedLinesUseTex);
-        ImGui::TextUnformatted("energy (J), the last 20 s");
-        const ImVec4 kWarning = {1.0f, 0.3f, 0.2f, 1.0f};
-        for (std::size_t i = 0; i < plot.series.size(); ++i) {
-            const EnergyPlotSeries& series = plot.series[i];
-            const bool warn = plot.rising && i == kTotalSeries;
-            if (warn)
-                ImGui::PushStyleColor(ImGuiCol_PlotLines, kWarning);
-            char label[64];
-            std::snprintf(label, sizeof label, "%s %.3f", series.name,
-                          static_cast<double>(series.latest));
-            ImGui::PushID(series.name);
-            ImGui::PlotLines("", series.values, series.count, series.offset, label, FLT_MAX,
-                             FLT_MAX,
-                             ImVec2(kButtonSize.x * 2.0f, ImGui::GetTextLineHeight() * 2.5f));
-            ImGui::PopID();
-            if (warn)
-                ImGui::PopStyleColor();
-        }
-        if (plot.rising)
-            ImGui::TextColored(kWarning, "rising with nothing edited: blowing up?");
     }
     ImGui::End();
 }

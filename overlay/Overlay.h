@@ -139,7 +139,6 @@ class Overlay {
     void buildPanel(const OverlayStatus& status, OverlayActions& actions);
     void buildMessage();
     void buildStrainLegend(float bottom);
-    void buildEnergyPlot(const EnergyPlot& plot);
     /// Returns where its top is, for what is stacked above it.
     float buildInspector(std::string_view text);
 

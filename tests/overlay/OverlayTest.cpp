@@ -4,6 +4,8 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <tuple>
 
 #include "app/Controls.h"
@@ -184,6 +186,37 @@ TEST_F(OverlayTest, HelpAndPanelDrawBlendedAndClippedAndPutBackEveryStateTheScen
         return d.textures[0] != ImGui::GetIO().Fonts->TexID;
     });
     EXPECT_EQ(dynamic_cast<HeadlessTexture&>(*wide->textures[0]).store.levels[0].width, 1000u);
+}
+
+TEST_F(OverlayTest, TheEnergyPlotScalesToWhatItShowsAndDrawsBlownUpValuesAtItsEdges) {
+    // Kinetic climbs to 4, the loss goes below zero (energy gained), a blown-up run's
+    // gravitational energy is not finite: the scale runs from the loss to 4 and every line
+    // stays in the window.
+    std::array<std::array<float, 4>, 5> values{{{0, 1, 2, 4},
+                                                {1, NAN, INFINITY, -INFINITY},
+                                                {0.5f, 0.5f, 0.5f, 0.5f},
+                                                {2, 3, 4, 3},
+                                                {0, -1, -3, -2}}};
+    EnergyPlot plot;
+    const char* names[] = {"kinetic", "gravitational", "elastic", "total", "lost"};
+    for (std::size_t s = 0; s < values.size(); ++s)
+        plot.series[s] = {names[s], values[s].data(), 4, 1, values[s][0]};
+    plot.rising = true;
+    OverlayStatus status;
+    status.energy = &plot;
+    pass(status);
+    pass(status);
+    const std::string text = drawnText(overlay);
+    for (const char* shown : {"energy(J),thelast20s", "-3", "top4", "kinetic0.000", "lost0.000",
+                              "risingwithnothingedited"})
+        EXPECT_NE(text.find(shown), std::string::npos) << shown << " in " << text;
+    const OverlayRenderer& renderer = overlay.renderer();
+    const auto positions = contents<float>(renderer.positionStream(), renderer.vertexCount() * 2u);
+    ASSERT_FALSE(positions.empty());
+    for (std::size_t i = 0; i < positions.size(); i += 2) {
+        ASSERT_TRUE(positions[i] >= 0.0f && positions[i] <= 800.0f) << i;
+        ASSERT_TRUE(positions[i + 1] >= 0.0f && positions[i + 1] <= 600.0f) << i;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,12 @@
+#pragma once
+// The energy plot (F3): the last 20 s of the energy's parts drawn on one scale in one chart, so
+// they can be read against each other, with a legend of their present values.
+#include "overlay/Overlay.h"
+
+namespace velmora {
+
+/// Lays the plot out as a window of its own with its top-left corner at (left, top), client
+/// pixels. It takes no clicks.
+void buildEnergyChart(const EnergyPlot& plot, float left, float top);
+
+}  // namespace velmora
