@@ -43,14 +43,10 @@ void valueRange(const EnergyPlot& plot, float& low, float& high) {
 
 }  // namespace
 
-void buildEnergyChart(const EnergyPlot& plot, float left, float top) {
+void buildEnergyChart(const EnergyPlot& plot, float left, float top, int windowFlags) {
     ImGui::SetNextWindowPos(ImVec2(left, top));
     ImGui::SetNextWindowBgAlpha(0.6f);
-    constexpr ImGuiWindowFlags kFlags =
-        ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize |
-        ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoFocusOnAppearing |
-        ImGuiWindowFlags_NoNav | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoInputs;
-    if (ImGui::Begin("##energy", nullptr, kFlags)) {
+    if (ImGui::Begin("##energy", nullptr, windowFlags)) {
         ImDrawList* list = ImGui::GetWindowDrawList();
         // Plain lines: anti-aliased ones are three times the triangles.
         list->Flags &= ~(ImDrawListFlags_AntiAliasedLines | ImDrawListFlags_AntiAliasedLinesUseTex);

@@ -5,8 +5,8 @@
 
 namespace velmora {
 
-/// Lays the plot out as a window of its own with its top-left corner at (left, top), client
-/// pixels. It takes no clicks.
-void buildEnergyChart(const EnergyPlot& plot, float left, float top);
+/// Lays the plot out as a window of its own, with Dear ImGui's window flags, its top-left
+/// corner at (left, top), client pixels.
+void buildEnergyChart(const EnergyPlot& plot, float left, float top, int windowFlags);
 
 }  // namespace velmora

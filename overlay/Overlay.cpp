@@ -118,7 +118,8 @@ OverlayActions Overlay::build(const OverlayStatus& status) {
         if (status.energy != nullptr)
             // Below the status corner, on the left, clear of the centre.
             buildEnergyChart(*status.energy, kMargin,
-                             static_cast<float>(layout_.status.bottom) + kMargin);
+                             static_cast<float>(layout_.status.bottom) + kMargin,
+                             kReadOutFlags | ImGuiWindowFlags_NoInputs);
         // Bottom right, stacked: the inspector, then the strain scale above it.
         float bottom = display.y - kMargin;
         if (!status.inspector.empty())
