@@ -1,7 +1,6 @@
 #include "physics/ContactGrid.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -38,7 +37,6 @@ constexpr std::uint32_t kRowsAround[9] = {
 };
 // Back from a cell to its (x - 1, y - 1, z - 1) neighbour, where the first row starts.
 constexpr std::uint32_t kFirstAround = kPlaneStep + kRowStep + 1;
-constexpr std::size_t kBitsPerWord = 64;
 // Four slots' coordinates, tested at once by the same contact test as one pair: a GCC and
 // Clang vector of plain floats, each lane computing exactly what the test computes for one.
 using Float4 = float __attribute__((vector_size(16)));
@@ -297,33 +295,6 @@ ContactGrid::Index ContactGrid::locate(std::size_t i, const Vec3& position) {
     return x.index * kPlaneStep + y.index * kRowStep + z.index;
 }
 
-void ContactGrid::addStray(std::size_t i, Index cell) {
-    const Index first = firstStray_[cell];
-    previousStray_[i] = kNone;
-    nextStray_[i] = first;
-    if (first != kNone) {
-        previousStray_[first] = static_cast<Index>(i);
-    }
-    firstStray_[cell] = static_cast<Index>(i);
-    strayCell_[i] = cell;
-    ++strayCount_;
-}
-
-void ContactGrid::removeStray(std::size_t i) {
-    const Index previous = previousStray_[i];
-    const Index next = nextStray_[i];
-    if (previous == kNone) {
-        firstStray_[strayCell_[i]] = next;
-    } else {
-        nextStray_[previous] = next;
-    }
-    if (next != kNone) {
-        previousStray_[next] = previous;
-    }
-    strayCell_[i] = kNone;
-    --strayCount_;
-}
-
 void ContactGrid::setSlotPosition(Index slot, const Vec3& position) {
     slotX_[slot] = position.x;
     slotY_[slot] = position.y;
@@ -380,29 +351,6 @@ std::size_t ContactGrid::markTouching(const ParticleList& particles, std::size_t
     firstCandidateWord_ = lowest;
     lastCandidateWord_ = highest;
     return count;
-}
-
-void ContactGrid::dropCandidates() {
-    for (; firstCandidateWord_ <= lastCandidateWord_; ++firstCandidateWord_) {
-        candidates_[firstCandidateWord_] = 0;
-    }
-    firstCandidateWord_ = candidates_.size();
-    lastCandidateWord_ = 0;
-}
-
-std::size_t ContactGrid::takeCandidate() {
-    for (; firstCandidateWord_ <= lastCandidateWord_; ++firstCandidateWord_) {
-        std::uint64_t& bits = candidates_[firstCandidateWord_];
-        if (bits != 0) {
-            const auto bit = static_cast<std::size_t>(std::countr_zero(bits));
-            bits &= bits - 1;
-            return firstCandidateWord_ * kBitsPerWord + bit;
-        }
-    }
-    // Empty again: the next scan starts from nothing.
-    firstCandidateWord_ = candidates_.size();
-    lastCandidateWord_ = 0;
-    return kNone;
 }
 
 }  // namespace velmora

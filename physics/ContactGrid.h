@@ -45,6 +45,7 @@ class ContactGrid {
     // 32-bit indices keep the tables small; a list of 2^32 particles would not fit in memory.
     using Index = std::uint32_t;
     static constexpr Index kNone = UINT32_MAX;
+    static constexpr std::size_t kBitsPerWord = 64;  ///< particles per word of the candidate set
 
     /// Files particle i at its new next position.
     void move(std::size_t i, const Vec3& position);
