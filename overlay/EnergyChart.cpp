@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace velmora {
 namespace {
@@ -21,7 +20,6 @@ constexpr std::size_t kTotalSeries = 3;
 const ImVec4 kWarning = {1.0f, 0.3f, 0.2f, 1.0f};
 /// The chart's width, pixels.
 constexpr float kChartWidth = 240.0f;
-/// The chart's width, pixels: about three points of a line to a pixel column...
 
 /// The lowest and highest finite values of every series, zero included, never an empty range.
 void valueRange(const EnergyPlot& plot, float& low, float& high) {

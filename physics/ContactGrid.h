@@ -12,7 +12,9 @@
 // slot that touches nothing and joins the list of strays of the cell it is in. A scan tests
 // the slots and strays of the 27 cells around the scanning particle with the shared contact
 // test and visits the touching ones in list order; after each push of the scanning particle it
-// tests again from where that particle now is, for the rest of the list.
+// tests again from where that particle now is, for the rest of the list. Where half the list
+// or more is filed around the particle, or a pile-up touches a good share of it, the scan goes
+// down the list itself instead, four at a time, from copies of the positions kept in list order.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
