@@ -1,9 +1,10 @@
 # The two commands of the README. Everything else is a helper for them.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+WEB_BUILD  ?= build-web
 JOBS       ?= $(shell nproc)
 
-.PHONY: run test bootstrap build build-asan clean package
+.PHONY: run test bootstrap build build-asan web-core clean package
 
 # Starts Velmora from build/, where bin/ is. Without a display it runs 300 passes on a
 # private Xvfb screen and leaves a screenshot.
@@ -16,7 +17,7 @@ run: build
 	  echo "run: screenshot at $(abspath $(BUILD))/velmora.png"; \
 	fi
 
-test: build build-asan
+test: build build-asan web-core
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS) -LE display
 	# Display tests drive Mesa, SDL and Xvfb, whose own unfreed allocations the leak checker
@@ -24,6 +25,8 @@ test: build build-asan
 	ASAN_OPTIONS=detect_leaks=0 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS) -L display
 	# Desktop sessions under a window manager, recorded with one build and replayed with the other.
 	scripts/with-display tests/e2e/desktop-sessions $(BUILD) $(ASAN_BUILD)
+	# The simulation core built for WebAssembly steps to the same bits as the native build.
+	tests/web/core-matches-native $(BUILD) $(WEB_BUILD)
 
 bootstrap:
 	@scripts/bootstrap
@@ -36,8 +39,15 @@ build-asan: bootstrap
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON >/dev/null
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 
+# The simulation core and its check in WebAssembly, with Debian's emscripten: the first part
+# of the web page. Debian's emscripten looks for its JavaScript tools (acorn) in Debian's node
+# module folder, which a node from elsewhere does not search.
+web-core: bootstrap
+	NODE_PATH=/usr/share/nodejs emcmake cmake -S web -B $(WEB_BUILD) >/dev/null
+	NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD) -j$(JOBS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WEB_BUILD)
 
 # A Debian package of the program, its data, desktop entry and icon: $(BUILD)/velmora_*.deb,
 # for `sudo apt install ./velmora_*.deb`.

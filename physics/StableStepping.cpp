@@ -1,9 +1,9 @@
 #include "physics/StableStepping.h"
 
 #include <algorithm>
-#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 #include <unordered_map>
 #include <vector>
@@ -107,6 +107,13 @@ std::size_t boundWithSharedFromBelow(const Adjacency& graph) {
 
 /// FNV-1a over every particle's address and its links' far ends, stiffness and damping:
 /// changes whenever a particle or a link comes or goes, or a link is made stiffer or softer.
+/// A float's bits (std::bit_cast, which the web build's standard library lacks).
+std::uint32_t bitsOf(float value) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
 std::uint64_t signatureOf(const ParticleList& particles) {
     std::uint64_t hash = 14695981039346656037ull;
     const auto mix = [&hash](std::uintptr_t value) {
@@ -118,8 +125,8 @@ std::uint64_t signatureOf(const ParticleList& particles) {
         mix(p->links.size());
         for (const ParticleLink& l : p->links) {
             mix(reinterpret_cast<std::uintptr_t>(l.other));
-            mix(std::bit_cast<std::uint32_t>(l.stiffness));
-            mix(std::bit_cast<std::uint32_t>(l.damping));
+            mix(bitsOf(l.stiffness));
+            mix(bitsOf(l.damping));
         }
     }
     return hash;
