@@ -105,8 +105,6 @@ std::size_t boundWithSharedFromBelow(const Adjacency& graph) {
     return bound;
 }
 
-/// FNV-1a over every particle's address and its links' far ends, stiffness and damping:
-/// changes whenever a particle or a link comes or goes, or a link is made stiffer or softer.
 /// A float's bits (std::bit_cast, which the web build's standard library lacks).
 std::uint32_t bitsOf(float value) {
     std::uint32_t bits = 0;
@@ -114,6 +112,8 @@ std::uint32_t bitsOf(float value) {
     return bits;
 }
 
+/// FNV-1a over every particle's address and its links' far ends, stiffness and damping:
+/// changes whenever a particle or a link comes or goes, or a link is made stiffer or softer.
 std::uint64_t signatureOf(const ParticleList& particles) {
     std::uint64_t hash = 14695981039346656037ull;
     const auto mix = [&hash](std::uintptr_t value) {
