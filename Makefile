@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 WEB_BUILD  ?= build-web
 JOBS       ?= $(shell nproc)
 
-.PHONY: run test bootstrap build build-asan web-core clean package
+.PHONY: run test bootstrap build build-asan web clean package
 
 # Starts Velmora from build/, where bin/ is. Without a display it runs 300 passes on a
 # private Xvfb screen and leaves a screenshot.
@@ -17,7 +17,7 @@ run: build
 	  echo "run: screenshot at $(abspath $(BUILD))/velmora.png"; \
 	fi
 
-test: build build-asan web-core
+test: build build-asan web
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS) -LE display
 	# Display tests drive Mesa, SDL and Xvfb, whose own unfreed allocations the leak checker
@@ -27,6 +27,9 @@ test: build build-asan web-core
 	scripts/with-display tests/e2e/desktop-sessions $(BUILD) $(ASAN_BUILD)
 	# The simulation core built for WebAssembly steps to the same bits as the native build.
 	tests/web/core-matches-native $(BUILD) $(WEB_BUILD)
+	# The page in headless Chromium: a native recording replayed to the same state, the first
+	# frame against the native one, hostile addresses, size and start-up.
+	tests/web/browser-check $(BUILD) $(WEB_BUILD)
 
 bootstrap:
 	@scripts/bootstrap
@@ -39,12 +42,17 @@ build-asan: bootstrap
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON >/dev/null
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 
-# The simulation core and its check in WebAssembly, with Debian's emscripten: the first part
-# of the web page. Debian's emscripten looks for its JavaScript tools (acorn) in Debian's node
-# module folder, which a node from elsewhere does not search.
-web-core: bootstrap
-	NODE_PATH=/usr/share/nodejs emcmake cmake -S web -B $(WEB_BUILD) >/dev/null
+# The web page (velmora.html, .js, .wasm, .data in $(WEB_BUILD)/) and the simulation core's
+# check, with Debian's emscripten. The pictures come from the native build's tool; Dear
+# ImGui's sources from Debian's source package (scripts/fetch-imgui-source). Debian's
+# emscripten looks for its JavaScript tools (acorn) in Debian's node module folder, which a
+# node from elsewhere does not search. Serve it with: python3 -m http.server -d $(WEB_BUILD)
+web: build
+	scripts/fetch-imgui-source $(WEB_BUILD)
+	NODE_PATH=/usr/share/nodejs emcmake cmake -S web -B $(WEB_BUILD) \
+	  -DVELMORA_PICTURES=$(abspath $(BUILD))/bin -DVELMORA_IMGUI_SOURCE=$(abspath $(WEB_BUILD))/imgui-src >/dev/null
 	NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD) -j$(JOBS)
+	@echo "web: the page is $(abspath $(WEB_BUILD))/velmora.html"
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(WEB_BUILD)

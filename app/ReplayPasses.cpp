@@ -10,61 +10,128 @@
 #include "app/Application.h"
 #include "app/ProgressLine.h"
 #include "physics/StateSummary.h"
+#include "scenes/SceneFile.h"
+#include "scenes/SceneSource.h"
 #include "session/SessionPlayer.h"
 #include "session/SessionReader.h"
 
 namespace velmora {
 
+ReplayStep ReplayStepper::step() {
+    if (player_.closeRequested() || !reader_.nextPass(pass_))
+        return ReplayStep::Ended;
+    recordedSeconds_ += pass_.dt;
+    player_.loadPass(pass_);
+    timer->fixedDeltaTime = pass_.dt;
+    char progress[64];
+    std::snprintf(progress, sizeof progress, "Replay %ld / %ld", passes_ + 1, reader_.passCount());
+    app_.replayProgress.assign(progress);  // in its own storage: nothing allocated a pass
+    if (!app_.runPass())
+        return ReplayStep::LoopOver;
+    ++passes_;
+    if (pass_.hasCheck && divergence_.pass == 0) {
+        const std::uint64_t replayed = stateHash(app_.particles);
+        if (replayed != pass_.check) {
+            divergence_ = {passes_, pass_.check, replayed};
+        }
+    }
+    return ReplayStep::Ran;
+}
+
+void ReplayStepper::finish() {
+    PassRecord idle;
+    idle.dt = 0.0f;
+    player_.loadPass(idle);
+    player_.postQuitMessage(0);
+    while (app_.runPass()) {
+    }
+}
+
+std::optional<SceneDescription> recordedScene(const SessionHeader& header, std::string& error) {
+    SceneSourceError sceneError;
+    std::optional<SceneDescription> scene;
+    if (header.sceneText.empty()) {
+        scene = openScene(header.scene, sceneError);
+    } else if (!parseSceneText(header.sceneText, scene.emplace(), sceneError.message)) {
+        scene.reset();
+    }
+    if (!scene)
+        error = "the recorded scene cannot be loaded: " + sceneError.message;
+    return scene;
+}
+
+void startAsRecorded(Application& app, const SessionHeader& header, SceneDescription scene) {
+    app.startingScene = std::move(scene);
+    app.sceneName = header.scene;
+    app.startsPaused = header.paused;
+    app.historyBudgetBytes = std::size_t(header.historyMegabytes) << 20;
+}
+
+ReplayVerdict judgeReplay(const std::string& name, const SessionReader& reader, long passes,
+                          std::uint64_t hash, const ReplayDivergence& divergence) {
+    ReplayVerdict verdict;
+    char line[512];
+    if (!reader.complete()) {
+        verdict.complete = false;
+        std::snprintf(line, sizeof line,
+                      "%s ends after pass %ld without its end line (cut off?); the replay stopped "
+                      "there\n",
+                      name.c_str(), reader.passCount());
+        verdict.said = line;
+        return verdict;
+    }
+    verdict.matches = passes == reader.end().passes && hash == reader.end().hash;
+    if (verdict.matches) {
+        std::snprintf(line, sizeof line, "replay matches the recording (hash %016llx)\n",
+                      static_cast<unsigned long long>(hash));
+        verdict.said = line;
+        return verdict;
+    }
+    std::snprintf(line, sizeof line,
+                  "the replay ends after %ld passes in state %016llx; %s ended after %ld in "
+                  "%016llx (recorded by %s)\n",
+                  passes, static_cast<unsigned long long>(hash), name.c_str(), reader.end().passes,
+                  static_cast<unsigned long long>(reader.end().hash),
+                  reader.header().program.c_str());
+    verdict.said = line;
+    if (divergence.pass > 0) {
+        std::snprintf(line, sizeof line,
+                      "it first differs after pass %ld: state %016llx, recorded %016llx\n",
+                      divergence.pass, static_cast<unsigned long long>(divergence.replayed),
+                      static_cast<unsigned long long>(divergence.recorded));
+        verdict.said += line;
+    }
+    return verdict;
+}
+
 long replayPasses(Application& app, SessionPlayer& player, SessionReader& reader,
                   ReplayDivergence& divergence, bool realTime) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
-    double recordedSeconds = 0.0;
-    PassRecord pass;
-    long passes = 0;
+    ReplayStepper stepper(app, player, reader);
     // A replay rendered to a file says how far it has got.
     std::optional<ProgressLine> progressLine;
     if (app.video && !realTime)
         progressLine.emplace(stderr, isatty(STDERR_FILENO) != 0);
-    while (!player.closeRequested() && reader.nextPass(pass)) {
+    ReplayStep step = ReplayStep::Ran;
+    while (true) {
         if (realTime) {
-            std::this_thread::sleep_until(start +
-                                          std::chrono::duration_cast<Clock::duration>(
-                                              std::chrono::duration<double>(recordedSeconds)));
+            std::this_thread::sleep_until(
+                start + std::chrono::duration_cast<Clock::duration>(
+                            std::chrono::duration<double>(stepper.recordedSeconds())));
         }
-        recordedSeconds += pass.dt;
-        player.loadPass(pass);
-        timer->fixedDeltaTime = pass.dt;
-        char progress[64];
-        std::snprintf(progress, sizeof progress, "Replay %ld / %ld", passes + 1,
-                      reader.passCount());
-        app.replayProgress.assign(progress);  // in its own storage: nothing allocated a pass
-        if (!app.runPass()) {
-            if (progressLine)
-                progressLine->finish();
-            return passes;
-        }
-        ++passes;
+        step = stepper.step();
+        if (step != ReplayStep::Ran)
+            break;
         if (progressLine)
-            progressLine->update(passes, reader.passCount());
-        if (pass.hasCheck && divergence.pass == 0) {
-            const std::uint64_t replayed = stateHash(app.particles);
-            if (replayed != pass.check) {
-                divergence = {passes, pass.check, replayed};
-            }
-        }
+            progressLine->update(stepper.passes(), reader.passCount());
     }
     if (progressLine)
         progressLine->finish();
-    // The recording ended before its quit reached the loop (a run of --frames, a cut-off
-    // file): quit now, taking whatever the loop still has queued first.
-    PassRecord idle;
-    idle.dt = 0.0f;
-    player.loadPass(idle);
-    player.postQuitMessage(0);
-    while (app.runPass()) {
-    }
-    return passes;
+    divergence = stepper.divergence();
+    if (step == ReplayStep::Ended)
+        stepper.finish();
+    return stepper.passes();
 }
 
 }  // namespace velmora

@@ -199,17 +199,9 @@ int replay(const CommandLine& options) {
         std::fprintf(stderr, "velmora: %s\n", error.c_str());
         return kExitBadInput;
     }
-    // Version 2 holds the scene; version 1 names it.
-    SceneSourceError sceneError;
-    std::optional<SceneDescription> scene;
-    if (reader.header().sceneText.empty()) {
-        scene = openScene(reader.header().scene, sceneError);
-    } else if (!parseSceneText(reader.header().sceneText, scene.emplace(), sceneError.message)) {
-        scene.reset();
-    }
+    std::optional<SceneDescription> scene = recordedScene(reader.header(), error);
     if (!scene) {
-        std::fprintf(stderr, "velmora: %s: the recorded scene cannot be loaded: %s\n",
-                     options.replay.c_str(), sceneError.message.c_str());
+        std::fprintf(stderr, "velmora: %s: %s\n", options.replay.c_str(), error.c_str());
         return kExitBadInput;
     }
     std::unique_ptr<OperatingSystem> os;
@@ -258,10 +250,7 @@ int replay(const CommandLine& options) {
         recorded.width = reader.header().clientWidth;
         recorded.height = reader.header().clientHeight;
     }
-    app.startingScene = std::move(*scene);
-    app.sceneName = reader.header().scene;
-    app.startsPaused = reader.header().paused;
-    app.historyBudgetBytes = std::size_t(reader.header().historyMegabytes) << 20;
+    startAsRecorded(app, reader.header(), std::move(*scene));
     // --size goes with --replay only for a video: its size, not the recorded window's.
     if (const auto code =
             startApplication(app, recorded, 60.0, options.sizeGiven ? options.width : 0,
@@ -272,31 +261,16 @@ int replay(const CommandLine& options) {
     const long passes = replayPasses(app, player, reader, divergence, options.window);
     const std::uint64_t hash = stateHash(app.particles);
     const int code = finishRun(app, options, true);
-    if (!reader.complete()) {
-        std::fprintf(stderr,
-                     "velmora: %s ends after pass %ld without its end line (cut off?); the "
-                     "replay stopped there\n",
-                     options.replay.c_str(), reader.passCount());
+    const ReplayVerdict verdict = judgeReplay(options.replay, reader, passes, hash, divergence);
+    // Every line of the verdict starts as the program's own lines do.
+    std::string said = verdict.said;
+    for (std::size_t at = 0; at < said.size(); at = said.find('\n', at) + 1)
+        said.insert(at, "velmora: ");
+    std::fputs(said.c_str(), verdict.matches ? stdout : stderr);
+    if (!verdict.complete)
         return kExitBadInput;
-    }
-    if (passes != reader.end().passes || hash != reader.end().hash) {
-        std::fprintf(stderr,
-                     "velmora: the replay ends after %ld passes in state %016llx; %s ended after "
-                     "%ld in %016llx (recorded by %s)\n",
-                     passes, static_cast<unsigned long long>(hash), options.replay.c_str(),
-                     reader.end().passes, static_cast<unsigned long long>(reader.end().hash),
-                     reader.header().program.c_str());
-        if (divergence.pass > 0) {
-            std::fprintf(stderr,
-                         "velmora: it first differs after pass %ld: state %016llx, recorded "
-                         "%016llx\n",
-                         divergence.pass, static_cast<unsigned long long>(divergence.replayed),
-                         static_cast<unsigned long long>(divergence.recorded));
-        }
+    if (!verdict.matches)
         return kExitReplayDiffers;
-    }
-    std::printf("velmora: replay matches the recording (hash %016llx)\n",
-                static_cast<unsigned long long>(hash));
     return code;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// Where the OpenGL device draws: a window's context through SDL, or an offscreen surface
-// through EGL for pictures without a display. The device makes the context current, swaps,
-// and asks the size of what it draws into.
+// Where the OpenGL device draws: a window's context through SDL, an offscreen surface
+// through EGL for pictures without a display, or the web page's canvas through WebGL 2. The device
+// makes the context current, swaps, and asks the size of what it draws into.
 #include <functional>
 #include <memory>
 #include <utility>
@@ -31,5 +31,10 @@ std::unique_ptr<GlContext> makeSdlGlContext(SDL_Window* window);
 /// null when EGL cannot give one, with the reason in `why`.
 std::unique_ptr<GlContext> makeOffscreenGlContext(std::function<std::pair<int, int>()> windowSize,
                                                   const char*& why);
+/// The page's canvas, which the page's one window is.
+inline constexpr const char* kPageCanvas = "#canvas";
+/// An OpenGL ES 3.0 (WebGL 2) context on the page's canvas with this CSS selector; null when
+/// the browser gives none.
+std::unique_ptr<GlContext> makeWebGlContext(const char* canvas);
 
 }  // namespace velmora

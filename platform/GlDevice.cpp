@@ -1,12 +1,10 @@
 #include "platform/GlDevice.h"
 
-#include <SDL.h>
-#include <epoxy/gl.h>
-
 #include <algorithm>
 #include <cstdio>
 
 #include "platform/GlCheck.h"
+#include "platform/GlDialect.h"
 
 namespace velmora {
 
@@ -27,12 +25,8 @@ HRESULT GlDevice::create(std::unique_ptr<GlContext> context, D3DPRESENT_PARAMETE
     if (context == nullptr)
         return D3DERR_NOTAVAILABLE;
     context->makeCurrent();
-    // Projection matrices map depth to 0..1 as on Direct3D; without clip control GL would
-    // clip at -w, so geometry nearer than zNear would be drawn instead of clipped.
-    if (epoxy_gl_version() < 33 ||
-        (epoxy_gl_version() < 45 && !epoxy_has_gl_extension("GL_ARB_clip_control"))) {
+    if (!gl::contextSuffices())
         return D3DERR_NOTAVAILABLE;
-    }
     std::unique_ptr<GlDevice> device(new GlDevice(std::move(context)));
     device->reset(parameters);
     out = std::move(device);
@@ -47,7 +41,7 @@ GlDevice::GlDevice(std::unique_ptr<GlContext> context)
     }
     glGenBuffers(1, &framePixels_);
     glDepthFunc(GL_LEQUAL);
-    glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+    gl::useDirect3DDepthRange();
     VELMORA_GL_CHECK();
 }
 
@@ -121,7 +115,7 @@ HRESULT GlDevice::clear(std::uint32_t flags, std::uint32_t color, float z, std::
         mask |= GL_COLOR_BUFFER_BIT;
     }
     if ((flags & D3DCLEAR_ZBUFFER) != 0) {
-        glClearDepth(std::clamp(z, 0.0f, 1.0f));
+        gl::clearDepth(std::clamp(z, 0.0f, 1.0f));
         glDepthMask(GL_TRUE);  // Clear ignores the depth write state, as on Direct3D
         mask |= GL_DEPTH_BUFFER_BIT;
     }
@@ -161,6 +155,10 @@ HRESULT GlDevice::present() {
                                 static_cast<std::uint32_t>(std::max(drawableWidth, 0)));
     const auto height = std::min(presentParameters.BackBufferHeight,
                                  static_cast<std::uint32_t>(std::max(drawableHeight, 0)));
+    if (!gl::kKeepsFrames) {
+        context_->swapBuffers();
+        return D3D_OK;
+    }
     glBindBuffer(GL_PIXEL_PACK_BUFFER, framePixels_);
     if (width != frameWidth_ || height != frameHeight_) {
         glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(width) * height * 4, nullptr,
@@ -169,10 +167,7 @@ HRESULT GlDevice::present() {
     frameWidth_ = width;
     frameHeight_ = height;
     if (width > 0 && height > 0) {
-        glPixelStorei(GL_PACK_ALIGNMENT, 4);
-        glReadBuffer(GL_BACK);
-        glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_BGRA,
-                     GL_UNSIGNED_BYTE, nullptr);
+        gl::readFrameIntoPackBuffer(static_cast<GLsizei>(width), static_cast<GLsizei>(height));
         hasFrame_ = true;
     }
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
@@ -188,8 +183,7 @@ HRESULT GlDevice::getFrontBufferData(std::vector<std::uint32_t>& pixels, std::ui
     const std::size_t rowWords = frameWidth_;
     const std::size_t bytes = rowWords * frameHeight_ * 4;
     glBindBuffer(GL_PIXEL_PACK_BUFFER, framePixels_);
-    const void* mapped =
-        glMapBufferRange(GL_PIXEL_PACK_BUFFER, 0, static_cast<GLsizeiptr>(bytes), GL_MAP_READ_BIT);
+    const void* mapped = gl::mapPackBuffer(bytes);
     if (mapped == nullptr) {
         glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
         return D3DERR_NOTAVAILABLE;
@@ -203,7 +197,7 @@ HRESULT GlDevice::getFrontBufferData(std::vector<std::uint32_t>& pixels, std::ui
         for (std::size_t x = 0; x < rowWords; ++x)
             to[x] = from[x] | 0xFF000000u;
     }
-    glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
+    gl::unmapPackBuffer();
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
     VELMORA_GL_CHECK();
     width = frameWidth_;
@@ -225,54 +219,6 @@ std::uint32_t GlDevice::takeGlError() {
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
     }
     return first;
-}
-
-// Direct3D.
-
-GlDirect3D::~GlDirect3D() {
-    if (!offscreen_)
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-}
-
-HRESULT GlDirect3D::getAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode) {
-    return adapterDisplayMode(os_, adapter, mode);
-}
-
-HRESULT GlDirect3D::createDevice(std::uint32_t adapter, WindowHandle focusWindow,
-                                 std::uint32_t /*behaviorFlags*/, D3DPRESENT_PARAMETERS& parameters,
-                                 std::unique_ptr<Device>& out) {
-    if (adapter != D3DADAPTER_DEFAULT)
-        return D3DERR_INVALIDCALL;
-    if (parameters.hDeviceWindow == nullptr)
-        parameters.hDeviceWindow = focusWindow;
-    if (!offscreen_) {
-        auto* window = reinterpret_cast<SDL_Window*>(parameters.hDeviceWindow);
-        if (window == nullptr || (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) == 0)
-            return D3DERR_INVALIDCALL;
-        return GlDevice::create(makeSdlGlContext(window), parameters, out);
-    }
-    const WindowHandle window = parameters.hDeviceWindow;
-    OperatingSystem& os = os_;
-    const char* why = "";
-    auto context = makeOffscreenGlContext(
-        [&os, window] {
-            const Rect client = os.getClientRect(window);
-            return std::pair(std::max(client.width(), 1), std::max(client.height(), 1));
-        },
-        why);
-    if (context == nullptr)
-        std::fprintf(stderr, "velmora: no offscreen OpenGL: %s\n", why);
-    return GlDevice::create(std::move(context), parameters, out);
-}
-
-std::unique_ptr<Direct3D> glDirect3DCreate(OperatingSystem& os) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        return nullptr;
-    return std::make_unique<GlDirect3D>(os);
-}
-
-std::unique_ptr<Direct3D> glOffscreenDirect3DCreate(OperatingSystem& os) {
-    return std::make_unique<GlDirect3D>(os, true);
 }
 
 }  // namespace velmora

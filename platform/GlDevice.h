@@ -1,5 +1,6 @@
 #pragma once
-// The OpenGL 3.3 core device: the GPU seam on a real context (SDL2 window + libepoxy).
+// The OpenGL device: the GPU seam on a real context, OpenGL 3.3 core on the desktop (SDL2
+// window or EGL surface, libepoxy) or WebGL 2 in the page (platform/GlDialect.h).
 // Implements: managed vertex and index buffers (32-bit indices), vertex declarations as
 // vertex array objects (the nine semantic names at locations 0..8), textures in R8G8B8,
 // A8R8G8B8 and X8R8G8B8 with their levels, render states that have a GL meaning (depth test
@@ -138,5 +139,7 @@ std::unique_ptr<Direct3D> glDirect3DCreate(OperatingSystem& os);
 /// Direct3DCreate9 of the OpenGL device drawing offscreen, for pictures without a display: the
 /// window stays the operating system's (a scripted one, headless), the pixels come from EGL.
 std::unique_ptr<Direct3D> glOffscreenDirect3DCreate(OperatingSystem& os);
+/// Direct3DCreate9 of the OpenGL device in the web page, on the canvas (kPageCanvas).
+std::unique_ptr<Direct3D> webGlDirect3DCreate(OperatingSystem& os);
 
 }  // namespace velmora

@@ -1,13 +1,12 @@
 // The OpenGL device's indexed draw: the reads are checked against the managed copies first,
 // then the declaration's streams are bound to the vertex array and the indices drawn.
-#include <epoxy/gl.h>
-
 #include <algorithm>
 #include <array>
 
 #include "platform/EffectFile.h"
 #include "platform/GlCheck.h"
 #include "platform/GlDevice.h"
+#include "platform/GlDialect.h"
 
 namespace velmora {
 namespace {
@@ -36,7 +35,7 @@ void attributePointer(GLuint location, const D3DVERTEXELEMENT9& element, GLsizei
     const void* pointer = reinterpret_cast<const void*>(offset);
     switch (element.type) {
         case D3DDECLTYPE_D3DCOLOR:
-            glVertexAttribPointer(location, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, pointer);
+            gl::colourAttributePointer(location, stride, pointer);
             break;
         case D3DDECLTYPE_UBYTE4:
             glVertexAttribPointer(location, 4, GL_UNSIGNED_BYTE, GL_FALSE, stride, pointer);
@@ -79,6 +78,10 @@ HRESULT GlDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseV
     if (checked != D3D_OK || count == 0)
         return checked;
 
+    // Without base vertices in the context, each stream starts that many vertices further on
+    // instead; the checks above have kept every read inside its buffer.
+    const std::int32_t drawnBase = gl::kHasBaseVertex ? baseVertexIndex : 0;
+    const std::int64_t streamShift = gl::kHasBaseVertex ? 0 : baseVertexIndex;
     glBindVertexArray(declaration->vao);
     std::uint32_t enabled = 0;
     for (std::size_t i = 0; i < elementCount; ++i) {
@@ -88,8 +91,12 @@ HRESULT GlDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseV
         const auto location =
             static_cast<GLuint>(semanticLocation(element.usage, element.usageIndex));
         glBindBuffer(GL_ARRAY_BUFFER, buffers[i]->name);
+        const std::int64_t offset = std::int64_t{reads[i].source->offset} + element.offset +
+                                    streamShift * reads[i].source->stride;
+        if (offset < 0)
+            return D3DERR_INVALIDCALL;
         attributePointer(location, element, static_cast<GLsizei>(reads[i].source->stride),
-                         std::uintptr_t{reads[i].source->offset} + element.offset);
+                         static_cast<std::uintptr_t>(offset));
         glEnableVertexAttribArray(location);
         enabled |= 1u << location;
     }
@@ -100,9 +107,8 @@ HRESULT GlDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseV
     }
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->name);
-    glDrawElementsBaseVertex(mode, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
-                             reinterpret_cast<const void*>(std::uintptr_t{startIndex} * 4),
-                             baseVertexIndex);
+    gl::drawElements(mode, static_cast<GLsizei>(count),
+                     reinterpret_cast<const void*>(std::uintptr_t{startIndex} * 4), drawnBase);
     VELMORA_GL_CHECK();
     return D3D_OK;
 }

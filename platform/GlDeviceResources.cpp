@@ -1,10 +1,10 @@
 // The OpenGL device's buffers, declarations, textures and effects: each keeps its managed
 // copy and its GL name (GlResources.h, GlEffect.h).
-#include <epoxy/gl.h>
 
 #include <algorithm>
 
 #include "platform/GlDevice.h"
+#include "platform/GlDialect.h"
 #include "platform/GlEffect.h"
 
 namespace velmora {

@@ -1,9 +1,9 @@
 // The OpenGL device's states: each is kept in the DeviceState and, where GL has a meaning for
 // it, mirrored into GL at once.
-#include <epoxy/gl.h>
 
 #include "platform/GlCheck.h"
 #include "platform/GlDevice.h"
+#include "platform/GlDialect.h"
 
 namespace velmora {
 namespace {
@@ -75,9 +75,9 @@ void GlDevice::applyRenderState(D3DRENDERSTATETYPE type, std::uint32_t value) {
             value != D3DZB_FALSE ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
             break;
         case D3DRS_FILLMODE:
-            glPolygonMode(GL_FRONT_AND_BACK, value == D3DFILL_POINT       ? GL_POINT
-                                             : value == D3DFILL_WIREFRAME ? GL_LINE
-                                                                          : GL_FILL);
+            gl::polygonMode(value == D3DFILL_POINT       ? gl::Fill::Points
+                            : value == D3DFILL_WIREFRAME ? gl::Fill::Lines
+                                                         : gl::Fill::Solid);
             break;
         case D3DRS_ZWRITEENABLE:
             glDepthMask(value != 0 ? GL_TRUE : GL_FALSE);

@@ -1,11 +1,10 @@
 #include "platform/GlEffect.h"
 
-#include <epoxy/gl.h>
-
 #include <algorithm>
 
 #include "platform/GlCheck.h"
 #include "platform/GlDevice.h"
+#include "platform/GlDialect.h"
 
 namespace velmora {
 namespace {
@@ -34,8 +33,9 @@ std::string programLog(GLuint program) {
 }
 
 /// Compiles one stage; 0 with the log in errors on failure.
-GLuint compileStage(GLenum kind, const std::string& source, std::string& errors) {
+GLuint compileStage(GLenum kind, const std::string& written, std::string& errors) {
     const GLuint shader = glCreateShader(kind);
+    const std::string source = gl::glslForContext(written, kind == GL_VERTEX_SHADER);
     const char* text = source.c_str();
     const GLint length = static_cast<GLint>(source.size());
     glShaderSource(shader, 1, &text, &length);

@@ -1,9 +1,10 @@
 #include "platform/GlResources.h"
 
-#include <epoxy/gl.h>
+#include <type_traits>
 
 #include "platform/GlCheck.h"
 #include "platform/GlDevice.h"
+#include "platform/GlDialect.h"
 
 namespace velmora {
 namespace {
@@ -16,9 +17,19 @@ void uploadRange(GLuint name, const ManagedBytes& store, std::uint32_t offset, s
     VELMORA_GL_CHECK();
 }
 
-GLuint makeBuffer(std::uint32_t length) {
+GLuint makeBuffer(std::uint32_t length, bool indices) {
     GLuint name = 0;
     glGenBuffers(1, &name);
+    if (indices) {
+        // WebGL fixes a buffer's kind at its first binding: indices must first be bound as
+        // indices, which goes into the vertex array bound, so none is while it happens.
+        GLint vertexArray = 0;
+        glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray);
+        glBindVertexArray(0);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, name);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        glBindVertexArray(static_cast<GLuint>(vertexArray));
+    }
     glBindBuffer(GL_COPY_WRITE_BUFFER, name);
     glBufferData(GL_COPY_WRITE_BUFFER, length, nullptr, GL_STATIC_DRAW);
     glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
@@ -30,7 +41,9 @@ GLuint makeBuffer(std::uint32_t length) {
 
 template <class Interface>
 GlBuffer<Interface>::GlBuffer(GlDeviceLink device, std::uint32_t length)
-    : store(length), name(makeBuffer(length)), device_(std::move(device)) {}
+    : store(length),
+      name(makeBuffer(length, std::is_same_v<Interface, IndexBuffer>)),
+      device_(std::move(device)) {}
 
 template <class Interface>
 GlBuffer<Interface>::~GlBuffer() {
@@ -75,17 +88,14 @@ GlVertexDeclaration::~GlVertexDeclaration() {
 
 GlTexture::GlTexture(GlDeviceLink device, ManagedTexels levels)
     : store(std::move(levels)), device_(std::move(device)) {
-    // Three-byte and X8 formats drop the fourth byte, so they sample with alpha 1.
-    const GLint internalFormat = store.format == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8;
     glGenTextures(1, &name);
     glActiveTexture(GL_TEXTURE0 + GlDevice::kUploadUnit);
     glBindTexture(GL_TEXTURE_2D, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     for (std::size_t i = 0; i < store.levels.size(); ++i) {
         const auto& level = store.levels[i];
-        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), internalFormat,
-                     static_cast<GLsizei>(level.width), static_cast<GLsizei>(level.height), 0,
-                     GL_BGRA, GL_UNSIGNED_BYTE, level.texels.data());
+        gl::textureImage(static_cast<GLint>(i), static_cast<GLsizei>(level.width),
+                         static_cast<GLsizei>(level.height), level.texels.data(), opaque());
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL,
@@ -113,8 +123,8 @@ HRESULT GlTexture::unlockRect(std::uint32_t level) {
     glActiveTexture(GL_TEXTURE0 + GlDevice::kUploadUnit);
     glBindTexture(GL_TEXTURE_2D, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(l.width),
-                    static_cast<GLsizei>(l.height), GL_BGRA, GL_UNSIGNED_BYTE, l.texels.data());
+    gl::textureSubImage(static_cast<GLint>(level), static_cast<GLsizei>(l.width),
+                        static_cast<GLsizei>(l.height), l.texels.data(), opaque());
     glBindTexture(GL_TEXTURE_2D, 0);
     VELMORA_GL_CHECK();
     return D3D_OK;

@@ -68,6 +68,8 @@ class GlTexture final : public DeviceTexture {
     std::uint32_t name = 0;
 
   private:
+    /// Formats without alpha sample with alpha 1.
+    bool opaque() const { return store.format != D3DFMT_A8R8G8B8; }
     GlDeviceLink device_;
 };
 

@@ -13,6 +13,8 @@ add_library(velmora_gpu STATIC
   ${CMAKE_CURRENT_LIST_DIR}/GlResources.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GlEffect.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GlDevice.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GlDialect.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GlDirect3D.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SdlGlContext.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EglOffscreen.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GlDeviceResources.cpp

@@ -1,4 +1,5 @@
-# velmora_os: the operating-system seam, real (SDL2) and scripted.
+# velmora_os: the operating-system seam, real (SDL2) and scripted, and the page's key map
+# (WebKeyMap: plain C++, tested here; WebOperatingSystem itself builds only for the web).
 find_package(SDL2 REQUIRED)
 # Xlib for what SDL leaves out on X11: window-manager hints.
 find_package(X11 REQUIRED)
@@ -11,6 +12,7 @@ add_library(velmora_os STATIC
   ${CMAKE_CURRENT_LIST_DIR}/SdlWindowAttributes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SdlXErrors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScriptedOperatingSystem.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WebKeyMap.cpp
 )
 # SDL and X stay private: nothing outside platform/ sees their headers.
 target_link_libraries(velmora_os PRIVATE SDL2::SDL2 X11::X11 PUBLIC velmora_math velmora_files)

@@ -1,8 +1,9 @@
 #include "scenes/SceneDocument.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
 
 namespace velmora {
 namespace {
@@ -18,9 +19,11 @@ constexpr std::size_t kMaxValues = 1'000'000;
 /// text for its float, is one), the double moves one step towards the float the text rounds
 /// to, so every float reads as if rounded once from its text.
 double roundedOnce(double value, const std::string& text) {
-    float direct = 0.0f;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), direct);
-    if (ec == std::errc() && static_cast<float>(value) != direct) {
+    // strtof, not from_chars: the web build's C++ library has no floating-point from_chars.
+    // The token is a JSON number the parser has read, so nothing but the number is there.
+    errno = 0;
+    const float direct = std::strtof(text.c_str(), nullptr);
+    if (errno == 0 && static_cast<float>(value) != direct) {
         return std::nextafter(value, static_cast<double>(direct));
     }
     return value;

@@ -1,4 +1,7 @@
 #include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/AtomicFile.h"
 #include "scenes/SceneFile.h"
@@ -10,8 +13,20 @@ namespace {
 /// so that JSON keeps it a float (an integer token would lose the sign of -0).
 void appendFloat(std::string& out, float value) {
     char text[32];
+#if defined(__cpp_lib_to_chars)
     const auto end = std::to_chars(text, text + sizeof text, value).ptr;
     const std::string_view written(text, static_cast<std::size_t>(end - text));
+#else
+    // A C++ library without floating-point to_chars (the web build's): the fewest significant
+    // digits that read back as the same float.
+    int length = 0;
+    for (int digits = 1; digits <= 9; ++digits) {
+        length = std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+        if (std::strtof(text, nullptr) == value || std::isnan(value))
+            break;
+    }
+    const std::string_view written(text, static_cast<std::size_t>(length));
+#endif
     out += written;
     if (written.find_first_of(".e") == std::string_view::npos) {
         out += ".0";

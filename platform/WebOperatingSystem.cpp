@@ -1,0 +1,498 @@
+#include "platform/WebOperatingSystem.h"
+
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "platform/VirtualKeys.h"
+
+// The page's side, in JavaScript. Written with double-quoted strings and named arguments so
+// that the C++ preprocessor, which reads these bodies, takes them without complaint.
+// clang-format off
+EM_JS(void, velmoraAdoptCanvas, (const char* selector, void* os), {
+    var canvas = document.querySelector(UTF8ToString(selector));
+    // The right button is the program's: no context menu over the canvas.
+    canvas.oncontextmenu = function(event) { event.preventDefault(); };
+    Module["velmoraOs"] = os;
+});
+
+EM_JS(void, velmoraForgetOs, (void* os), {
+    if (Module["velmoraOs"] === os) {
+        delete Module["velmoraOs"];
+    }
+});
+
+EM_JS(void, velmoraCanvasRect, (const char* selector, int* edges), {
+    var canvas = document.querySelector(UTF8ToString(selector));
+    var r = canvas ? canvas.getBoundingClientRect() : {left: 0, top: 0, right: 0, bottom: 0};
+    HEAP32[(edges >> 2) + 0] = Math.round(r.left);
+    HEAP32[(edges >> 2) + 1] = Math.round(r.top);
+    HEAP32[(edges >> 2) + 2] = Math.round(r.right);
+    HEAP32[(edges >> 2) + 3] = Math.round(r.bottom);
+});
+
+EM_JS(void, velmoraShowCanvas, (const char* selector, int shown), {
+    document.querySelector(UTF8ToString(selector)).style.visibility = shown ? "" : "hidden";
+});
+
+EM_JS(int, velmoraScreenWidth, (), {
+    return typeof screen === "undefined" ? 0 : screen.width | 0;
+});
+
+EM_JS(int, velmoraScreenHeight, (), {
+    return typeof screen === "undefined" ? 0 : screen.height | 0;
+});
+
+EM_JS(void, velmoraSetTitle, (const char* text), {
+    document.title = UTF8ToString(text);
+});
+
+EM_JS(void, velmoraShowMessage, (const char* text, const char* caption), {
+    if (typeof document === "undefined") {
+        return;
+    }
+    var box = document.getElementById("message");
+    if (!box) {
+        box = document.createElement("div");
+        box.id = "message";
+        box.setAttribute("role", "alert");
+        document.body.appendChild(box);
+    }
+    var title = UTF8ToString(caption);
+    box.textContent = (title ? title + ": " : "") + UTF8ToString(text);
+    box.hidden = false;
+});
+// clang-format on
+
+namespace velmora {
+
+namespace {
+
+constexpr std::int16_t kKeyHeld = std::numeric_limits<std::int16_t>::min();  // bit 0x8000
+
+/// The program's mouse-look key: held, it recentres the cursor each pass (Application).
+constexpr int kLookKey = 'E';
+
+/// The canvas's id, for the events that name their element by id.
+const char* canvasId() {
+    return WebOperatingSystem::kCanvasSelector + 1;
+}
+
+WebOperatingSystem& osOf(void* userData) {
+    return *static_cast<WebOperatingSystem*>(userData);
+}
+
+}  // namespace
+
+struct WebOperatingSystem::Events {
+    static EM_BOOL key(int type, const EmscriptenKeyboardEvent* event, void* userData) {
+        return osOf(userData).onKey(virtualKeyFromDomCode(event->code),
+                                    type == EMSCRIPTEN_EVENT_KEYDOWN, event->ctrlKey != 0);
+    }
+    static EM_BOOL mouseButton(int type, const EmscriptenMouseEvent* event, void* userData) {
+        return osOf(userData).onMouseButton(event->button, type == EMSCRIPTEN_EVENT_MOUSEDOWN);
+    }
+    static EM_BOOL mouseMove(int, const EmscriptenMouseEvent* event, void* userData) {
+        // Registered on the browser window, so clientX and clientY are page pixels.
+        osOf(userData).onMouseMove(Point{static_cast<std::int32_t>(event->clientX),
+                                         static_cast<std::int32_t>(event->clientY)},
+                                   Point{static_cast<std::int32_t>(event->movementX),
+                                         static_cast<std::int32_t>(event->movementY)});
+        return false;
+    }
+    static EM_BOOL wheel(int, const EmscriptenWheelEvent* event, void* userData) {
+        return osOf(userData).onWheel(event->deltaY, static_cast<unsigned>(event->deltaMode),
+                                      event->mouse.ctrlKey != 0);
+    }
+    static EM_BOOL focus(int type, const EmscriptenFocusEvent*, void* userData) {
+        osOf(userData).onFocus(type == EMSCRIPTEN_EVENT_FOCUS);
+        return false;
+    }
+    static EM_BOOL pointerLock(int, const EmscriptenPointerlockChangeEvent* event, void* userData) {
+        osOf(userData).onPointerLock(event->isActive && std::strcmp(event->id, canvasId()) == 0);
+        return false;
+    }
+    static EM_BOOL fullScreen(int, const EmscriptenFullscreenChangeEvent* event, void* userData) {
+        osOf(userData).onFullScreen(event->isFullscreen && std::strcmp(event->id, canvasId()) == 0,
+                                    event->screenWidth, event->screenHeight);
+        return false;
+    }
+};
+
+WebOperatingSystem::~WebOperatingSystem() {
+    if (!windowMade) {
+        return;
+    }
+    listen(false);
+    emscripten_exit_pointerlock();
+    velmoraForgetOs(this);
+}
+
+void WebOperatingSystem::listen(bool on) {
+    void* self = on ? this : nullptr;
+    const char* canvas = kCanvasSelector;
+    const char* page = EMSCRIPTEN_EVENT_TARGET_WINDOW;
+    const char* document = EMSCRIPTEN_EVENT_TARGET_DOCUMENT;
+    // Keys wherever the page has the keyboard; the canvas has it only once focused.
+    emscripten_set_keydown_callback(page, self, true, on ? Events::key : nullptr);
+    emscripten_set_keyup_callback(page, self, true, on ? Events::key : nullptr);
+    // Presses on the canvas alone, so that the page's other elements stay usable; releases
+    // and motion anywhere, so that a drag leaving the canvas neither sticks nor stops.
+    emscripten_set_mousedown_callback(canvas, self, false, on ? Events::mouseButton : nullptr);
+    emscripten_set_mouseup_callback(page, self, true, on ? Events::mouseButton : nullptr);
+    emscripten_set_mousemove_callback(page, self, true, on ? Events::mouseMove : nullptr);
+    emscripten_set_wheel_callback(canvas, self, false, on ? Events::wheel : nullptr);
+    // Not capturing: the page's own elements gaining and losing focus would pass through too.
+    emscripten_set_focus_callback(page, self, false, on ? Events::focus : nullptr);
+    emscripten_set_blur_callback(page, self, false, on ? Events::focus : nullptr);
+    emscripten_set_pointerlockchange_callback(document, self, false,
+                                              on ? Events::pointerLock : nullptr);
+    emscripten_set_fullscreenchange_callback(document, self, false,
+                                             on ? Events::fullScreen : nullptr);
+}
+
+bool WebOperatingSystem::onKey(int virtualKey, bool down, bool ctrlHeld) {
+    if (virtualKey == 0) {
+        return false;
+    }
+    if (down) {
+        if (virtualKey == kLookKey && !keyboard.held(kLookKey)) {
+            // A page may lock the pointer only while the user acts: now, in the key's event.
+            emscripten_request_pointerlock(kCanvasSelector, true);
+        }
+        keyboard.press(virtualKey);
+    } else {
+        keyboard.release(virtualKey);
+        if (virtualKey == kLookKey) {
+            endLook();
+        }
+    }
+    return pageKeepsKey(virtualKey, ctrlHeld);
+}
+
+bool WebOperatingSystem::onMouseButton(int button, bool down) {
+    const int virtualKey = virtualKeyFromMouseButton(button);
+    if (down) {
+        keyboard.press(virtualKey);
+        // On the canvas: no text selection while dragging, no middle-button autoscroll.
+        return true;
+    }
+    keyboard.release(virtualKey);
+    return false;
+}
+
+void WebOperatingSystem::onMouseMove(Point position, Point movement) {
+    if (pointerLocked) {
+        // A locked pointer stays where it was; only its motion comes.
+        offset.x += movement.x;
+        offset.y += movement.y;
+        return;
+    }
+    pointer = position;
+    if (!keyboard.held(kLookKey)) {
+        offset = Point{};
+    }
+}
+
+bool WebOperatingSystem::onWheel(double deltaY, unsigned deltaMode, bool ctrlHeld) {
+    if (ctrlHeld) {
+        return false;  // the page's zoom, and a trackpad's pinch, which browsers send so
+    }
+    const int amount = wheel.amount(deltaY, deltaMode);
+    if (amount != 0) {
+        queue.post(Message{handle(), WM_MOUSEWHEEL, wheelWParam(amount), 0});
+    }
+    return true;  // the page does not scroll under the canvas
+}
+
+void WebOperatingSystem::onFocus(bool gained) {
+    if (!gained) {
+        keyboard.releaseAll();
+        endLook();
+    }
+    queue.post(
+        Message{handle(), gained ? std::uint32_t{WM_SETFOCUS} : std::uint32_t{WM_KILLFOCUS}, 0, 0});
+}
+
+void WebOperatingSystem::onPointerLock(bool canvasLocked) {
+    pointerLocked = canvasLocked;
+}
+
+void WebOperatingSystem::onFullScreen(bool canvasFull, std::int32_t screenWidth,
+                                      std::int32_t screenHeight) {
+    if (canvasFull) {
+        canvasFullScreen = true;
+        sizeCanvas(screenWidth, screenHeight);
+    } else if (canvasFullScreen) {
+        // Left by the program or by the user's Escape: back to the windowed size either way.
+        canvasFullScreen = false;
+        sizeCanvas(windowedWidth, windowedHeight);
+    }
+}
+
+void WebOperatingSystem::endLook() {
+    offset = Point{};
+    emscripten_exit_pointerlock();
+}
+
+void WebOperatingSystem::sizeCanvas(std::int32_t width, std::int32_t height) {
+    const int w = std::max(1, width);
+    const int h = std::max(1, height);
+    emscripten_set_canvas_element_size(kCanvasSelector, w, h);
+    // CSS pixels one to one with the canvas's, so that page pixels are client pixels.
+    emscripten_set_element_css_size(kCanvasSelector, w, h);
+}
+
+Rect WebOperatingSystem::canvasRect() {
+    int edges[4] = {};
+    velmoraCanvasRect(kCanvasSelector, edges);
+    return Rect{edges[0], edges[1], edges[2], edges[3]};
+}
+
+void WebOperatingSystem::fileDropped(const std::string& path) {
+    if (!windowMade) {
+        return;
+    }
+    // A drop nobody asks about is forgotten after a few more.
+    if (drops.size() == kKeptDrops) {
+        drops.erase(drops.begin());
+    }
+    drops.emplace_back(++lastDrop, path);
+    queue.post(Message{handle(), WM_DROPFILES, lastDrop, 0});
+}
+
+bool WebOperatingSystem::droppedFile(std::uintptr_t drop, std::string& path) {
+    const auto found = std::find_if(drops.begin(), drops.end(),
+                                    [drop](const auto& entry) { return entry.first == drop; });
+    if (found == drops.end()) {
+        return false;
+    }
+    path = std::move(found->second);
+    drops.erase(found);
+    return true;
+}
+
+bool WebOperatingSystem::peekMessage(Message& out) {
+    // The page's events arrive between passes, through the callbacks; nothing to pump.
+    return queue.take(out);
+}
+
+void WebOperatingSystem::translateMessage(const Message&) {
+    // Keys are polled, never queued, so there is nothing to translate into characters.
+}
+
+std::intptr_t WebOperatingSystem::dispatchMessage(const Message& message) {
+    if (!isWindow(message.window) || windowProc == nullptr) {
+        return 0;
+    }
+    return windowProc(message.window, message.message, message.wParam, message.lParam);
+}
+
+void WebOperatingSystem::postQuitMessage(int exitCode) {
+    queue.postQuit(exitCode);
+}
+
+std::intptr_t WebOperatingSystem::defWindowProc(WindowHandle, std::uint32_t, std::uintptr_t,
+                                                std::intptr_t) {
+    // Nothing is painted, sized or activated through messages here; the page does all of that.
+    return 0;
+}
+
+bool WebOperatingSystem::registerClass(const WindowClass& windowClass) {
+    if (windowClass.className == nullptr || classes.contains(windowClass.className)) {
+        return false;
+    }
+    auto [it, inserted] = classes.emplace(windowClass.className, windowClass);
+    it->second.className = it->first.c_str();
+    return inserted;
+}
+
+bool WebOperatingSystem::unregisterClass(const char* className) {
+    if (className == nullptr) {
+        return false;
+    }
+    auto it = classes.find(className);
+    if (it == classes.end()) {
+        return false;
+    }
+    classes.erase(it);
+    return true;
+}
+
+Rect WebOperatingSystem::adjustWindowRect(const Rect& client, std::uint32_t) {
+    return client;
+}
+
+WindowHandle WebOperatingSystem::createWindow(const char* className, const char* title,
+                                              std::uint32_t windowStyle, std::int32_t, std::int32_t,
+                                              std::int32_t width, std::int32_t height) {
+    if (className == nullptr || windowMade) {
+        return nullptr;
+    }
+    auto cls = classes.find(className);
+    if (cls == classes.end()) {
+        return nullptr;
+    }
+    windowedWidth = std::max(1, width);
+    windowedHeight = std::max(1, height);
+    if (emscripten_set_canvas_element_size(kCanvasSelector, windowedWidth, windowedHeight) !=
+        EMSCRIPTEN_RESULT_SUCCESS) {
+        return nullptr;  // no canvas in the page
+    }
+    sizeCanvas(windowedWidth, windowedHeight);
+    windowMade = true;
+    windowProc = cls->second.windowProc;
+    style = windowStyle;
+    listen(true);
+    velmoraAdoptCanvas(kCanvasSelector, this);
+    setWindowText(handle(), title);
+    return handle();
+}
+
+void WebOperatingSystem::showWindow(WindowHandle window, int showCommand) {
+    if (!isWindow(window)) {
+        return;
+    }
+    velmoraShowCanvas(kCanvasSelector, showCommand != SW_HIDE ? 1 : 0);
+}
+
+void WebOperatingSystem::updateWindow(WindowHandle) {
+    // The window procedure paints nothing; the device presents the frames.
+}
+
+void WebOperatingSystem::setFocus(WindowHandle) {
+    // The page has the keyboard while its tab does, whichever element is focused: the keys
+    // are heard on the browser window.
+}
+
+Rect WebOperatingSystem::getWindowRect(WindowHandle window) {
+    return isWindow(window) ? canvasRect() : Rect{};
+}
+
+Rect WebOperatingSystem::getClientRect(WindowHandle window) {
+    if (!isWindow(window)) {
+        return {};
+    }
+    int width = 0, height = 0;
+    emscripten_get_canvas_element_size(kCanvasSelector, &width, &height);
+    return {0, 0, width, height};
+}
+
+Point WebOperatingSystem::screenToClient(WindowHandle window, Point screen) {
+    if (!isWindow(window)) {
+        return screen;
+    }
+    const Rect canvas = canvasRect();
+    return {screen.x - canvas.left, screen.y - canvas.top};
+}
+
+void WebOperatingSystem::setWindowStyle(WindowHandle window, std::uint32_t windowStyle) {
+    if (!isWindow(window)) {
+        return;
+    }
+    style = windowStyle;
+    if (styleHasFrame(windowStyle)) {
+        // Also drops a request the browser has not granted yet.
+        emscripten_exit_fullscreen();
+    }
+}
+
+std::uint32_t WebOperatingSystem::getWindowStyle(WindowHandle window) {
+    return isWindow(window) ? style : 0;
+}
+
+void WebOperatingSystem::setWindowPos(WindowHandle window, std::int32_t, std::int32_t,
+                                      std::int32_t width, std::int32_t height) {
+    if (!isWindow(window)) {
+        return;
+    }
+    if (!styleHasFrame(style)) {
+        const DisplayMode display = currentDisplayMode();
+        if (width >= display.width && height >= display.height) {
+            // The program runs its pass outside any event, so the request waits for the next
+            // key or button event, still within the user's act (the Enter key's release).
+            emscripten_request_fullscreen(kCanvasSelector, true);
+            return;
+        }
+    }
+    windowedWidth = std::max(1, width);
+    windowedHeight = std::max(1, height);
+    // In full screen the size waits for the browser to leave it (onFullScreen).
+    if (!canvasFullScreen) {
+        sizeCanvas(windowedWidth, windowedHeight);
+    }
+}
+
+DisplayMode WebOperatingSystem::currentDisplayMode() {
+    const int width = velmoraScreenWidth();
+    const int height = velmoraScreenHeight();
+    return {width, height, 0};
+}
+
+void WebOperatingSystem::restoreDisplaySettings() {
+    // Full screen is the browser's, at the display's own mode: nothing to restore.
+}
+
+void WebOperatingSystem::setWindowText(WindowHandle window, const char* text) {
+    if (!isWindow(window)) {
+        return;
+    }
+    velmoraSetTitle(text == nullptr ? "" : text);
+}
+
+void WebOperatingSystem::messageBox(const char* text, const char* caption) {
+    const char* body = text == nullptr ? "" : text;
+    const char* title = caption == nullptr ? "" : caption;
+    std::fprintf(stderr, "%s: %s\n", title, body);
+    velmoraShowMessage(body, title);
+}
+
+std::int16_t WebOperatingSystem::getAsyncKeyState(int virtualKey) {
+    if (virtualKey < 0 || virtualKey >= kVirtualKeyCount) {
+        return 0;
+    }
+    // The program quits on Escape, but in a page Escape is how the user takes the pointer back
+    // from mouse look and leaves full screen (the browser's own use of it, which the page
+    // cannot refuse), and a page that quit would stop dead in its tab: it never reads as held.
+    if (virtualKey == VK_ESCAPE) {
+        return 0;
+    }
+    return keyboard.held(virtualKey) ? kKeyHeld : 0;
+}
+
+Point WebOperatingSystem::getCursorPos() {
+    return {pointer.x + offset.x, pointer.y + offset.y};
+}
+
+void WebOperatingSystem::setCursorPos(std::int32_t x, std::int32_t y) {
+    // The page's pointer cannot be moved: the cursor the program sees is put there instead,
+    // and moves on with the pointer's motion from there.
+    offset = Point{x - pointer.x, y - pointer.y};
+}
+
+bool WebOperatingSystem::queryPerformanceFrequency(std::int64_t& frequency) {
+    frequency = 1'000'000;
+    return true;
+}
+
+bool WebOperatingSystem::queryPerformanceCounter(std::int64_t& count) {
+    // emscripten_get_now is performance.now(): milliseconds, fractional, coarsened by some
+    // browsers; kept from going back all the same, for the frame timer's sake.
+    const auto now = static_cast<std::int64_t>(std::llround(emscripten_get_now() * 1000.0));
+    lastCount = std::max(lastCount, now);
+    count = lastCount;
+    return true;
+}
+
+}  // namespace velmora
+
+extern "C" EMSCRIPTEN_KEEPALIVE void velmoraFileDropped(void* os, const char* path) {
+    if (os != nullptr && path != nullptr) {
+        static_cast<velmora::WebOperatingSystem*>(os)->fileDropped(path);
+    }
+}

@@ -1,0 +1,99 @@
+#include "web/PageBridge.h"
+
+#include <emscripten.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "web/PageOptions.h"
+
+namespace velmora {
+namespace {
+
+// The page's shell (web/shell.html) made window.velmora and the #message element.
+
+EM_JS(int, queryString, (char* out, int size), {
+    const query = window.location.search;
+    stringToUTF8(query, out, size);
+    return lengthBytesUTF8(query);
+});
+
+EM_JS(void, showError, (const char* message), {
+    const text = UTF8ToString(message);
+    window.velmora.error = text;
+    window.velmora.done = true;
+    const box = document.getElementById('message');
+    if (box) {
+        box.textContent = text;
+        box.hidden = false;
+    }
+});
+
+EM_JS(void, showReport, (const char* report, const char* said), {
+    window.velmora.report = UTF8ToString(report);
+    window.velmora.done = true;
+    const box = document.getElementById('message');
+    if (box) {
+        box.textContent = UTF8ToString(said);
+        box.hidden = false;
+    }
+});
+
+EM_JS(void, frameDrawn, (int frames), {
+    window.velmora.frames = frames;
+    if (frames == 1)
+        requestAnimationFrame(function() { window.velmora.firstFrameMs = performance.now(); });
+});
+
+EM_JS(void, offerDownload, (const char* path), {
+    const name = UTF8ToString(path);
+    const bytes = FS.readFile(name);
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([bytes], {
+        type:
+            'application/json'
+    }));
+    link.download = name.substring(name.lastIndexOf('/') + 1);
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(
+        function() { URL.revokeObjectURL(link.href); }, 10000);
+});
+
+EM_JS(void, sendDropsTo, (void* os), { window.velmora.os = os; });
+
+}  // namespace
+
+std::string pageQueryString() {
+    std::string text(kLongestPageQuery + 2, '\0');
+    const int length = queryString(text.data(), static_cast<int>(text.size()));
+    text.resize(std::min<std::size_t>(static_cast<std::size_t>(std::max(length, 0)),
+                                      kLongestPageQuery + 1));
+    return text;
+}
+
+void pageShowError(const std::string& message) {
+    std::fprintf(stderr, "velmora: %s\n", message.c_str());
+    showError(message.c_str());
+}
+
+void pageShowReport(const std::string& report, const std::string& said) {
+    std::printf("%s\n%s", report.c_str(), said.c_str());
+    std::fflush(stdout);
+    showReport(report.c_str(), said.c_str());
+}
+
+void pageFrameDrawn(long frames) {
+    frameDrawn(static_cast<int>(std::min(frames, 1L << 30)));
+}
+
+void pageOfferDownload(const std::string& path) {
+    offerDownload(path.c_str());
+}
+
+void pageSendDropsTo(void* operatingSystem) {
+    sendDropsTo(operatingSystem);
+}
+
+}  // namespace velmora

@@ -1,0 +1,210 @@
+// The web page's entry point: the same program as the desktop's, its loop driven by the
+// browser's frames. The address's options choose the scene, or a recording to fetch and
+// replay; the page's script and its tests read how far it got through web/PageBridge.
+#include <emscripten.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "app/Application.h"
+#include "app/ReplayPasses.h"
+#include "app/RunReport.h"
+#include "app/Window.h"
+#include "physics/StateSummary.h"
+#include "platform/GlDevice.h"
+#include "platform/WebOperatingSystem.h"
+#include "scenes/SceneSource.h"
+#include "session/SessionPlayer.h"
+#include "session/SessionReader.h"
+#include "web/PageBridge.h"
+#include "web/PageOptions.h"
+
+namespace velmora {
+namespace {
+
+/// Where the page's data is packed (the pictures and the effect) and where F5 saves before the
+/// file is offered as a download.
+constexpr const char* kPageDataFolder = "/bin/";
+constexpr const char* kPageSaveFolder = "/saves";
+/// A replay catches up with the recorded time by at most this many passes a frame, so a slow
+/// machine sees a slower replay rather than a frozen tab.
+constexpr int kMostReplayPassesAFrame = 8;
+
+/// Everything the page keeps between the browser's frames. It lives as long as the tab.
+struct Page {
+    PageOptions options;
+    WebOperatingSystem os;
+    std::string recording;  ///< the fetched recording's bytes, which the reader reads
+    std::unique_ptr<SessionReader> reader;
+    std::unique_ptr<SessionPlayer> player;
+    std::unique_ptr<Application> app;
+    std::unique_ptr<ReplayStepper> stepper;
+    double startMs = 0.0;
+    long frames = 0;
+    std::string lastMessage;        ///< the application's, when the page last looked
+    std::set<std::string> offered;  ///< saved files already offered as downloads
+};
+
+/// A new save in the save folder becomes a download: the page has no folder of the user's.
+void offerNewSaves(Page& page) {
+    if (page.app->lastMessage == page.lastMessage)
+        return;
+    page.lastMessage = page.app->lastMessage;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(kPageSaveFolder, error)) {
+        const std::string path = entry.path().string();
+        if (entry.path().extension() == ".json" && page.offered.insert(path).second)
+            pageOfferDownload(path);
+    }
+}
+
+void endRun(Page& page, const std::string& said) {
+    emscripten_cancel_main_loop();
+    Application& app = *page.app;
+    pageShowReport(runReportLine(app.particles, app.passTimes, app.physics.gravity), said);
+}
+
+void interactiveFrame(void* argument) {
+    Page& page = *static_cast<Page*>(argument);
+    const bool going = page.app->runPass();
+    pageFrameDrawn(++page.frames);
+    offerNewSaves(page);
+    if (!going)
+        endRun(page, "");
+}
+
+void replayFrame(void* argument) {
+    Page& page = *static_cast<Page*>(argument);
+    const double elapsed = (emscripten_get_now() - page.startMs) / 1000.0;
+    ReplayStep step = ReplayStep::Ran;
+    for (int passes = 0; passes < kMostReplayPassesAFrame; ++passes) {
+        step = page.stepper->step();
+        if (step != ReplayStep::Ran || page.stepper->recordedSeconds() >= elapsed)
+            break;
+    }
+    pageFrameDrawn(++page.frames);
+    if (step == ReplayStep::Ran)
+        return;
+    if (step == ReplayStep::Ended)
+        page.stepper->finish();
+    const ReplayVerdict verdict =
+        judgeReplay(page.options.replay, *page.reader, page.stepper->passes(),
+                    stateHash(page.app->particles), page.stepper->divergence());
+    endRun(page, verdict.said);
+}
+
+/// Start-up of the application on the page's operating system (or a replay's player over it),
+/// after `prepare` has set what start-up builds; false when it failed, said on the page.
+template <typename Prepare>
+bool startApplication(Page& page, OperatingSystem& os, int width, int height,
+                      const Prepare& prepare) {
+    page.app = std::make_unique<Application>(os, webGlDirect3DCreate);
+    Application& app = *page.app;
+    app.dataFolder = kPageDataFolder;
+    app.saveFolder = kPageSaveFolder;
+    prepare(app);
+    clientWidth = width;
+    clientHeight = height;
+    pageSendDropsTo(&page.os);
+    if (app.startUp(SW_SHOWNORMAL)) {
+        pageShowError(app.failure);
+        return false;
+    }
+    app.overlayShown = page.options.program.overlay;
+    page.startMs = emscripten_get_now();
+    return true;
+}
+
+void startInteractive(Page& page) {
+    const CommandLine& options = page.options.program;
+    SceneSourceError sceneError;
+    std::optional<SceneDescription> scene = openScene(options.scene, sceneError);
+    if (!scene) {
+        pageShowError(sceneError.message);
+        return;
+    }
+    const auto prepare = [&](Application& app) {
+        app.fixedFrameTime = options.frameTime;
+        app.startingScene = std::move(*scene);
+        app.sceneName = options.scene;
+        app.startsPaused = options.paused;
+        app.historyBudgetBytes =
+            std::size_t(options.historyMegabytes.value_or(kDefaultHistoryMegabytes)) << 20;
+    };
+    if (startApplication(page, page.os, options.width, options.height, prepare))
+        emscripten_set_main_loop_arg(interactiveFrame, &page, 0, false);
+}
+
+/// The recording has arrived: replay it as the desktop's --replay --window does.
+void startReplay(Page& page) {
+    std::string error;
+    page.reader = std::make_unique<SessionReader>();
+    std::FILE* file = fmemopen(page.recording.data(), page.recording.size(), "rb");
+    if (file == nullptr) {
+        pageShowError(page.options.replay + ": cannot be read");
+        return;
+    }
+    if (!page.reader->open(file, page.options.replay, error)) {
+        pageShowError(error);  // names the recording
+        return;
+    }
+    const SessionHeader& header = page.reader->header();
+    std::optional<SceneDescription> scene = recordedScene(header, error);
+    if (!scene) {
+        pageShowError(page.options.replay + ": " + error);
+        return;
+    }
+    page.player = std::make_unique<SessionPlayer>(page.os, header);
+    const int width = header.clientWidth > 0 ? header.clientWidth : page.options.program.width;
+    const int height = header.clientHeight > 0 ? header.clientHeight : page.options.program.height;
+    const auto prepare = [&](Application& app) { startAsRecorded(app, header, std::move(*scene)); };
+    if (!startApplication(page, *page.player, width, height, prepare))
+        return;
+    page.stepper = std::make_unique<ReplayStepper>(*page.app, *page.player, *page.reader);
+    emscripten_set_main_loop_arg(replayFrame, &page, 0, false);
+}
+
+void recordingFetched(void* argument, void* bytes, int size) {
+    Page& page = *static_cast<Page*>(argument);
+    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxSessionFileBytes) {
+        pageShowError(page.options.replay + ": larger than a recording may be (" +
+                      std::to_string(kMaxSessionFileBytes >> 20) + " MB)");
+        return;
+    }
+    page.recording.assign(static_cast<const char*>(bytes), static_cast<std::size_t>(size));
+    startReplay(page);
+}
+
+void recordingMissing(void* argument) {
+    Page& page = *static_cast<Page*>(argument);
+    pageShowError(page.options.replay +
+                  ": cannot be fetched (no such recording, or the server "
+                  "refused it)");
+}
+
+}  // namespace
+}  // namespace velmora
+
+int main() {
+    using namespace velmora;
+    // The page keeps this as long as it is open: the browser calls back into it every frame.
+    auto* page = new Page;
+    std::string error;
+    std::optional<PageOptions> options = parsePageQuery(pageQueryString(), error);
+    if (!options) {
+        pageShowError(error);
+        return 0;
+    }
+    page->options = std::move(*options);
+    if (page->options.replay.empty()) {
+        startInteractive(*page);
+    } else {
+        emscripten_async_wget_data(page->options.replay.c_str(), page, recordingFetched,
+                                   recordingMissing);
+    }
+    return 0;
+}
