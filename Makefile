@@ -27,6 +27,8 @@ test: build build-asan web
 	scripts/with-display tests/e2e/desktop-sessions $(BUILD) $(ASAN_BUILD)
 	# The simulation core built for WebAssembly steps to the same bits as the native build.
 	tests/web/core-matches-native $(BUILD) $(WEB_BUILD)
+	# The page's key, mouse and wheel mapping and its address's options: the same tests, under node.
+	node --no-experimental-fetch $(WEB_BUILD)/velmora_page_tests.js
 	# The page in headless Chromium: a native recording replayed to the same state, the first
 	# frame against the native one, hostile addresses, size and start-up.
 	tests/web/browser-check $(BUILD) $(WEB_BUILD)

@@ -1,5 +1,9 @@
 #include "platform/GlDialect.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include <regex>
 
 namespace velmora::gl {
@@ -65,7 +69,16 @@ void clearDepth(float depth) {
     glClearDepthf(depth);
 }
 
-void polygonMode(Fill) {}
+namespace {
+// WebGL 2 has no polygon modes of its own; browsers with WEBGL_polygon_mode draw lines.
+EM_JS(void, webglPolygonMode, (int lines), {
+    const modes = GLctx.getExtension('WEBGL_polygon_mode');
+    if (modes)
+        modes.polygonModeWEBGL(GLctx.FRONT_AND_BACK, lines ? modes.LINE_WEBGL : modes.FILL_WEBGL);
+});
+}  // namespace
+
+void polygonMode(Fill fill) { webglPolygonMode(fill == Fill::Lines ? 1 : 0); }
 
 void drawElements(GLenum mode, GLsizei count, const void* first, GLint /*baseVertex*/) {
     glDrawElements(mode, count, GL_UNSIGNED_INT, first);

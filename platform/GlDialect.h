@@ -8,7 +8,8 @@
 //   no GL_BGRA, so vertex colours are read as RGBA and swizzled in the shader, and texels are
 //   swapped into RGBA on upload;
 // - base vertex: ES has no glDrawElementsBaseVertex; the caller moves the vertex streams;
-// - fill mode: ES draws filled only, so wireframe and point fill do nothing;
+// - fill mode: ES draws filled only; the page draws wireframe where the browser has
+//   WEBGL_polygon_mode, and points filled;
 // - the last frame: ES cannot map a pixel-pack buffer, so the page keeps no frame.
 #ifdef __EMSCRIPTEN__
 #include <GLES3/gl3.h>

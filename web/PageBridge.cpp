@@ -10,7 +10,9 @@
 namespace velmora {
 namespace {
 
-// The page's shell (web/shell.html) made window.velmora and the #message element.
+// The page's shell (web/shell.html) made window.velmora and the #message element. The
+// script is laid out by hand: clang-format reads it as C++ and breaks its operators.
+// clang-format off
 
 EM_JS(int, queryString, (char* out, int size), {
     const query = window.location.search;
@@ -49,17 +51,51 @@ EM_JS(void, offerDownload, (const char* path), {
     const name = UTF8ToString(path);
     const bytes = FS.readFile(name);
     const link = document.createElement('a');
-    link.href = URL.createObjectURL(new Blob([bytes], {
-        type:
-            'application/json'
-    }));
+    link.href = URL.createObjectURL(new Blob([bytes], {type: 'application/json'}));
     link.download = name.substring(name.lastIndexOf('/') + 1);
     document.body.appendChild(link);
     link.click();
     link.remove();
-    setTimeout(
-        function() { URL.revokeObjectURL(link.href); }, 10000);
+    setTimeout(function() { URL.revokeObjectURL(link.href); }, 10000);
 });
+
+// Streamed and counted, so that an address serving something huge is refused before the page
+// holds it, not after.
+EM_JS(void, fetchRecording, (const char* address, void* page, double most), {
+    var fail = function(failure, status) { _velmoraRecordingFailed(page, failure, status); };
+    var parts = [];
+    var total = 0;
+    fetch(UTF8ToString(address)).then(function(response) {
+        if (!response.ok) {
+            fail(0, response.status);
+            return;
+        }
+        var reader = response.body.getReader();
+        var pump = function() {
+            return reader.read().then(function(chunk) {
+                if (chunk.done) {
+                    var at = _velmoraRecordingSpace(page, total);
+                    for (var i = 0; i < parts.length; ++i) {
+                        HEAPU8.set(parts[i], at);
+                        at += parts[i].length;
+                    }
+                    _velmoraRecordingArrived(page);
+                    return;
+                }
+                total += chunk.value.length;
+                if (total > most) {
+                    reader.cancel();
+                    fail(1, 0);
+                    return;
+                }
+                parts.push(chunk.value);
+                return pump();
+            });
+        };
+        return pump();
+    }).catch(function() { fail(2, 0); });
+});
+// clang-format on
 
 EM_JS(void, sendDropsTo, (void* os), { window.velmora.os = os; });
 
@@ -90,6 +126,10 @@ void pageFrameDrawn(long frames) {
 
 void pageOfferDownload(const std::string& path) {
     offerDownload(path.c_str());
+}
+
+void pageFetchRecording(const std::string& address, void* page, double most) {
+    fetchRecording(address.c_str(), page, most);
 }
 
 void pageSendDropsTo(void* operatingSystem) {

@@ -16,6 +16,12 @@ void pageShowReport(const std::string& report, const std::string& said);
 void pageFrameDrawn(long frames);
 /// Offers a file of the in-memory file system as a download under its own name.
 void pageOfferDownload(const std::string& path);
+/// What became of a fetched recording, for velmoraRecordingFailed.
+enum class FetchFailure : int { Refused = 0, TooLarge = 1, Unreachable = 2 };
+/// Fetches the recording at `address` for the page, reading at most `most` bytes of it: the
+/// page's exported velmoraRecordingSpace(page, size) gives room for it and
+/// velmoraRecordingArrived(page) follows; or velmoraRecordingFailed(page, failure, status).
+void pageFetchRecording(const std::string& address, void* page, double most);
 /// The operating system a file dropped on the page goes to.
 void pageSendDropsTo(void* operatingSystem);
 

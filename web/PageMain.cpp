@@ -3,6 +3,7 @@
 // replay; the page's script and its tests read how far it got through web/PageBridge.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -168,26 +169,42 @@ void startReplay(Page& page) {
     emscripten_set_main_loop_arg(replayFrame, &page, 0, false);
 }
 
-void recordingFetched(void* argument, void* bytes, int size) {
-    Page& page = *static_cast<Page*>(argument);
-    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxSessionFileBytes) {
-        pageShowError(page.options.replay + ": larger than a recording may be (" +
-                      std::to_string(kMaxSessionFileBytes >> 20) + " MB)");
-        return;
-    }
-    page.recording.assign(static_cast<const char*>(bytes), static_cast<std::size_t>(size));
-    startReplay(page);
-}
-
-void recordingMissing(void* argument) {
-    Page& page = *static_cast<Page*>(argument);
-    pageShowError(page.options.replay +
-                  ": cannot be fetched (no such recording, or the server "
-                  "refused it)");
-}
-
 }  // namespace
 }  // namespace velmora
+
+// What the page's fetch of a recording calls (web/PageBridge's pageFetchRecording).
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE char* velmoraRecordingSpace(void* page, int size) {
+    // The fetch has counted the bytes against kMaxSessionFileBytes already.
+    auto& recording = static_cast<velmora::Page*>(page)->recording;
+    recording.assign(static_cast<std::size_t>(std::max(size, 0)), '\0');
+    return recording.data();
+}
+
+EMSCRIPTEN_KEEPALIVE void velmoraRecordingArrived(void* page) {
+    velmora::startReplay(*static_cast<velmora::Page*>(page));
+}
+
+EMSCRIPTEN_KEEPALIVE void velmoraRecordingFailed(void* page, int failure, int status) {
+    using velmora::FetchFailure;
+    const std::string& address = static_cast<velmora::Page*>(page)->options.replay;
+    switch (static_cast<FetchFailure>(failure)) {
+        case FetchFailure::Refused:
+            velmora::pageShowError(address + ": cannot be fetched: the server answered " +
+                                   std::to_string(status));
+            break;
+        case FetchFailure::TooLarge:
+            velmora::pageShowError(address + ": larger than a recording may be (" +
+                                   std::to_string(velmora::kMaxSessionFileBytes >> 20) + " MB)");
+            break;
+        default:
+            velmora::pageShowError(address + ": cannot be fetched (the server is not reachable)");
+            break;
+    }
+}
+
+}  // extern "C"
 
 int main() {
     using namespace velmora;
@@ -203,8 +220,7 @@ int main() {
     if (page->options.replay.empty()) {
         startInteractive(*page);
     } else {
-        emscripten_async_wget_data(page->options.replay.c_str(), page, recordingFetched,
-                                   recordingMissing);
+        pageFetchRecording(page->options.replay, page, double(kMaxSessionFileBytes));
     }
     return 0;
 }
