@@ -31,8 +31,6 @@ std::unique_ptr<GlContext> makeSdlGlContext(SDL_Window* window);
 /// null when EGL cannot give one, with the reason in `why`.
 std::unique_ptr<GlContext> makeOffscreenGlContext(std::function<std::pair<int, int>()> windowSize,
                                                   const char*& why);
-/// The page's canvas, which the page's one window is.
-inline constexpr const char* kPageCanvas = "#canvas";
 /// An OpenGL ES 3.0 (WebGL 2) context on the page's canvas with this CSS selector; null when
 /// the browser gives none.
 std::unique_ptr<GlContext> makeWebGlContext(const char* canvas);

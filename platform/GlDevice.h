@@ -139,7 +139,8 @@ std::unique_ptr<Direct3D> glDirect3DCreate(OperatingSystem& os);
 /// Direct3DCreate9 of the OpenGL device drawing offscreen, for pictures without a display: the
 /// window stays the operating system's (a scripted one, headless), the pixels come from EGL.
 std::unique_ptr<Direct3D> glOffscreenDirect3DCreate(OperatingSystem& os);
-/// Direct3DCreate9 of the OpenGL device in the web page, on the canvas (kPageCanvas).
+/// Direct3DCreate9 of the OpenGL device in the web page, on the canvas that is the page's
+/// window (WebOperatingSystem::kCanvasSelector).
 std::unique_ptr<Direct3D> webGlDirect3DCreate(OperatingSystem& os);
 
 }  // namespace velmora

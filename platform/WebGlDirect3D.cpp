@@ -3,6 +3,7 @@
 #include <emscripten/html5.h>
 
 #include "platform/GlDevice.h"
+#include "platform/WebOperatingSystem.h"
 
 namespace velmora {
 namespace {
@@ -34,7 +35,8 @@ class WebGlDirect3D final : public Direct3D {
                          std::unique_ptr<Device>& out) override {
         if (adapter != D3DADAPTER_DEFAULT)
             return D3DERR_INVALIDCALL;
-        return GlDevice::create(makeWebGlContext(kPageCanvas), parameters, out);
+        return GlDevice::create(makeWebGlContext(WebOperatingSystem::kCanvasSelector), parameters,
+                                out);
     }
 
   private:

@@ -97,8 +97,6 @@ EM_JS(void, fetchRecording, (const char* address, void* page, double most), {
 });
 // clang-format on
 
-EM_JS(void, sendDropsTo, (void* os), { window.velmora.os = os; });
-
 }  // namespace
 
 std::string pageQueryString() {
@@ -130,10 +128,6 @@ void pageOfferDownload(const std::string& path) {
 
 void pageFetchRecording(const std::string& address, void* page, double most) {
     fetchRecording(address.c_str(), page, most);
-}
-
-void pageSendDropsTo(void* operatingSystem) {
-    sendDropsTo(operatingSystem);
 }
 
 }  // namespace velmora

@@ -22,7 +22,5 @@ enum class FetchFailure : int { Refused = 0, TooLarge = 1, Unreachable = 2 };
 /// page's exported velmoraRecordingSpace(page, size) gives room for it and
 /// velmoraRecordingArrived(page) follows; or velmoraRecordingFailed(page, failure, status).
 void pageFetchRecording(const std::string& address, void* page, double most);
-/// The operating system a file dropped on the page goes to.
-void pageSendDropsTo(void* operatingSystem);
 
 }  // namespace velmora

@@ -110,7 +110,6 @@ bool startApplication(Page& page, OperatingSystem& os, int width, int height,
     prepare(app);
     clientWidth = width;
     clientHeight = height;
-    pageSendDropsTo(&page.os);
     if (app.startUp(SW_SHOWNORMAL)) {
         pageShowError(app.failure);
         return false;
