@@ -71,14 +71,18 @@ void clearDepth(float depth) {
 
 namespace {
 // WebGL 2 has no polygon modes of its own; browsers with WEBGL_polygon_mode draw lines.
+// clang-format off: script, not C++
 EM_JS(void, webglPolygonMode, (int lines), {
     const modes = GLctx.getExtension('WEBGL_polygon_mode');
     if (modes)
         modes.polygonModeWEBGL(GLctx.FRONT_AND_BACK, lines ? modes.LINE_WEBGL : modes.FILL_WEBGL);
 });
+// clang-format on
 }  // namespace
 
-void polygonMode(Fill fill) { webglPolygonMode(fill == Fill::Lines ? 1 : 0); }
+void polygonMode(Fill fill) {
+    webglPolygonMode(fill == Fill::Lines ? 1 : 0);
+}
 
 void drawElements(GLenum mode, GLsizei count, const void* first, GLint /*baseVertex*/) {
     glDrawElements(mode, count, GL_UNSIGNED_INT, first);

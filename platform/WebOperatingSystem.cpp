@@ -95,6 +95,11 @@ struct WebOperatingSystem::Events {
                                     type == EMSCRIPTEN_EVENT_KEYDOWN, event->ctrlKey != 0);
     }
     static EM_BOOL mouseButton(int type, const EmscriptenMouseEvent* event, void* userData) {
+        // A press says where it is too: a tool acts where the button went down, even when no
+        // move came before it (a touch screen's tap, a scripted click).
+        osOf(userData).onMouseMove(Point{static_cast<std::int32_t>(event->clientX),
+                                         static_cast<std::int32_t>(event->clientY)},
+                                   Point{});
         return osOf(userData).onMouseButton(event->button, type == EMSCRIPTEN_EVENT_MOUSEDOWN);
     }
     static EM_BOOL mouseMove(int, const EmscriptenMouseEvent* event, void* userData) {
