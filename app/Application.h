@@ -1,5 +1,8 @@
 #pragma once
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +40,13 @@ inline constexpr float kMouseLookRadiansPerPixel = 0.0047123851f;
 inline constexpr float kSingleStepTime = 1.0f / 60.0f;
 /// What the run's past may hold by default, bytes (--history-mb).
 inline constexpr std::size_t kDefaultHistoryBytes = std::size_t{kDefaultHistoryMegabytes} << 20;
+/// What the run's past may hold when given in megabytes (--history-mb, a recording's header),
+/// bytes. In a 32-bit address space (the web page) at most a quarter of it: 4096 MB would
+/// wrap to nothing there, and the page could not hold it anyway.
+inline std::size_t historyBudgetBytes(int megabytes) {
+    const std::uint64_t asked = std::uint64_t(std::max(megabytes, 0)) << 20;
+    return std::size_t(std::min<std::uint64_t>(asked, std::numeric_limits<std::size_t>::max() / 4));
+}
 /// The window class of the one window.
 inline constexpr const char* kWindowClassName = "renderer";
 /// Exit codes of start-up failures; otherwise the quit message's code.

@@ -1,4 +1,6 @@
 #include "app/CommandLine.h"
+
+#include "app/Application.h"
 #include "app/VideoWriter.h"
 
 #include <cctype>
@@ -235,6 +237,15 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         }
     }
     return result;
+}
+
+void startAsAsked(Application& app, const CommandLine& options, SceneDescription scene) {
+    app.fixedFrameTime = options.frameTime;
+    app.startingScene = std::move(scene);
+    app.sceneName = options.scene;
+    app.startsPaused = options.paused;
+    app.historyBudgetBytes =
+        historyBudgetBytes(options.historyMegabytes.value_or(kDefaultHistoryMegabytes));
 }
 
 }  // namespace velmora

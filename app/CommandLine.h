@@ -3,9 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "scenes/SceneDescription.h"
 #include "session/SessionFormat.h"
 
 namespace velmora {
+
+class Application;
 
 /// Optional flags for tests, documentation and benchmarks. With none the program is the
 /// interactive one. The forms and their help texts are in optionsTable().
@@ -35,5 +38,9 @@ struct CommandLine {
 /// error.
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args,
                                             std::string& error);
+
+/// Makes the application start as the options ask: scene, frame time, run state and history
+/// budget (the window's size is the caller's). The desktop's run and the web page share it.
+void startAsAsked(Application& app, const CommandLine& options, SceneDescription scene);
 
 }  // namespace velmora

@@ -64,42 +64,42 @@ void startAsRecorded(Application& app, const SessionHeader& header, SceneDescrip
     app.startingScene = std::move(scene);
     app.sceneName = header.scene;
     app.startsPaused = header.paused;
-    app.historyBudgetBytes = std::size_t(header.historyMegabytes) << 20;
+    app.historyBudgetBytes = historyBudgetBytes(header.historyMegabytes);
 }
+
+namespace {
+
+std::string hex(std::uint64_t value) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+}  // namespace
 
 ReplayVerdict judgeReplay(const std::string& name, const SessionReader& reader, long passes,
                           std::uint64_t hash, const ReplayDivergence& divergence) {
+    // Built as strings: the name and the recording's program field may be of any length.
     ReplayVerdict verdict;
-    char line[512];
     if (!reader.complete()) {
         verdict.complete = false;
-        std::snprintf(line, sizeof line,
-                      "%s ends after pass %ld without its end line (cut off?); the replay stopped "
-                      "there\n",
-                      name.c_str(), reader.passCount());
-        verdict.said = line;
+        verdict.said = name + " ends after pass " + std::to_string(reader.passCount()) +
+                       " without its end line (cut off?); the replay stopped there\n";
         return verdict;
     }
     verdict.matches = passes == reader.end().passes && hash == reader.end().hash;
     if (verdict.matches) {
-        std::snprintf(line, sizeof line, "replay matches the recording (hash %016llx)\n",
-                      static_cast<unsigned long long>(hash));
-        verdict.said = line;
+        verdict.said = "replay matches the recording (hash " + hex(hash) + ")\n";
         return verdict;
     }
-    std::snprintf(line, sizeof line,
-                  "the replay ends after %ld passes in state %016llx; %s ended after %ld in "
-                  "%016llx (recorded by %s)\n",
-                  passes, static_cast<unsigned long long>(hash), name.c_str(), reader.end().passes,
-                  static_cast<unsigned long long>(reader.end().hash),
-                  reader.header().program.c_str());
-    verdict.said = line;
+    verdict.said = "the replay ends after " + std::to_string(passes) + " passes in state " +
+                   hex(hash) + "; " + name + " ended after " + std::to_string(reader.end().passes) +
+                   " in " + hex(reader.end().hash) + " (recorded by " + reader.header().program +
+                   ")\n";
     if (divergence.pass > 0) {
-        std::snprintf(line, sizeof line,
-                      "it first differs after pass %ld: state %016llx, recorded %016llx\n",
-                      divergence.pass, static_cast<unsigned long long>(divergence.replayed),
-                      static_cast<unsigned long long>(divergence.recorded));
-        verdict.said += line;
+        verdict.said += "it first differs after pass " + std::to_string(divergence.pass) +
+                        ": state " + hex(divergence.replayed) + ", recorded " +
+                        hex(divergence.recorded) + "\n";
     }
     return verdict;
 }
@@ -115,7 +115,7 @@ long replayPasses(Application& app, SessionPlayer& player, SessionReader& reader
         progressLine.emplace(stderr, isatty(STDERR_FILENO) != 0);
     ReplayStep step = ReplayStep::Ran;
     while (true) {
-        if (realTime) {
+        if (realTime && !player.closeRequested()) {
             std::this_thread::sleep_until(
                 start + std::chrono::duration_cast<Clock::duration>(
                             std::chrono::duration<double>(stepper.recordedSeconds())));

@@ -133,12 +133,8 @@ int run(OperatingSystem& os, Direct3DCreateFn createDirect3D, const CommandLine&
         SceneDescription startingScene, long frames) {
     std::optional<SessionRecorder> recorder;
     Application app(options.record.empty() ? os : recorder.emplace(os), createDirect3D);
-    app.fixedFrameTime = options.frameTime;
-    app.startingScene = std::move(startingScene);
-    app.sceneName = options.scene;
-    app.startsPaused = options.paused;
+    startAsAsked(app, options, std::move(startingScene));
     const int historyMegabytes = options.historyMegabytes.value_or(kDefaultHistoryMegabytes);
-    app.historyBudgetBytes = std::size_t(historyMegabytes) << 20;
     // A fixed frame time is the video's rate; a headless pass is 1/120 s.
     const double framesPerSecond = options.frameTime && *options.frameTime > 0.0f
                                        ? 1.0 / *options.frameTime
@@ -264,8 +260,13 @@ int replay(const CommandLine& options) {
     const ReplayVerdict verdict = judgeReplay(options.replay, reader, passes, hash, divergence);
     // Every line of the verdict starts as the program's own lines do.
     std::string said = verdict.said;
-    for (std::size_t at = 0; at < said.size(); at = said.find('\n', at) + 1)
+    for (std::size_t at = 0; at < said.size();) {
         said.insert(at, "velmora: ");
+        const std::size_t end = said.find('\n', at);
+        if (end == std::string::npos)
+            break;
+        at = end + 1;
+    }
     std::fputs(said.c_str(), verdict.matches ? stdout : stderr);
     if (!verdict.complete)
         return kExitBadInput;

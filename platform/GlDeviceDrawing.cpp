@@ -82,6 +82,13 @@ HRESULT GlDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseV
     // instead; the checks above have kept every read inside its buffer.
     const std::int32_t drawnBase = gl::kHasBaseVertex ? baseVertexIndex : 0;
     const std::int64_t streamShift = gl::kHasBaseVertex ? 0 : baseVertexIndex;
+    std::array<std::int64_t, kMaxDeclarationElements> offsets{};
+    for (std::size_t i = 0; i < elementCount; ++i) {
+        offsets[i] = std::int64_t{reads[i].source->offset} + reads[i].element->offset +
+                     streamShift * reads[i].source->stride;
+        if (buffers[i] != nullptr && offsets[i] < 0)
+            return D3DERR_INVALIDCALL;  // before its buffer's start; nothing is bound yet
+    }
     glBindVertexArray(declaration->vao);
     std::uint32_t enabled = 0;
     for (std::size_t i = 0; i < elementCount; ++i) {
@@ -91,12 +98,8 @@ HRESULT GlDevice::drawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseV
         const auto location =
             static_cast<GLuint>(semanticLocation(element.usage, element.usageIndex));
         glBindBuffer(GL_ARRAY_BUFFER, buffers[i]->name);
-        const std::int64_t offset = std::int64_t{reads[i].source->offset} + element.offset +
-                                    streamShift * reads[i].source->stride;
-        if (offset < 0)
-            return D3DERR_INVALIDCALL;
         attributePointer(location, element, static_cast<GLsizei>(reads[i].source->stride),
-                         static_cast<std::uintptr_t>(offset));
+                         static_cast<std::uintptr_t>(offsets[i]));
         glEnableVertexAttribArray(location);
         enabled |= 1u << location;
     }

@@ -33,7 +33,7 @@ std::string glslForEmbedded(std::string_view source, bool vertexStage) {
                 std::regex("\\b" + name + "\\b"), name + ".bgra");
         }
         text = done + rest;
-        static const std::regex main(R"(\bvoid\s+main\s*\(\s*\))");
+        static const std::regex main(R"(\bvoid\s+main\s*\(\s*(void)?\s*\))");
         text = std::regex_replace(text, main, std::string("void ") + kRenamedMain + "()");
         text += std::string("\nvoid main() {\n    ") + kRenamedMain +
                 "();\n    gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;\n}\n";

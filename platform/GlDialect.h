@@ -5,9 +5,11 @@
 // - depth: the desktop keeps Direct3D's 0..1 through glClipControl; WebGL has no clip control,
 //   so the vertex stage maps 0..1 onto GL's -1..1 after the effect's own main;
 // - colours: the desktop reads 0xAARRGGBB as GL_BGRA, vertex colours and texels alike; ES has
-//   no GL_BGRA, so vertex colours are read as RGBA and swizzled in the shader, and texels are
-//   swapped into RGBA on upload;
-// - base vertex: ES has no glDrawElementsBaseVertex; the caller moves the vertex streams;
+//   no GL_BGRA, so D3DCOLOR vertex inputs are read as RGBA and swizzled in the shader (the
+//   inputs named COLORn, the only ones a D3DCOLOR stream feeds), and texels are swapped into
+//   RGBA on upload;
+// - base vertex: ES has no glDrawElementsBaseVertex; the caller moves the vertex streams, so a
+//   negative base vertex that would move a stream before its buffer's start is refused there;
 // - fill mode: ES draws filled only; the page draws wireframe where the browser has
 //   WEBGL_polygon_mode, and points filled;
 // - the last frame: ES cannot map a pixel-pack buffer, so the page keeps no frame.

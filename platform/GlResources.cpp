@@ -20,7 +20,7 @@ void uploadRange(GLuint name, const ManagedBytes& store, std::uint32_t offset, s
 GLuint makeBuffer(std::uint32_t length, bool indices) {
     GLuint name = 0;
     glGenBuffers(1, &name);
-    if (indices) {
+    if (gl::kEmbedded && indices) {
         // WebGL fixes a buffer's kind at its first binding: indices must first be bound as
         // indices, which goes into the vertex array bound, so none is while it happens.
         GLint vertexArray = 0;

@@ -103,7 +103,8 @@ struct WebOperatingSystem::Events {
         return osOf(userData).onMouseButton(event->button, type == EMSCRIPTEN_EVENT_MOUSEDOWN);
     }
     static EM_BOOL mouseMove(int, const EmscriptenMouseEvent* event, void* userData) {
-        // Registered on the browser window, so clientX and clientY are page pixels.
+        // clientX and clientY count from the viewport's corner, as the canvas's bounding
+        // rectangle does, so the two subtract to canvas pixels.
         osOf(userData).onMouseMove(Point{static_cast<std::int32_t>(event->clientX),
                                          static_cast<std::int32_t>(event->clientY)},
                                    Point{static_cast<std::int32_t>(event->movementX),
@@ -130,9 +131,14 @@ struct WebOperatingSystem::Events {
 };
 
 WebOperatingSystem::~WebOperatingSystem() {
-    if (!windowMade) {
+    stopListening();
+}
+
+void WebOperatingSystem::stopListening() {
+    if (!windowMade || stopped) {
         return;
     }
+    stopped = true;
     listen(false);
     emscripten_exit_pointerlock();
     velmoraForgetOs(this);

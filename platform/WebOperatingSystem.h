@@ -46,6 +46,9 @@ class WebOperatingSystem final : public OperatingSystem {
     /// kept for droppedFile and announced by WM_DROPFILES. Nothing happens before the window
     /// exists. The page's drop handler reaches it through velmoraFileDropped (below).
     void fileDropped(const std::string& path);
+    /// The page's program has ended (or never started): its keys go back to the browser (F5
+    /// reloads again), the pointer is let go and nothing more is queued.
+    void stopListening();
 
     bool peekMessage(Message& out) override;
     void translateMessage(const Message& message) override;
@@ -125,6 +128,7 @@ class WebOperatingSystem final : public OperatingSystem {
 
     std::map<std::string, WindowClass, std::less<>> classes;
     bool windowMade = false;
+    bool stopped = false;  ///< stopListening has run
     WindowProc windowProc = nullptr;
     std::uint32_t style = 0;
     WindowMessageQueue queue;

@@ -21,9 +21,12 @@ constexpr std::size_t kMaxValues = 1'000'000;
 double roundedOnce(double value, const std::string& text) {
     // strtof, not from_chars: the web build's C++ library has no floating-point from_chars.
     // The token is a JSON number the parser has read, so nothing but the number is there.
+    // Its ERANGE for a subnormal float is no failure (from_chars reads those too); a zero or
+    // an infinity from an out-of-range text is.
     errno = 0;
     const float direct = std::strtof(text.c_str(), nullptr);
-    if (errno == 0 && static_cast<float>(value) != direct) {
+    const bool read = errno == 0 || (std::isfinite(direct) && direct != 0.0f);
+    if (read && static_cast<float>(value) != direct) {
         return std::nextafter(value, static_cast<double>(direct));
     }
     return value;

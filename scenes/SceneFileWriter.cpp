@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/AtomicFile.h"
 #include "scenes/SceneFile.h"
@@ -9,23 +10,37 @@
 namespace velmora {
 namespace {
 
+#if !defined(__cpp_lib_to_chars)
+/// The length of `format` (with a precision from `fewest` to 9) printed with the fewest
+/// digits that read back as value; -1 when none does (NaN, or a plain form too long).
+int shortestReadBack(char* out, std::size_t size, const char* format, int fewest, float value) {
+    for (int digits = fewest; digits <= 9; ++digits) {
+        const int length = std::snprintf(out, size, format, digits, static_cast<double>(value));
+        if (length > 0 && static_cast<std::size_t>(length) < size &&
+            std::strtof(out, nullptr) == value)
+            return length;
+    }
+    return -1;
+}
+#endif
+
 /// The shortest text that reads back as the same float, always with a point or an exponent,
 /// so that JSON keeps it a float (an integer token would lose the sign of -0).
 void appendFloat(std::string& out, float value) {
-    char text[32];
+    char text[64];
 #if defined(__cpp_lib_to_chars)
     const auto end = std::to_chars(text, text + sizeof text, value).ptr;
     const std::string_view written(text, static_cast<std::size_t>(end - text));
 #else
-    // A C++ library without floating-point to_chars (the web build's): the fewest significant
-    // digits that read back as the same float.
-    int length = 0;
-    for (int digits = 1; digits <= 9; ++digits) {
-        length = std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
-        if (std::strtof(text, nullptr) == value || std::isnan(value))
-            break;
-    }
-    const std::string_view written(text, static_cast<std::size_t>(length));
+    // A C++ library without floating-point to_chars (the web build's): the shorter of the
+    // fewest digits that read back as the same float, in plain or exponent form (100, not
+    // 1e+02; 1e-20, not twenty zeros), plain on a tie, as to_chars chooses.
+    char exponent[32];
+    const int plainLength = shortestReadBack(text, sizeof text, "%.*f", 0, value);
+    const int exponentLength = shortestReadBack(exponent, sizeof exponent, "%.*g", 1, value);
+    if (plainLength < 0 || (exponentLength > 0 && exponentLength < plainLength))
+        std::memcpy(text, exponent, sizeof exponent);
+    const std::string_view written(text, std::strlen(text));
 #endif
     out += written;
     if (written.find_first_of(".e") == std::string_view::npos) {

@@ -47,6 +47,8 @@ EM_JS(void, frameDrawn, (int frames), {
         requestAnimationFrame(function() { window.velmora.firstFrameMs = performance.now(); });
 });
 
+EM_JS(void, setLargestDrop, (double bytes), { window.velmora.largestDrop = bytes; });
+
 EM_JS(void, offerDownload, (const char* path), {
     const name = UTF8ToString(path);
     const bytes = FS.readFile(name);
@@ -65,45 +67,50 @@ EM_JS(void, fetchRecording, (const char* address, void* page, double most), {
     var fail = function(failure, status) { _velmoraRecordingFailed(page, failure, status); };
     var parts = [];
     var total = 0;
-    fetch(UTF8ToString(address)).then(function(response) {
-        if (!response.ok) {
-            fail(0, response.status);
-            return;
+    // The replay starts outside the fetch's promises, so that nothing it does is taken for a
+    // failed fetch.
+    var arrived = function() {
+        var at = _velmoraRecordingSpace(page, total);
+        for (var i = 0; i < parts.length; ++i) {
+            HEAPU8.set(parts[i], at);
+            at += parts[i].length;
         }
-        var reader = response.body.getReader();
-        var pump = function() {
-            return reader.read().then(function(chunk) {
-                if (chunk.done) {
-                    var at = _velmoraRecordingSpace(page, total);
-                    for (var i = 0; i < parts.length; ++i) {
-                        HEAPU8.set(parts[i], at);
-                        at += parts[i].length;
-                    }
-                    _velmoraRecordingArrived(page);
-                    return;
-                }
-                total += chunk.value.length;
-                if (total > most) {
-                    reader.cancel();
-                    fail(1, 0);
-                    return;
-                }
-                parts.push(chunk.value);
-                return pump();
-            });
-        };
-        return pump();
-    }).catch(function() { fail(2, 0); });
+        parts = [];
+        setTimeout(function() { _velmoraRecordingArrived(page); }, 0);
+    };
+    var read = function(reader) {
+        return reader.read().then(function(chunk) {
+            if (chunk.done)
+                return arrived();
+            total += chunk.value.length;
+            if (total > most) {
+                reader.cancel();
+                return fail(1, 0);
+            }
+            parts.push(chunk.value);
+            return read(reader);
+        });
+    };
+    fetch(UTF8ToString(address)).then(function(response) {
+        if (!response.ok)
+            return fail(0, response.status);
+        if (!response.body)
+            return arrived();
+        return read(response.body.getReader()).catch(function() { fail(2, 0); });
+    }, function() { fail(2, 0); });
 });
+
 // clang-format on
 
 }  // namespace
 
 std::string pageQueryString() {
-    std::string text(kLongestPageQuery + 2, '\0');
+    // Room for '?', the longest query and one byte more, so that a longer one stays longer
+    // than the bound and is refused, not cut to fit.
+    std::string text(kLongestPageQuery + 3, '\0');
     const int length = queryString(text.data(), static_cast<int>(text.size()));
     text.resize(std::min<std::size_t>(static_cast<std::size_t>(std::max(length, 0)),
-                                      kLongestPageQuery + 1));
+                                      kLongestPageQuery + 2));
     return text;
 }
 
@@ -124,6 +131,10 @@ void pageFrameDrawn(long frames) {
 
 void pageOfferDownload(const std::string& path) {
     offerDownload(path.c_str());
+}
+
+void pageTellLargestDrop(double bytes) {
+    setLargestDrop(bytes);
 }
 
 void pageFetchRecording(const std::string& address, void* page, double most) {

@@ -16,6 +16,8 @@ void pageShowReport(const std::string& report, const std::string& said);
 void pageFrameDrawn(long frames);
 /// Offers a file of the in-memory file system as a download under its own name.
 void pageOfferDownload(const std::string& path);
+/// The largest file a drop may hand the program, bytes: the page reads no more of one.
+void pageTellLargestDrop(double bytes);
 /// What became of a fetched recording, for velmoraRecordingFailed.
 enum class FetchFailure : int { Refused = 0, TooLarge = 1, Unreachable = 2 };
 /// Fetches the recording at `address` for the page, reading at most `most` bytes of it: the

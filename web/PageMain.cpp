@@ -18,6 +18,7 @@
 #include "physics/StateSummary.h"
 #include "platform/GlDevice.h"
 #include "platform/WebOperatingSystem.h"
+#include "scenes/SceneFile.h"
 #include "scenes/SceneSource.h"
 #include "session/SessionPlayer.h"
 #include "session/SessionReader.h"
@@ -65,6 +66,7 @@ void offerNewSaves(Page& page) {
 
 void endRun(Page& page, const std::string& said) {
     emscripten_cancel_main_loop();
+    page.os.stopListening();
     Application& app = *page.app;
     pageShowReport(runReportLine(app.particles, app.passTimes, app.physics.gravity), said);
 }
@@ -81,11 +83,13 @@ void interactiveFrame(void* argument) {
 void replayFrame(void* argument) {
     Page& page = *static_cast<Page*>(argument);
     const double elapsed = (emscripten_get_now() - page.startMs) / 1000.0;
+    // The passes whose recorded time has come, so that a screen of any rate shows the replay
+    // at the speed it was recorded.
     ReplayStep step = ReplayStep::Ran;
-    for (int passes = 0; passes < kMostReplayPassesAFrame; ++passes) {
+    for (int passes = 0; passes < kMostReplayPassesAFrame &&
+                         page.stepper->recordedSeconds() <= elapsed && step == ReplayStep::Ran;
+         ++passes) {
         step = page.stepper->step();
-        if (step != ReplayStep::Ran || page.stepper->recordedSeconds() >= elapsed)
-            break;
     }
     pageFrameDrawn(++page.frames);
     if (step == ReplayStep::Ran)
@@ -111,6 +115,7 @@ bool startApplication(Page& page, OperatingSystem& os, int width, int height,
     clientWidth = width;
     clientHeight = height;
     if (app.startUp(SW_SHOWNORMAL)) {
+        page.os.stopListening();
         pageShowError(app.failure);
         return false;
     }
@@ -127,14 +132,7 @@ void startInteractive(Page& page) {
         pageShowError(sceneError.message);
         return;
     }
-    const auto prepare = [&](Application& app) {
-        app.fixedFrameTime = options.frameTime;
-        app.startingScene = std::move(*scene);
-        app.sceneName = options.scene;
-        app.startsPaused = options.paused;
-        app.historyBudgetBytes =
-            std::size_t(options.historyMegabytes.value_or(kDefaultHistoryMegabytes)) << 20;
-    };
+    const auto prepare = [&](Application& app) { startAsAsked(app, options, std::move(*scene)); };
     if (startApplication(page, page.os, options.width, options.height, prepare))
         emscripten_set_main_loop_arg(interactiveFrame, &page, 0, false);
 }
@@ -209,6 +207,7 @@ int main() {
     using namespace velmora;
     // The page keeps this as long as it is open: the browser calls back into it every frame.
     auto* page = new Page;
+    pageTellLargestDrop(double(kMaxSceneFileBytes));
     std::string error;
     std::optional<PageOptions> options = parsePageQuery(pageQueryString(), error);
     if (!options) {

@@ -84,8 +84,9 @@ std::optional<PageOptions> parsePageQuery(std::string_view query, std::string& e
                 known = &option;
         }
         if (known == nullptr) {
-            error = "unknown page option '" + name +
-                    "' (scene, paused, frame-time, replay, no-overlay, size, history-mb)";
+            error = "unknown page option '" + name + "' (";
+            for (const PageOption& option : kPageOptions)
+                error += std::string(option.name) + (&option == &kPageOptions.back() ? ")" : ", ");
             return std::nullopt;
         }
         if (known->takesValue && equals == std::string_view::npos) {

@@ -2,6 +2,7 @@
 // fault.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <regex>
 
@@ -50,6 +51,21 @@ TEST(SessionProgram, ReplaysEndInTheRecordedStateOrSaySoWithTheirExitCodes) {
     const testing::Outcome differs = rewrite("\"hash\":\"" + hash, "\"hash\":\"0123456789abcdef");
     EXPECT_EQ(differs.exitCode, 5);
     EXPECT_NE(differs.err.find("0123456789abcdef"), std::string::npos) << differs.err;
+    // However long its name and its program field (the file's own words, up to 256 bytes),
+    // the message holds both whole, each line once.
+    std::string longer = text;
+    const std::string program(256, 'p');
+    longer.replace(longer.find("velmora 0.1.0"), 13, program);
+    longer.replace(longer.find("\"hash\":\"" + hash), 8 + hash.size(),
+                   "\"hash\":\"0123456789abcdef");
+    const std::string folder = std::string(VELMORA_BUILD_DIR) + "/" + std::string(240, 'd');
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/r.jsonl") << longer;
+    const testing::Outcome named = runVelmora("--replay " + folder + "/r.jsonl");
+    EXPECT_EQ(named.exitCode, 5);
+    EXPECT_EQ(named.err, "velmora: the replay ends after 150 passes in state " + hash + "; " +
+                             folder + "/r.jsonl ended after 150 in 0123456789abcdef (recorded by " +
+                             program + ")\n");
     // A frame time changed after pass 60's check: the replay names the next one.
     std::string late = text;
     std::size_t line = late.find('\n', late.find('\n') + 1) + 1;  // the first pass line
