@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "app/Application.h"
+
 namespace velmora {
 namespace {
 
@@ -65,6 +69,17 @@ TEST(PageOptions, HostileAddressesAreRefusedWithOneLine) {
     EXPECT_NE(error.find("asks too much"), std::string::npos) << error;
     // At the bound itself the options are read (the scene is looked for when the page opens).
     EXPECT_TRUE(parse("scene=" + longest, error)) << error;
+}
+
+TEST(PageOptions, TheLargestHistoryBudgetFitsTheAddressSpace) {
+    // Under node this runs in the page's 32-bit memory, where 4096 MB once wrapped to nothing.
+    std::string error;
+    const auto options = parse("history-mb=4096", error);
+    ASSERT_TRUE(options) << error;
+    const std::size_t budget = historyBudgetBytes(*options->program.historyMegabytes);
+    EXPECT_GE(budget, std::size_t{512} << 20);
+    EXPECT_LE(budget, std::numeric_limits<std::size_t>::max() / 2);
+    EXPECT_EQ(historyBudgetBytes(64), std::size_t{64} << 20);
 }
 
 TEST(PageOptions, PercentDecodingKeepsEveryByteButNul) {
