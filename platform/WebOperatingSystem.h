@@ -16,9 +16,10 @@
 // pointer to the canvas while held so that motion goes on past the canvas's edges; display
 // modes are never changed; keys count only while the page has the keyboard, and all are let go
 // when it loses it, since the page hears no releases then.
-// Depends on: emscripten's html5.h and EM_ASM (the web build alone compiles the .cpp),
-// platform/WebKeyMap, platform/OsWindowRules; a page with <canvas id="canvas">. Its callbacks
-// carry this object as their userData; the object must outlive the main loop.
+// Depends on: emscripten's html5.h and EM_JS (the web build alone compiles it; the page's
+// events come in through platform/WebPageEvents.cpp), platform/WebKeyMap,
+// platform/OsWindowRules; a page with <canvas id="canvas">. Its callbacks carry this object as
+// their userData; the object must outlive the main loop.
 #include <cstdint>
 #include <map>
 #include <string>
