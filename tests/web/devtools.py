@@ -129,3 +129,28 @@ class Tab:
             devtools_http(self.port, f'/json/close/{self.id}')
         except (OSError, websocket.WebSocketException):
             pass
+
+
+# --- what a person does, and waiting for the page to answer it ---------------------------------
+
+def press(tab, code, key, virtual_key, held=0.2):
+    """A key held for HELD seconds: a few frames, as a person presses it."""
+    for kind in ('keyDown', 'keyUp'):
+        tab.send('Input.dispatchKeyEvent', type=kind, code=code, key=key,
+                 windowsVirtualKeyCode=virtual_key)
+        time.sleep(held)
+
+
+def wait_for(tab, done, what):
+    """Waits until DONE() holds."""
+    while not done():
+        if time.monotonic() > tab.deadline:
+            raise CheckFailed(f'no {what} within {CHECK_TIMEOUT_S} s')
+        time.sleep(0.1)
+
+
+def frames_pass(tab, count):
+    """Waits until the page has drawn COUNT more frames."""
+    start = tab.evaluate('window.velmora.frames')
+    wait_for(tab, lambda: tab.evaluate('window.velmora.frames') >= start + count,
+             f'{count} frames')
