@@ -67,16 +67,6 @@ void startAsRecorded(Application& app, const SessionHeader& header, SceneDescrip
     app.historyBudgetBytes = historyBudgetBytes(header.historyMegabytes);
 }
 
-namespace {
-
-std::string hex(std::uint64_t value) {
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
-    return text;
-}
-
-}  // namespace
-
 ReplayVerdict judgeReplay(const std::string& name, const SessionReader& reader, long passes,
                           std::uint64_t hash, const ReplayDivergence& divergence) {
     // Built as strings: the name and the recording's program field may be of any length.
@@ -89,17 +79,17 @@ ReplayVerdict judgeReplay(const std::string& name, const SessionReader& reader, 
     }
     verdict.matches = passes == reader.end().passes && hash == reader.end().hash;
     if (verdict.matches) {
-        verdict.said = "replay matches the recording (hash " + hex(hash) + ")\n";
+        verdict.said = "replay matches the recording (hash " + hashText(hash) + ")\n";
         return verdict;
     }
     verdict.said = "the replay ends after " + std::to_string(passes) + " passes in state " +
-                   hex(hash) + "; " + name + " ended after " + std::to_string(reader.end().passes) +
-                   " in " + hex(reader.end().hash) + " (recorded by " + reader.header().program +
-                   ")\n";
+                   hashText(hash) + "; " + name + " ended after " +
+                   std::to_string(reader.end().passes) + " in " + hashText(reader.end().hash) +
+                   " (recorded by " + reader.header().program + ")\n";
     if (divergence.pass > 0) {
         verdict.said += "it first differs after pass " + std::to_string(divergence.pass) +
-                        ": state " + hex(divergence.replayed) + ", recorded " +
-                        hex(divergence.recorded) + "\n";
+                        ": state " + hashText(divergence.replayed) + ", recorded " +
+                        hashText(divergence.recorded) + "\n";
     }
     return verdict;
 }

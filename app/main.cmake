@@ -1,29 +1,11 @@
 find_package(PNG REQUIRED)
 
+include(${CMAKE_CURRENT_LIST_DIR}/sources.cmake)
 add_library(velmora_app STATIC
-  ${CMAKE_CURRENT_SOURCE_DIR}/Application.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationFiles.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationEdits.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationHistory.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationCapture.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/CameraMotion.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/CommandLine.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/Controls.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/Inspector.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/DataFolder.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/EnergyHistory.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/PassAverages.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/PickRayFromCursor.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/PngWriter.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ProgressLine.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ReplayPasses.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ReplayWindows.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/RunReport.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/SaveFolder.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/SceneFrame.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/Timeline.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/UndoStack.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/VideoWriter.cpp
+  ${VELMORA_APP_SOURCES}
+  ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PngWriter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/VideoWriter.cpp
 )
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(VELMORA_LIBAV REQUIRED IMPORTED_TARGET libavcodec libavformat libavutil

@@ -1,9 +1,11 @@
 #pragma once
-// Rules both operating systems follow, so that the system cannot tell the SDL one from the
-// scripted one: the order in which the message queue hands out messages, and how a window's
-// outer rectangle relates to its client area.
+// Rules every operating system here follows, so that the system cannot tell the SDL one, the
+// scripted one and the page's apart: window classes by name, the order in which the message
+// queue hands out messages, and how a window's outer rectangle relates to its client area.
 #include <cstdint>
 #include <deque>
+#include <map>
+#include <string>
 
 #include "platform/OperatingSystem.h"
 
@@ -34,6 +36,36 @@ inline Rect shrinkByFrame(const Rect& outer, const FrameSize& frame) {
     return {outer.left + frame.left, outer.top + frame.top, outer.right - frame.right,
             outer.bottom - frame.bottom};
 }
+
+/// RegisterClassA and UnregisterClassA: classes by name, each name once.
+class WindowClassTable {
+  public:
+    /// False for a class without a name or with one already taken.
+    bool add(const WindowClass& windowClass) {
+        if (windowClass.className == nullptr || classes.contains(windowClass.className)) {
+            return false;
+        }
+        auto [it, inserted] = classes.emplace(windowClass.className, windowClass);
+        it->second.className = it->first.c_str();  // the table's own copy of the name
+        return inserted;
+    }
+
+    bool remove(const char* className) {
+        return className != nullptr && classes.erase(std::string(className)) == 1;
+    }
+
+    /// The class of that name; null when there is none.
+    const WindowClass* find(const char* className) const {
+        if (className == nullptr) {
+            return nullptr;
+        }
+        const auto it = classes.find(className);
+        return it == classes.end() ? nullptr : &it->second;
+    }
+
+  private:
+    std::map<std::string, WindowClass, std::less<>> classes;
+};
 
 /// The thread's message queue. Messages come out in the order they were posted; the posted
 /// quit comes out only once nothing else waits, once, with the code of the last post.

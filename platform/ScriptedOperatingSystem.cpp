@@ -88,24 +88,11 @@ std::intptr_t ScriptedOperatingSystem::defWindowProc(WindowHandle, std::uint32_t
 }
 
 bool ScriptedOperatingSystem::registerClass(const WindowClass& windowClass) {
-    if (windowClass.className == nullptr || classes.contains(windowClass.className)) {
-        return false;
-    }
-    auto [it, inserted] = classes.emplace(windowClass.className, windowClass);
-    it->second.className = it->first.c_str();
-    return inserted;
+    return classes.add(windowClass);
 }
 
 bool ScriptedOperatingSystem::unregisterClass(const char* className) {
-    if (className == nullptr) {
-        return false;
-    }
-    auto it = classes.find(className);
-    if (it == classes.end()) {
-        return false;
-    }
-    classes.erase(it);
-    return true;
+    return classes.remove(className);
 }
 
 Rect ScriptedOperatingSystem::adjustWindowRect(const Rect& client, std::uint32_t style) {
@@ -119,8 +106,8 @@ WindowHandle ScriptedOperatingSystem::createWindow(const char* className, const 
     if (className == nullptr) {
         return nullptr;
     }
-    auto cls = classes.find(className);
-    if (cls == classes.end()) {
+    const WindowClass* cls = classes.find(className);
+    if (cls == nullptr) {
         return nullptr;
     }
     // Same placement as the SDL one: the client size is what remains inside the outer size,
@@ -133,7 +120,7 @@ WindowHandle ScriptedOperatingSystem::createWindow(const char* className, const 
     const std::int32_t clientY =
         y == CW_USEDEFAULT ? (displayMode.height - clientHeight) / 2 : y + f.top;
     auto window = std::make_unique<Window>();
-    window->windowProc = cls->second.windowProc;
+    window->windowProc = cls->windowProc;
     window->style = style;
     window->outer =
         growByFrame(Rect{clientX, clientY, clientX + clientWidth, clientY + clientHeight}, f);

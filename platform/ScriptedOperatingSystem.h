@@ -10,7 +10,6 @@
 // Depends on the standard library only; usable with or without a test framework.
 #include <array>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -121,7 +120,7 @@ class ScriptedOperatingSystem final : public OperatingSystem {
         return styleHasFrame(style) ? frame : FrameSize{};
     }
 
-    std::map<std::string, WindowClass, std::less<>> classes;
+    WindowClassTable classes;
     std::vector<std::unique_ptr<Window>> windows;
     WindowMessageQueue queue;
     WindowHandle focus = nullptr;

@@ -139,24 +139,11 @@ std::intptr_t SdlOperatingSystem::defWindowProc(WindowHandle, std::uint32_t, std
 }
 
 bool SdlOperatingSystem::registerClass(const WindowClass& windowClass) {
-    if (windowClass.className == nullptr || classes.contains(windowClass.className)) {
-        return false;
-    }
-    auto [it, inserted] = classes.emplace(windowClass.className, windowClass);
-    it->second.className = it->first.c_str();
-    return inserted;
+    return classes.add(windowClass);
 }
 
 bool SdlOperatingSystem::unregisterClass(const char* className) {
-    if (className == nullptr) {
-        return false;
-    }
-    auto it = classes.find(className);
-    if (it == classes.end()) {
-        return false;
-    }
-    classes.erase(it);
-    return true;
+    return classes.remove(className);
 }
 
 Rect SdlOperatingSystem::adjustWindowRect(const Rect& client, std::uint32_t style) {
@@ -169,8 +156,8 @@ WindowHandle SdlOperatingSystem::createWindow(const char* className, const char*
     if (!videoStarted || className == nullptr) {
         return nullptr;
     }
-    auto cls = classes.find(className);
-    if (cls == classes.end()) {
+    const WindowClass* cls = classes.find(className);
+    if (cls == nullptr) {
         return nullptr;
     }
     const bool framed = styleHasFrame(style);
@@ -194,7 +181,7 @@ WindowHandle SdlOperatingSystem::createWindow(const char* className, const char*
         return nullptr;
     }
     applySdlWindowStyleHints(window, style);
-    windows[handleOf(window)] = WindowRecord{cls->second.windowProc, style};
+    windows[handleOf(window)] = WindowRecord{cls->windowProc, style};
     return handleOf(window);
 }
 

@@ -2,17 +2,16 @@
 // The real operating system, on SDL2.
 // Implements: the message queue, fed from SDL window events (close request -> WM_CLOSE,
 // focus gained -> WM_SETFOCUS, focus lost -> WM_KILLFOCUS, the wheel -> WM_MOUSEWHEEL, a file
-// dropped on the window -> WM_DROPFILES, whose path droppedFile gives) plus the posted quit, and nothing else; window
-// classes by name; OpenGL windows whose WindowHandle is the SDL_Window* itself; framed (bordered,
-// resizable only with WS_THICKFRAME) and pop-up (borderless) styles, with outer rectangles grown by
-// the frame the window manager reports and the window manager told which boxes and functions the
-// style has; keys by Windows virtual-key code; mouse buttons and cursor as the window's own pointer
-// events left them (buttons only while it has the focus), cursor warp;
-// the primary display's current mode; title; warning box; SDL's performance counter.
-// Leaves out: WM_DESTROY never arrives, because the system never destroys its window while
-// it runs (windows go with this object); display modes are never changed, so there is
-// nothing to restore; keys count only while one of its windows has the keyboard focus,
-// because SDL keeps no global keyboard state.
+// dropped on the window -> WM_DROPFILES, whose path droppedFile gives) plus the posted quit, and
+// nothing else; window classes by name; OpenGL windows whose WindowHandle is the SDL_Window*
+// itself; framed (bordered, resizable only with WS_THICKFRAME) and pop-up (borderless) styles, with
+// outer rectangles grown by the frame the window manager reports and the window manager told which
+// boxes and functions the style has; keys by Windows virtual-key code; mouse buttons and cursor as
+// the window's own pointer events left them (buttons only while it has the focus), cursor warp; the
+// primary display's current mode; title; warning box; SDL's performance counter. Leaves out:
+// WM_DESTROY never arrives, because the system never destroys its window while it runs (windows go
+// with this object); display modes are never changed, so there is nothing to restore; keys count
+// only while one of its windows has the keyboard focus, because SDL keeps no global keyboard state.
 // Depends on: SDL2 (video), platform/SdlGlAttributes, platform/SdlKeyMap,
 // platform/SdlWindowAttributes. Nothing else may take events from SDL's queue, or close
 // requests, focus changes and pointer events would be lost.
@@ -103,7 +102,7 @@ class SdlOperatingSystem final : public OperatingSystem {
     void takeDrop(std::uint32_t windowId, char* file);
 
     bool videoStarted = false;
-    std::map<std::string, WindowClass, std::less<>> classes;
+    WindowClassTable classes;
     std::map<WindowHandle, WindowRecord> windows;
     WindowMessageQueue queue;
     /// The last non-empty frame the window manager reported around a framed window. Frames

@@ -153,24 +153,11 @@ std::intptr_t WebOperatingSystem::defWindowProc(WindowHandle, std::uint32_t, std
 }
 
 bool WebOperatingSystem::registerClass(const WindowClass& windowClass) {
-    if (windowClass.className == nullptr || classes.contains(windowClass.className)) {
-        return false;
-    }
-    auto [it, inserted] = classes.emplace(windowClass.className, windowClass);
-    it->second.className = it->first.c_str();
-    return inserted;
+    return classes.add(windowClass);
 }
 
 bool WebOperatingSystem::unregisterClass(const char* className) {
-    if (className == nullptr) {
-        return false;
-    }
-    auto it = classes.find(className);
-    if (it == classes.end()) {
-        return false;
-    }
-    classes.erase(it);
-    return true;
+    return classes.remove(className);
 }
 
 Rect WebOperatingSystem::adjustWindowRect(const Rect& client, std::uint32_t) {
@@ -183,8 +170,8 @@ WindowHandle WebOperatingSystem::createWindow(const char* className, const char*
     if (className == nullptr || windowMade) {
         return nullptr;
     }
-    auto cls = classes.find(className);
-    if (cls == classes.end()) {
+    const WindowClass* cls = classes.find(className);
+    if (cls == nullptr) {
         return nullptr;
     }
     windowedWidth = std::max(1, width);
@@ -195,7 +182,7 @@ WindowHandle WebOperatingSystem::createWindow(const char* className, const char*
     }
     sizeCanvas(windowedWidth, windowedHeight);
     windowMade = true;
-    windowProc = cls->second.windowProc;
+    windowProc = cls->windowProc;
     style = windowStyle;
     listen(true);
     velmoraAdoptCanvas(kCanvasSelector, this);

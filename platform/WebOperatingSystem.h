@@ -21,7 +21,6 @@
 // platform/OsWindowRules; a page with <canvas id="canvas">. Its callbacks carry this object as
 // their userData; the object must outlive the main loop.
 #include <cstdint>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -127,7 +126,7 @@ class WebOperatingSystem final : public OperatingSystem {
     void onPointerLock(bool canvasLocked);
     void onFullScreen(bool canvasFull, std::int32_t screenWidth, std::int32_t screenHeight);
 
-    std::map<std::string, WindowClass, std::less<>> classes;
+    WindowClassTable classes;
     bool windowMade = false;
     bool stopped = false;  ///< stopListening has run
     WindowProc windowProc = nullptr;

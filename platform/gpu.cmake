@@ -4,22 +4,12 @@ find_package(SDL2 REQUIRED CONFIG)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(VELMORA_EPOXY REQUIRED IMPORTED_TARGET epoxy)
 
+include(${CMAKE_CURRENT_LIST_DIR}/sources.cmake)
 add_library(velmora_gpu STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/EffectFile.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/DeviceState.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/EffectCore.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/HeadlessDevice.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/Unproject.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/GlResources.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/GlEffect.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/GlDevice.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/GlDialect.cpp
+  ${VELMORA_GPU_SOURCES}
   ${CMAKE_CURRENT_LIST_DIR}/GlDirect3D.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SdlGlContext.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EglOffscreen.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/GlDeviceResources.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/GlDeviceStates.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/GlDeviceDrawing.cpp
 )
 target_include_directories(velmora_gpu PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(velmora_gpu PUBLIC velmora_math velmora_files SDL2::SDL2

@@ -11,6 +11,13 @@
 #include "session/SessionJson.h"
 
 namespace velmora {
+
+std::string hashText(std::uint64_t hash) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016" PRIx64, hash);
+    return text;
+}
+
 namespace {
 
 using namespace session;

@@ -34,6 +34,8 @@ inline constexpr int kSessionFormatVersion = 2;
 /// The header's "history-mb" when it has none, and its largest.
 inline constexpr int kDefaultHistoryMegabytes = 64;
 inline constexpr int kMostHistoryMegabytes = 4096;
+/// A state hash as recordings and the run report write it: 16 lower-case hex digits.
+std::string hashText(std::uint64_t hash);
 /// Every this many passes a pass line carries the state hash after it ("check").
 inline constexpr long kSessionCheckInterval = 60;
 /// The longest line a reader accepts, bytes; no valid line comes near it.

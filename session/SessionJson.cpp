@@ -79,10 +79,4 @@ bool parseHash(const Json& value, std::uint64_t& hash) {
     return true;
 }
 
-std::string hashText(std::uint64_t hash) {
-    char text[17];
-    std::snprintf(text, sizeof text, "%016" PRIx64, hash);
-    return text;
-}
-
 }  // namespace velmora::session

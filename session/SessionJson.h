@@ -26,6 +26,5 @@ bool pairIn(const Json& value, std::int64_t low, std::int64_t high, std::int64_t
             std::int64_t& b);
 /// A state hash as the run report prints it: 16 lower-case hex digits.
 bool parseHash(const Json& value, std::uint64_t& hash);
-std::string hashText(std::uint64_t hash);
 
 }  // namespace velmora::session
